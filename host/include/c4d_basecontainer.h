@@ -1,0 +1,97 @@
+// BaseContainer: an id-to-value map with typed access. Copies share their
+// storage until one of them is written, so copying is a reference count.
+#ifndef C4D_BASECONTAINER_H__
+#define C4D_BASECONTAINER_H__
+
+#include "c4d_gedata.h"
+
+class AliasTrans;
+
+enum COPYFLAGS
+{
+	COPYFLAGS_0 = 0
+};
+
+class BaseContainer
+{
+public:
+	BaseContainer();
+	explicit BaseContainer(LONG id);
+	BaseContainer(const BaseContainer& other);
+	BaseContainer& operator=(const BaseContainer& other);
+	~BaseContainer();
+
+	static BaseContainer* Alloc(LONG id = 0);
+	static void Free(BaseContainer*& bc);
+
+	LONG GetId() const { return id_; }
+	void SetId(LONG id) { id_ = id; }
+
+	// Getters return the fallback when the id is absent; numeric getters
+	// convert between integer, real and bool, the others give the fallback
+	// for an entry of a different type.
+	Bool GetBool(LONG id, Bool preset = FALSE) const;
+	LONG GetLong(LONG id, LONG preset = 0) const;
+	LLONG GetLLong(LONG id, LLONG preset = 0) const;
+	Real GetReal(LONG id, Real preset = 0.0) const;
+	Vector GetVector(LONG id, const Vector& preset = Vector()) const;
+	BaseTime GetTime(LONG id, const BaseTime& preset = BaseTime()) const;
+	String GetString(LONG id, const String& preset = String()) const;
+	Filename GetFilename(LONG id, const Filename& preset = Filename()) const;
+	BaseList2D* GetLink(LONG id, const BaseDocument* doc, LONG instanceof = 0) const;
+	// A copy of the sub-container; an empty container when absent.
+	BaseContainer GetContainer(LONG id) const;
+	// The sub-container inside this one, or null.
+	BaseContainer* GetContainerInstance(LONG id);
+	const BaseContainer* GetContainerInstance(LONG id) const;
+	// The custom data inside this container when its type is datatype, else
+	// null. Read through it only: copies of this container share it.
+	CustomDataType* GetCustomDataType(LONG id, LONG datatype) const;
+
+	void SetBool(LONG id, Bool v) { SetData(id, GeData((LONG)(v ? 1 : 0))); }
+	void SetLong(LONG id, LONG v) { SetData(id, GeData(v)); }
+	void SetLLong(LONG id, LLONG v) { SetData(id, GeData((int64_t)v)); }
+	void SetReal(LONG id, Real v) { SetData(id, GeData(v)); }
+	void SetVector(LONG id, const Vector& v) { SetData(id, GeData(v)); }
+	void SetTime(LONG id, const BaseTime& v) { SetData(id, GeData(v)); }
+	void SetString(LONG id, const String& v) { SetData(id, GeData(v)); }
+	void SetFilename(LONG id, const Filename& v) { SetData(id, GeData(v)); }
+	void SetContainer(LONG id, const BaseContainer& v) { SetData(id, GeData(v)); }
+	void SetLink(LONG id, C4DAtomGoal* link);
+
+	// The entry, or a DA_NIL value when absent.
+	const GeData& GetData(LONG id) const;
+	// Null when absent.
+	const GeData* GetDataPointer(LONG id) const;
+	// Stores a copy and returns the stored value.
+	GeData* SetData(LONG id, const GeData& data);
+	Bool RemoveData(LONG id);
+	void FlushAll();
+	// DA_NIL when absent.
+	LONG GetType(LONG id) const;
+
+	// Ids in ascending order; -1 past the end.
+	LONG GetIndexId(LONG index) const;
+	// Null past the end.
+	const GeData* GetIndexData(LONG index) const;
+
+	// Every entry of src replaces the entry of the same id.
+	void MergeContainer(const BaseContainer& src);
+	Bool CopyTo(BaseContainer* dst, COPYFLAGS flags, AliasTrans* trans) const;
+	BaseContainer* GetClone(COPYFLAGS flags, AliasTrans* trans) const;
+
+	// Same entries with equal values; the container ids are not compared.
+	friend bool operator==(const BaseContainer& a, const BaseContainer& b);
+	friend bool operator!=(const BaseContainer& a, const BaseContainer& b) { return !(a == b); }
+
+	struct Store;
+
+private:
+	// Makes this container the sole owner of its storage before a write.
+	void Detach();
+
+	LONG id_;
+	Store* store_;
+};
+
+#endif

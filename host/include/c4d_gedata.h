@@ -1,0 +1,113 @@
+// GeData: one typed value of a container or a parameter.
+#ifndef C4D_GEDATA_H__
+#define C4D_GEDATA_H__
+
+#include "c4d_basetime.h"
+#include "c4d_customdatatype.h"
+#include "c4d_file.h"
+#include "c4d_string.h"
+
+class BaseContainer;
+class BaseDocument;
+class BaseList2D;
+class C4DAtomGoal;
+
+enum
+{
+	DA_NIL = 0,
+	DA_VOID = 14,
+	DA_LONG = 15,
+	DA_REAL = 19,
+	DA_TIME = 22,
+	DA_VECTOR = 23,
+	DA_MATRIX = 25,
+	DA_LLONG = 26,
+	DA_BYTEARRAY = 128,
+	DA_STRING = 130,
+	DA_FILENAME = 131,
+	DA_CONTAINER = 132,
+	DA_ALIASLINK = 133,
+	DA_MARKER = 256,
+	DA_MISSINGPLUG = 257,
+	DA_CUSTOMDATATYPE = 1000000
+};
+
+// Numeric reads (GetLong, GetReal, GetBool, GetLLong) convert between integer,
+// real and bool; any other read of a value of a different type gives the zero
+// value of the type asked for. For custom data GetType() is the custom type id.
+class GeData
+{
+public:
+	GeData() : type_(DA_NIL) { u_.ll = 0; }
+	GeData(LONG v) : type_(DA_LONG) { u_.l = v; }
+	GeData(int64_t v) : type_(DA_LLONG) { u_.ll = v; }
+	GeData(Real v) : type_(DA_REAL) { u_.r = v; }
+	GeData(const Vector& v) : type_(DA_VECTOR) { u_.v[0] = v.x; u_.v[1] = v.y; u_.v[2] = v.z; }
+	GeData(const BaseTime& t) : type_(DA_TIME) { u_.t[0] = t.GetNumerator(); u_.t[1] = t.GetDenominator(); }
+	GeData(const String& v);
+	GeData(const CHAR* v);
+	GeData(const Filename& v);
+	GeData(const BaseContainer& v);
+	GeData(LONG type, const CustomDataType& data);
+	GeData(const GeData& other);
+	GeData(GeData&& other) noexcept : type_(other.type_), u_(other.u_) { other.type_ = DA_NIL; }
+	GeData& operator=(const GeData& other);
+	GeData& operator=(GeData&& other) noexcept { Swap(other); return *this; }
+	~GeData() { if (type_ >= DA_BYTEARRAY) Release(); }
+
+	LONG GetType() const { return type_; }
+
+	LONG GetLong() const;
+	LLONG GetLLong() const;
+	Real GetReal() const;
+	// A real is true when it is neither 0 nor NaN.
+	Bool GetBool() const;
+	Vector GetVector() const;
+	BaseTime GetTime() const;
+	String GetString() const;
+	Filename GetFilename() const;
+	// The container held, or null for any other type.
+	BaseContainer* GetContainer() const;
+	// The custom data held when its type id is datatype, else null.
+	CustomDataType* GetCustomDataType(LONG datatype) const;
+	// The linked element while it exists and belongs to doc (any document
+	// when doc is null), else null.
+	BaseList2D* GetLink(const BaseDocument* doc, LONG instanceof = 0) const;
+
+	void SetLong(LONG v) { *this = GeData(v); }
+	void SetReal(Real v) { *this = GeData(v); }
+	void SetVector(const Vector& v) { *this = GeData(v); }
+	void SetString(const String& v) { *this = GeData(v); }
+	void SetCustomDataType(LONG datatype, const CustomDataType& data) { *this = GeData(datatype, data); }
+	// An empty link when link is null.
+	void SetBaseList2D(C4DAtomGoal* link);
+	void SetNil() { *this = GeData(); }
+
+	friend bool operator==(const GeData& a, const GeData& b);
+	friend bool operator!=(const GeData& a, const GeData& b) { return !(a == b); }
+
+	void Swap(GeData& other)
+	{
+		GeData::Payload u = u_; u_ = other.u_; other.u_ = u;
+		LONG t = type_; type_ = other.type_; other.type_ = t;
+	}
+
+private:
+	// Types below DA_BYTEARRAY live inline; every later type owns a heap payload.
+	union Payload
+	{
+		LONG l;
+		LLONG ll;
+		Real r;
+		Real v[3];
+		Real t[2];
+		void* p;
+	};
+	void Release();
+	void CopyFrom(const GeData& other);
+
+	LONG type_;
+	Payload u_;
+};
+
+#endif

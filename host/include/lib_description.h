@@ -1,0 +1,151 @@
+// Parameter identifiers and description settings.
+#ifndef LIB_DESCRIPTION_H__
+#define LIB_DESCRIPTION_H__
+
+#include "c4d_basecontainer.h"
+
+enum
+{
+	DTYPE_NONE = 0,
+	DTYPE_GROUP = 1,
+	DTYPE_COLOR = 3,
+	DTYPE_SUBCONTAINER = 5,
+	DTYPE_BUTTON = 8,
+	DTYPE_SEPARATOR = 11,
+	DTYPE_STATICTEXT = 12,
+	DTYPE_POPUP = 13,
+	DTYPE_LONG = 15,
+	DTYPE_REAL = 19,
+	DTYPE_TIME = 22,
+	DTYPE_VECTOR = 23,
+	DTYPE_MATRIX = 25,
+	DTYPE_STRING = 130,
+	DTYPE_FILENAME = 131,
+	DTYPE_BASELISTLINK = 133,
+	DTYPE_BOOL = 400006001
+};
+
+enum
+{
+	DESC_NAME = 1,
+	DESC_SHORT_NAME = 2,
+	DESC_VERSION = 3,
+	DESC_CHILDREN = 4,
+	DESC_MIN = 5,
+	DESC_MAX = 6,
+	DESC_MINEX = 7,
+	DESC_MAXEX = 8,
+	DESC_STEP = 9,
+	DESC_ANIMATE = 10,
+	DESC_ASKOBJECT = 11,
+	DESC_UNIT = 12,
+	DESC_PARENTGROUP = 13,
+	DESC_CYCLE = 14,
+	DESC_HIDE = 15,
+	DESC_DEFAULT = 16,
+	DESC_ACCEPT = 17,
+	DESC_SEPARATORLINE = 18,
+	DESC_REFUSE = 19,
+	DESC_PARENTID = 20,
+	DESC_CUSTOMGUI = 21,
+	DESC_COLUMNS = 22,
+	DESC_LAYOUTGROUP = 23,
+	DESC_REMOVEABLE = 24,
+	DESC_GUIOPEN = 25,
+	DESC_EDITABLE = 26,
+	DESC_MINSLIDER = 27,
+	DESC_MAXSLIDER = 28,
+	DESC_SCALEH = 30,
+	DESC_FITH = 33,
+	DESC_NEWLINE = 34,
+	DESC_CYCLEICONS = 36
+};
+
+#define C4D_FOURCC(a, b, c, d) ((LONG)(((ULONG)(a) << 24) | ((ULONG)(b) << 16) | ((ULONG)(c) << 8) | (ULONG)(d)))
+
+enum
+{
+	DESC_UNIT_REAL = C4D_FOURCC('f', 'r', 'e', 'a'),
+	DESC_UNIT_LONG = C4D_FOURCC('f', 'l', 'n', 'g'),
+	DESC_UNIT_PERCENT = C4D_FOURCC('f', 'p', 'c', 't'),
+	DESC_UNIT_DEGREE = C4D_FOURCC('f', 'd', 'g', 'r'),
+	DESC_UNIT_METER = C4D_FOURCC('f', 'm', 'e', 't'),
+	DESC_UNIT_TIME = C4D_FOURCC('f', 'f', 'r', 'm')
+};
+
+enum
+{
+	VECTOR_X = 1000,
+	VECTOR_Y = 1001,
+	VECTOR_Z = 1002,
+	ID_BASELIST_NAME = 900,
+	ID_BASEOBJECT_REL_POSITION = 903,
+	ID_BASEOBJECT_REL_ROTATION = 904,
+	ID_BASEOBJECT_REL_SCALE = 905,
+	EXPRESSION_PRIORITY = 1000998
+};
+
+struct DescLevel
+{
+	LONG id;
+	LONG dtype;
+	LONG creator;
+
+	DescLevel(LONG t_id) : id(t_id), dtype(0), creator(0) {}
+	DescLevel(LONG t_id, LONG t_datatype, LONG t_creator) : id(t_id), dtype(t_datatype), creator(t_creator) {}
+
+	// Ids must match; a data type or creator of 0 on either side matches any.
+	Bool operator==(const DescLevel& d) const
+	{
+		return id == d.id && (dtype == 0 || d.dtype == 0 || dtype == d.dtype) &&
+			(creator == 0 || d.creator == 0 || creator == d.creator);
+	}
+	Bool operator!=(const DescLevel& d) const { return !(*this == d); }
+};
+
+// A path of levels naming one parameter, or one part of it. It is also custom
+// data (CUSTOMDATATYPE_DESCID), so a container can hold one.
+class DescID : public CustomDataType
+{
+public:
+	enum { MAX_DEPTH = 8 };
+
+	DescID() : depth_(0) {}
+	explicit DescID(LONG id1) : depth_(0) { PushId(DescLevel(id1)); }
+	DescID(const DescLevel& id1) : depth_(0) { PushId(id1); }
+	DescID(const DescLevel& id1, const DescLevel& id2) : depth_(0) { PushId(id1); PushId(id2); }
+	DescID(const DescLevel& id1, const DescLevel& id2, const DescLevel& id3) : depth_(0)
+	{
+		PushId(id1); PushId(id2); PushId(id3);
+	}
+
+	void SetId(const DescLevel& subid) { depth_ = 0; PushId(subid); }
+	// Refused quietly past MAX_DEPTH levels.
+	void PushId(const DescLevel& subid);
+	void PopId() { if (depth_ > 0) --depth_; }
+	LONG GetDepth() const { return depth_; }
+	// A zero level outside 0 .. depth - 1.
+	const DescLevel& operator[](LONG pos) const;
+
+	// True when this identifier's levels start cmp; *pos receives this depth.
+	Bool IsPartOf(const DescID& cmp, LONG* pos) const;
+	// Drops the first shift levels.
+	const DescID operator<<(LONG shift) const;
+
+	Bool operator==(const DescID& d) const;
+	Bool operator!=(const DescID& d) const { return !(*this == d); }
+
+	virtual LONG GetCustomDataTypeId() const { return CUSTOMDATATYPE_DESCID; }
+	virtual CustomDataType* Clone() const;
+	virtual Bool IsEqual(const CustomDataType& other) const;
+
+private:
+	LONG depth_;
+	DescLevel levels_[MAX_DEPTH] = { 0, 0, 0, 0, 0, 0, 0, 0 };
+};
+
+// The host's default description settings of a value of data type type
+// (name, limits, step, unit); an empty container for an unknown type.
+BaseContainer GetCustomDataTypeDefault(LONG type);
+
+#endif

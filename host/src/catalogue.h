@@ -1,0 +1,43 @@
+// The host's own element types and their parameters, with each parameter's
+// description settings.
+#ifndef CATALOGUE_H__
+#define CATALOGUE_H__
+
+#include <string>
+#include <vector>
+
+#include "c4d_baselist.h"
+
+struct ParameterSpec
+{
+	LONG id;
+	LONG dtype;         // DTYPE_*
+	std::string name;
+	std::string shortName;
+	GeData defaultValue;
+	Real min, max, step;
+	LONG unit;          // DESC_UNIT_*
+};
+
+struct ElementType
+{
+	LONG type;
+	LONG classification;
+	std::string name;
+	std::vector<ParameterSpec> parameters;
+
+	const ParameterSpec* Find(LONG id) const;
+};
+
+// Null for a type the host does not have.
+const ElementType* FindElementType(LONG type);
+
+// The description settings of one parameter (name, short name, limits, step,
+// unit), as the attribute manager shows them.
+BaseContainer DescriptionSettings(const ParameterSpec& p);
+
+// Converts value to what a parameter of type dtype stores; FALSE when it
+// cannot be (a text for a real, a real for a vector).
+bool CoerceParameterValue(LONG dtype, const GeData& value, GeData* stored);
+
+#endif

@@ -1,0 +1,203 @@
+#include "c4d_basedocument.h"
+
+#include <algorithm>
+
+#include "c4d_canimation.h"
+#include "customgui_priority.h"
+#include "plugin_registry.h"
+
+namespace
+{
+
+template <class T>
+void Erase(std::vector<T*>& list, T* item)
+{
+	list.erase(std::remove(list.begin(), list.end(), item), list.end());
+}
+
+// Sets every animated parameter of element to its track's value at t.
+void ApplyTracks(BaseList2D* element, const BaseTime& t)
+{
+	for (LONG i = 0; i < element->GetTrackCount(); ++i)
+	{
+		CTrack* track = element->GetTrackByIndex(i);
+		const GeData value = track->GetCurve()->GetValue(t);
+		if (value.GetType() != DA_NIL)
+			element->SetParameter(track->GetDescriptionID(), value, DESCFLAGS_SET_0);
+	}
+}
+
+struct Scheduled
+{
+	BaseTag* tag;
+	BaseObject* op;
+	LONG priority;
+	size_t order;
+};
+
+// A tag's place in the evaluation: its priority mode, then its priority value.
+LONG ExpressionPriority(BaseTag* tag)
+{
+	const PriorityData* pd = static_cast<const PriorityData*>(
+		tag->GetDataInstance()->GetCustomDataType(EXPRESSION_PRIORITY, CUSTOMDATATYPE_PRIORITY));
+	if (!pd)
+		return EXECUTIONPRIORITY_EXPRESSION;
+	return pd->GetPriorityValue(PRIORITYVALUE_MODE).GetLong() + pd->GetPriorityValue(PRIORITYVALUE_PRIORITY).GetLong();
+}
+
+} // namespace
+
+BaseDocument::BaseDocument() : BaseList2D(0, 0)
+{
+	SetFps(30);
+	SetMinTime(BaseTime(0.0));
+	SetMaxTime(BaseTime(3.0));
+}
+
+BaseDocument* BaseDocument::Alloc()
+{
+	return new BaseDocument;
+}
+
+void BaseDocument::Free(BaseDocument*& doc)
+{
+	delete doc;
+	doc = nullptr;
+}
+
+BaseDocument::~BaseDocument()
+{
+	while (!objects_.empty())
+		delete objects_.back();
+	while (!materials_.empty())
+		delete materials_.back();
+}
+
+LONG BaseDocument::GetFps() const
+{
+	const LONG fps = GetDataInstance()->GetLong(DOCUMENT_FPS, 30);
+	return fps < 1 ? 1 : fps;
+}
+
+void BaseDocument::SetFps(LONG fps)
+{
+	GetDataInstance()->SetLong(DOCUMENT_FPS, fps < 1 ? 1 : fps);
+}
+
+BaseTime BaseDocument::GetMinTime() const
+{
+	return GetDataInstance()->GetTime(DOCUMENT_MINTIME);
+}
+
+void BaseDocument::SetMinTime(const BaseTime& t)
+{
+	GetDataInstance()->SetTime(DOCUMENT_MINTIME, t);
+}
+
+BaseTime BaseDocument::GetMaxTime() const
+{
+	return GetDataInstance()->GetTime(DOCUMENT_MAXTIME);
+}
+
+void BaseDocument::SetMaxTime(const BaseTime& t)
+{
+	GetDataInstance()->SetTime(DOCUMENT_MAXTIME, t);
+}
+
+BaseContainer BaseDocument::GetData(DOCUMENTSETTINGS type) const
+{
+	return type == DOCUMENTSETTINGS_GENERAL ? *GetDataInstance() : BaseContainer();
+}
+
+void BaseDocument::SetData(DOCUMENTSETTINGS type, const BaseContainer& bc)
+{
+	if (type == DOCUMENTSETTINGS_GENERAL)
+		GetDataInstance()->MergeContainer(bc);
+}
+
+void BaseDocument::InsertObject(BaseObject* op, BaseObject* pred)
+{
+	if (!op || op->GetDocument())
+		return;
+	auto at = std::find(objects_.begin(), objects_.end(), pred);
+	objects_.insert(pred && at != objects_.end() ? at + 1 : objects_.begin(), op);
+	op->PropagateDocument(this);
+}
+
+void BaseDocument::InsertMaterial(BaseMaterial* mat, BaseMaterial* pred)
+{
+	if (!mat || mat->GetDocument())
+		return;
+	auto at = std::find(materials_.begin(), materials_.end(), pred);
+	materials_.insert(pred && at != materials_.end() ? at + 1 : materials_.begin(), mat);
+	mat->SetDocument(this);
+}
+
+void BaseDocument::DetachObject(BaseObject* op)
+{
+	Erase(objects_, op);
+	op->PropagateDocument(nullptr);
+}
+
+void BaseDocument::DetachMaterial(BaseMaterial* mat)
+{
+	Erase(materials_, mat);
+	mat->SetDocument(nullptr);
+}
+
+Bool BaseDocument::ExecutePasses(BaseThread* bt, Bool animation, Bool expressions, Bool caches, BUILDFLAGS flags)
+{
+	(void)caches;
+	(void)flags;
+	const BaseTime now = time_;
+	if (animation)
+	{
+		for (BaseObject* op : objects_)
+		{
+			ApplyTracks(op, now);
+			for (LONG i = 0; i < op->GetTagCount(); ++i)
+				ApplyTracks(op->GetTagByIndex(i), now);
+		}
+		for (BaseMaterial* mat : materials_)
+			ApplyTracks(mat, now);
+	}
+	if (!expressions)
+		return TRUE;
+
+	// Collected first: an expression may change the document's lists.
+	std::vector<Scheduled> schedule;
+	PriorityList own;
+	for (BaseObject* op : objects_)
+	{
+		for (LONG i = 0; i < op->GetTagCount(); ++i)
+		{
+			BaseTag* tag = op->GetTagByIndex(i);
+			TagData* plugin = static_cast<TagData*>(tag->GetNodeData());
+			TagPluginInfo info;
+			if (!plugin || !FindTagPlugin(tag->GetType(), &info) || !(info.info & TAG_EXPRESSION))
+				continue;
+			if (plugin->AddToExecution(tag, &own))
+				continue;
+			schedule.push_back(Scheduled{ tag, op, ExpressionPriority(tag), schedule.size() });
+		}
+	}
+	for (const PriorityList::Item& item : own.items_)
+	{
+		BaseTag* tag = static_cast<BaseTag*>(item.node);
+		schedule.push_back(Scheduled{ tag, tag->GetObject(), item.priority, schedule.size() });
+	}
+	std::stable_sort(schedule.begin(), schedule.end(),
+		[](const Scheduled& a, const Scheduled& b) { return a.priority < b.priority; });
+	for (const Scheduled& s : schedule)
+	{
+		TagData* plugin = static_cast<TagData*>(s.tag->GetNodeData());
+		plugin->Execute(s.tag, this, s.op, bt, s.priority, EXECUTIONFLAGS_EXPRESSION);
+	}
+	return TRUE;
+}
+
+void PriorityList::Add(GeListNode* node, LONG priority, EXECUTIONFLAGS flags)
+{
+	if (node)
+		items_.push_back(Item{ node, priority, flags });
+}

@@ -1,0 +1,231 @@
+#include "c4d_baseobject.h"
+#include "c4d_canimation.h"
+#include "c4d_nodedata.h"
+#include "catalogue.h"
+#include "element_anchor.h"
+#include "host_services.h"
+
+C4DAtom::~C4DAtom() {}
+
+C4DAtomGoal::C4DAtomGoal(LONG type, LONG classification) : C4DAtom(type, classification), anchor_(new Anchor)
+{
+	anchor_->element = this;
+}
+
+C4DAtomGoal::~C4DAtomGoal()
+{
+	anchor_->element = nullptr;
+	anchor_->Release();
+}
+
+void GeListNode::Remove()
+{
+	RemoveFromParent();
+	doc_ = nullptr;
+}
+
+BaseList2D::BaseList2D(LONG type, LONG classification, const ElementType* catalogueType)
+	: GeListNode(type, classification), node_(nullptr), catalogueType_(catalogueType)
+{
+	for (ULONG& d : dirty_)
+		d = 0;
+	if (!catalogueType_)
+		return;
+	name_ = String(catalogueType_->name);
+	for (const ParameterSpec& p : catalogueType_->parameters)
+		data_.SetData(p.id, p.defaultValue);
+}
+
+BaseList2D::~BaseList2D()
+{
+	// Links must not reach a half-destroyed element.
+	GetAnchor()->element = nullptr;
+	if (node_)
+	{
+		node_->Free(this);
+		delete node_;
+	}
+	for (CTrack* track : tracks_)
+		delete track;
+}
+
+CTrack* BaseList2D::FindCTrack(const DescID& id) const
+{
+	for (CTrack* track : tracks_)
+		if (track->GetDescriptionID() == id)
+			return track;
+	return nullptr;
+}
+
+void BaseList2D::InsertTrackSorted(CTrack* track)
+{
+	if (!track || track->owner_)
+		return;
+	CTrack* old = FindCTrack(track->GetDescriptionID());
+	if (old)
+	{
+		RemoveTrack(old);
+		delete old;
+	}
+	track->owner_ = this;
+	tracks_.push_back(track);
+}
+
+void BaseList2D::RemoveTrack(CTrack* track)
+{
+	for (size_t i = 0; i < tracks_.size(); ++i)
+	{
+		if (tracks_[i] == track)
+		{
+			tracks_.erase(tracks_.begin() + (std::ptrdiff_t)i);
+			track->owner_ = nullptr;
+			return;
+		}
+	}
+}
+
+void BaseList2D::SetDirty(DIRTYFLAGS flags)
+{
+	for (int bit = 0; bit < 8; ++bit)
+		if ((int)flags & (1 << bit))
+			++dirty_[bit];
+}
+
+ULONG BaseList2D::GetDirty(DIRTYFLAGS flags) const
+{
+	ULONG count = 0;
+	for (int bit = 0; bit < 8; ++bit)
+		if ((int)flags & (1 << bit))
+			count += dirty_[bit];
+	return count;
+}
+
+Bool BaseList2D::ParameterGet(const DescID& id, GeData& t_data, DESCFLAGS_GET flags)
+{
+	if (node_)
+	{
+		if (!node_->GetDParameter(this, id, t_data, flags))
+			return FALSE;
+		if (flags & DESCFLAGS_GET_PARAM_GET)
+			return TRUE;
+	}
+	return DefaultGetParameter(id, t_data);
+}
+
+Bool BaseList2D::ParameterSet(const DescID& id, const GeData& t_data, DESCFLAGS_SET flags)
+{
+	if (node_)
+	{
+		if (!node_->SetDParameter(this, id, t_data, flags))
+			return FALSE;
+		if (flags & DESCFLAGS_SET_PARAM_SET)
+			return TRUE;
+	}
+	return DefaultSetParameter(id, t_data);
+}
+
+Bool BaseList2D::MessageHook(LONG type, void* data)
+{
+	HostRecordEvent(HostEvent{ HostEvent::MESSAGE, this, type });
+	return node_ ? node_->Message(this, type, data) : TRUE;
+}
+
+static bool IsComponentLevel(LONG id)
+{
+	return id >= VECTOR_X && id <= VECTOR_Z;
+}
+
+static Real Component(const Vector& v, LONG level)
+{
+	return level == VECTOR_X ? v.x : (level == VECTOR_Y ? v.y : v.z);
+}
+
+static void SetComponent(Vector& v, LONG level, Real value)
+{
+	(level == VECTOR_X ? v.x : (level == VECTOR_Y ? v.y : v.z)) = value;
+}
+
+Bool BaseList2D::DefaultGetParameter(const DescID& id, GeData& t_data)
+{
+	const LONG depth = id.GetDepth();
+	if (depth < 1 || depth > 2)
+		return FALSE;
+	if (id[0].id == ID_BASELIST_NAME)
+	{
+		if (depth != 1)
+			return FALSE;
+		t_data = GeData(name_);
+		return TRUE;
+	}
+	if (catalogueType_ && !catalogueType_->Find(id[0].id))
+		return FALSE;
+	const GeData* value = data_.GetDataPointer(id[0].id);
+	if (!value)
+		return FALSE;
+	if (depth == 1)
+	{
+		t_data = *value;
+		return TRUE;
+	}
+	if (value->GetType() != DA_VECTOR || !IsComponentLevel(id[1].id))
+		return FALSE;
+	t_data = GeData(Component(value->GetVector(), id[1].id));
+	return TRUE;
+}
+
+Bool BaseList2D::DefaultSetParameter(const DescID& id, const GeData& t_data)
+{
+	const LONG depth = id.GetDepth();
+	if (depth < 1 || depth > 2)
+		return FALSE;
+	if (id[0].id == ID_BASELIST_NAME)
+	{
+		if (depth != 1 || t_data.GetType() != DA_STRING)
+			return FALSE;
+		name_ = t_data.GetString();
+		return TRUE;
+	}
+	const ParameterSpec* spec = catalogueType_ ? catalogueType_->Find(id[0].id) : nullptr;
+	if (catalogueType_ && !spec)
+		return FALSE;
+	if (depth == 1)
+	{
+		GeData stored;
+		if (!spec)
+			stored = t_data;
+		else if (!CoerceParameterValue(spec->dtype, t_data, &stored))
+			return FALSE;
+		data_.SetData(id[0].id, stored);
+		return TRUE;
+	}
+	const LONG type = t_data.GetType();
+	if (type != DA_REAL && type != DA_LONG && type != DA_LLONG)
+		return FALSE;
+	const GeData* value = data_.GetDataPointer(id[0].id);
+	if (!value || value->GetType() != DA_VECTOR || !IsComponentLevel(id[1].id))
+		return FALSE;
+	Vector v = value->GetVector();
+	SetComponent(v, id[1].id, t_data.GetReal());
+	data_.SetVector(id[0].id, v);
+	return TRUE;
+}
+
+BaseTag::BaseTag(LONG type, const ElementType* catalogueType) : BaseList2D(type, Tbase, catalogueType), object_(nullptr) {}
+
+BaseTag::~BaseTag()
+{
+	RemoveFromParent();
+}
+
+void BaseTag::RemoveFromParent()
+{
+	if (object_)
+		object_->DetachTag(this);
+	object_ = nullptr;
+}
+
+void BaseTag::Free(BaseTag*& tag)
+{
+	delete tag;
+	tag = nullptr;
+}

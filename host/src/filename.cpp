@@ -1,0 +1,152 @@
+#include "c4d_file.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "host_services.h"
+
+namespace
+{
+
+#ifdef _WIN32
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+const char kSeparator = '\\';
+#else
+bool IsSeparator(char c) { return c == '/'; }
+const char kSeparator = '/';
+#endif
+
+// Index of the separator before the last component, or npos.
+size_t LastSeparator(const std::string& p)
+{
+	for (size_t i = p.size(); i-- > 0;)
+		if (IsSeparator(p[i]))
+			return i;
+	return std::string::npos;
+}
+
+} // namespace
+
+Filename& Filename::operator+=(const Filename& component)
+{
+	const std::string& a = path_.GetStdString();
+	const std::string& b = component.path_.GetStdString();
+	if (a.empty())
+	{
+		path_ = component.path_;
+		return *this;
+	}
+	if (b.empty())
+		return *this;
+	std::string joined = a;
+	if (!IsSeparator(joined.back()))
+		joined += kSeparator;
+	joined += b;
+	path_ = String(joined);
+	return *this;
+}
+
+Filename Filename::GetDirectory() const
+{
+	const std::string& p = path_.GetStdString();
+	const size_t sep = LastSeparator(p);
+	if (sep == std::string::npos)
+		return Filename();
+	if (sep == 0)
+		return Filename(String(p.substr(0, 1)));
+	return Filename(String(p.substr(0, sep)));
+}
+
+Filename Filename::GetFile() const
+{
+	const std::string& p = path_.GetStdString();
+	const size_t sep = LastSeparator(p);
+	return Filename(String(sep == std::string::npos ? p : p.substr(sep + 1)));
+}
+
+String Filename::GetSuffix() const
+{
+	const std::string file = GetFile().GetString().GetStdString();
+	const size_t dot = file.rfind('.');
+	return dot == std::string::npos ? String() : String(file.substr(dot + 1));
+}
+
+Bool Filename::FileSelect(FILESELECTTYPE type, FILESELECT flags, const String& title, const String& force_suffix)
+{
+	String chosen;
+	const Bool ok = HostFileSelect(type, flags, title, force_suffix, &chosen);
+	path_ = ok ? chosen : String();
+	return ok;
+}
+
+struct BrowseFiles::Impl
+{
+	std::vector<std::pair<std::string, bool>> entries;
+	size_t next = 0;
+	bool started = false;
+};
+
+BrowseFiles::BrowseFiles() : impl_(new Impl) {}
+
+BrowseFiles::~BrowseFiles()
+{
+	delete impl_;
+}
+
+BrowseFiles* BrowseFiles::Alloc()
+{
+	return new BrowseFiles;
+}
+
+void BrowseFiles::Free(BrowseFiles*& bf)
+{
+	delete bf;
+	bf = nullptr;
+}
+
+void BrowseFiles::Init(const Filename& directory, LONG flags)
+{
+	(void)flags;
+	impl_->entries.clear();
+	impl_->next = 0;
+	impl_->started = false;
+	const std::string& dir = directory.GetString().GetStdString();
+	if (dir.empty())
+		return;
+	std::error_code ec;
+	std::filesystem::directory_iterator it(std::filesystem::u8path(dir), ec), end;
+	for (; !ec && it != end; it.increment(ec))
+	{
+		std::error_code typeError;
+		const bool isDir = it->is_directory(typeError);
+		impl_->entries.emplace_back(it->path().filename().u8string(), isDir);
+	}
+	// The file system's own order differs between machines; name order keeps
+	// every listing the same everywhere.
+	std::sort(impl_->entries.begin(), impl_->entries.end());
+}
+
+Bool BrowseFiles::GetNext()
+{
+	if (impl_->started)
+		++impl_->next;
+	impl_->started = true;
+	return impl_->next < impl_->entries.size();
+}
+
+Filename BrowseFiles::GetFilename() const
+{
+	if (!impl_->started || impl_->next >= impl_->entries.size())
+		return Filename();
+	return Filename(String(impl_->entries[impl_->next].first));
+}
+
+Bool BrowseFiles::IsDir() const
+{
+	if (!impl_->started || impl_->next >= impl_->entries.size())
+		return FALSE;
+	return impl_->entries[impl_->next].second;
+}

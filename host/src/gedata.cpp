@@ -1,0 +1,270 @@
+#include "c4d_gedata.h"
+
+#include <cmath>
+#include <limits>
+
+#include "c4d_basecontainer.h"
+#include "c4d_baselist.h"
+#include "element_anchor.h"
+
+namespace
+{
+
+// Reals become integers by truncation toward zero, saturated at the ends of
+// the range; NaN reads as 0.
+LONG RealToLong(Real r)
+{
+	if (!(r == r))
+		return 0;
+	if (r >= (Real)std::numeric_limits<LONG>::max())
+		return std::numeric_limits<LONG>::max();
+	if (r <= (Real)std::numeric_limits<LONG>::min())
+		return std::numeric_limits<LONG>::min();
+	return (LONG)r;
+}
+
+LLONG RealToLLong(Real r)
+{
+	if (!(r == r))
+		return 0;
+	if (r >= 9223372036854775807.0)
+		return std::numeric_limits<LLONG>::max();
+	if (r <= -9223372036854775808.0)
+		return std::numeric_limits<LLONG>::min();
+	return (LLONG)r;
+}
+
+bool IsCustom(LONG type)
+{
+	return type >= DA_CUSTOMDATATYPE;
+}
+
+} // namespace
+
+GeData::GeData(const String& v) : type_(DA_STRING)
+{
+	u_.p = new String(v);
+}
+
+GeData::GeData(const CHAR* v) : type_(DA_STRING)
+{
+	u_.p = new String(v);
+}
+
+GeData::GeData(const Filename& v) : type_(DA_FILENAME)
+{
+	u_.p = new Filename(v);
+}
+
+GeData::GeData(const BaseContainer& v) : type_(DA_CONTAINER)
+{
+	u_.p = new BaseContainer(v);
+}
+
+GeData::GeData(LONG type, const CustomDataType& data) : type_(DA_NIL)
+{
+	u_.ll = 0;
+	// The declared type must be the data's own; anything else stays empty
+	// rather than mislabelled.
+	if (!IsCustom(type) || type != data.GetCustomDataTypeId())
+		return;
+	CustomDataType* copy = data.Clone();
+	if (!copy)
+		return;
+	type_ = type;
+	u_.p = copy;
+}
+
+GeData::GeData(const GeData& other) : type_(DA_NIL)
+{
+	u_.ll = 0;
+	CopyFrom(other);
+}
+
+GeData& GeData::operator=(const GeData& other)
+{
+	if (this != &other)
+	{
+		GeData copy(other);
+		Swap(copy);
+	}
+	return *this;
+}
+
+void GeData::CopyFrom(const GeData& other)
+{
+	switch (other.type_)
+	{
+		case DA_STRING: u_.p = new String(*static_cast<const String*>(other.u_.p)); break;
+		case DA_FILENAME: u_.p = new Filename(*static_cast<const Filename*>(other.u_.p)); break;
+		case DA_CONTAINER: u_.p = new BaseContainer(*static_cast<const BaseContainer*>(other.u_.p)); break;
+		case DA_ALIASLINK:
+			u_.p = other.u_.p;
+			if (u_.p)
+				static_cast<C4DAtomGoal::Anchor*>(u_.p)->Retain();
+			break;
+		default:
+			if (other.type_ >= DA_BYTEARRAY)
+			{
+				CustomDataType* copy = static_cast<const CustomDataType*>(other.u_.p)->Clone();
+				if (!copy)
+					return;  // out of memory: stays DA_NIL
+				u_.p = copy;
+			}
+			else
+			{
+				u_ = other.u_;
+			}
+	}
+	type_ = other.type_;
+}
+
+void GeData::Release()
+{
+	switch (type_)
+	{
+		case DA_STRING: delete static_cast<String*>(u_.p); break;
+		case DA_FILENAME: delete static_cast<Filename*>(u_.p); break;
+		case DA_CONTAINER: delete static_cast<BaseContainer*>(u_.p); break;
+		case DA_ALIASLINK:
+			if (u_.p)
+				static_cast<C4DAtomGoal::Anchor*>(u_.p)->Release();
+			break;
+		default:
+			delete static_cast<CustomDataType*>(u_.p);
+	}
+	type_ = DA_NIL;
+}
+
+LONG GeData::GetLong() const
+{
+	switch (type_)
+	{
+		case DA_LONG: return u_.l;
+		case DA_LLONG:
+			if (u_.ll > std::numeric_limits<LONG>::max())
+				return std::numeric_limits<LONG>::max();
+			if (u_.ll < std::numeric_limits<LONG>::min())
+				return std::numeric_limits<LONG>::min();
+			return (LONG)u_.ll;
+		case DA_REAL: return RealToLong(u_.r);
+		default: return 0;
+	}
+}
+
+Bool GeData::GetBool() const
+{
+	if (type_ == DA_REAL)
+		return u_.r != 0.0 && u_.r == u_.r;
+	return GetLLong() != 0;
+}
+
+LLONG GeData::GetLLong() const
+{
+	switch (type_)
+	{
+		case DA_LONG: return u_.l;
+		case DA_LLONG: return u_.ll;
+		case DA_REAL: return RealToLLong(u_.r);
+		default: return 0;
+	}
+}
+
+Real GeData::GetReal() const
+{
+	switch (type_)
+	{
+		case DA_LONG: return (Real)u_.l;
+		case DA_LLONG: return (Real)u_.ll;
+		case DA_REAL: return u_.r;
+		default: return 0.0;
+	}
+}
+
+Vector GeData::GetVector() const
+{
+	return type_ == DA_VECTOR ? Vector(u_.v[0], u_.v[1], u_.v[2]) : Vector();
+}
+
+BaseTime GeData::GetTime() const
+{
+	return type_ == DA_TIME ? BaseTime(u_.t[0], u_.t[1]) : BaseTime();
+}
+
+String GeData::GetString() const
+{
+	return type_ == DA_STRING ? *static_cast<const String*>(u_.p) : String();
+}
+
+Filename GeData::GetFilename() const
+{
+	if (type_ == DA_FILENAME)
+		return *static_cast<const Filename*>(u_.p);
+	// A path stored as text reads as that path.
+	if (type_ == DA_STRING)
+		return Filename(*static_cast<const String*>(u_.p));
+	return Filename();
+}
+
+BaseContainer* GeData::GetContainer() const
+{
+	return type_ == DA_CONTAINER ? static_cast<BaseContainer*>(u_.p) : nullptr;
+}
+
+CustomDataType* GeData::GetCustomDataType(LONG datatype) const
+{
+	if (type_ != datatype || !IsCustom(type_))
+		return nullptr;
+	return static_cast<CustomDataType*>(u_.p);
+}
+
+BaseList2D* GeData::GetLink(const BaseDocument* doc, LONG instanceof) const
+{
+	if (type_ != DA_ALIASLINK || !u_.p)
+		return nullptr;
+	C4DAtomGoal* goal = static_cast<C4DAtomGoal::Anchor*>(u_.p)->element;
+	BaseList2D* element = dynamic_cast<BaseList2D*>(goal);
+	if (!element)
+		return nullptr;
+	if (doc && element->GetDocument() != doc)
+		return nullptr;
+	if (instanceof != 0 && element->GetType() != instanceof && element->GetClassification() != instanceof)
+		return nullptr;
+	return element;
+}
+
+void GeData::SetBaseList2D(C4DAtomGoal* link)
+{
+	GeData value;
+	value.type_ = DA_ALIASLINK;
+	value.u_.p = nullptr;
+	if (link && link->GetAnchor())
+	{
+		link->GetAnchor()->Retain();
+		value.u_.p = link->GetAnchor();
+	}
+	Swap(value);
+}
+
+bool operator==(const GeData& a, const GeData& b)
+{
+	if (a.type_ != b.type_)
+		return false;
+	switch (a.type_)
+	{
+		case DA_NIL: return true;
+		case DA_LONG: return a.u_.l == b.u_.l;
+		case DA_LLONG: return a.u_.ll == b.u_.ll;
+		case DA_REAL: return a.u_.r == b.u_.r;
+		case DA_VECTOR: return a.u_.v[0] == b.u_.v[0] && a.u_.v[1] == b.u_.v[1] && a.u_.v[2] == b.u_.v[2];
+		case DA_TIME: return a.GetTime() == b.GetTime();
+		case DA_STRING: return *static_cast<const String*>(a.u_.p) == *static_cast<const String*>(b.u_.p);
+		case DA_FILENAME: return *static_cast<const Filename*>(a.u_.p) == *static_cast<const Filename*>(b.u_.p);
+		case DA_CONTAINER: return *static_cast<const BaseContainer*>(a.u_.p) == *static_cast<const BaseContainer*>(b.u_.p);
+		case DA_ALIASLINK: return a.u_.p == b.u_.p;
+		default:
+			if (a.type_ >= DA_BYTEARRAY)
+				return static_cast<const CustomDataType*>(a.u_.p)->IsEqual(*static_cast<const CustomDataType*>(b.u_.p)) != 0;
+			return a.u_.ll == b.u_.ll;
+	}
+}

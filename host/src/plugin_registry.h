@@ -1,0 +1,21 @@
+// The host's registry of plug-in types, for embedding programs.
+#ifndef PLUGIN_REGISTRY_H__
+#define PLUGIN_REGISTRY_H__
+
+#include "c4d_nodedata.h"
+
+struct TagPluginInfo
+{
+	LONG id = 0;
+	String name;
+	LONG info = 0;
+	DataAllocator* allocator = nullptr;
+	String description;
+	LONG disklevel = 0;
+};
+
+bool FindTagPlugin(LONG id, TagPluginInfo* info);
+// Forgets every registered type (tests, and the end of a host session).
+void UnregisterAllPlugins();
+
+#endif

@@ -1,0 +1,54 @@
+// The Pulsor tag: animates one linked parameter procedurally. All of a tag's
+// state lives in its data container (pulsor_ids.h); the class holds none.
+#ifndef PULSOR_H__
+#define PULSOR_H__
+
+#include "pulsor_ids.h"
+
+class Pulsor : public TagData
+{
+public:
+	static NodeData* Alloc() { return new Pulsor; }
+
+	// ---- Hooks ----
+	// Writes every default into the tag's container.
+	virtual Bool Init(GeListNode* node);
+	// Writes the value for the document's time into the linked parameter.
+	virtual EXECUTIONRESULT Execute(BaseTag* tag, BaseDocument* doc, BaseObject* op, BaseThread* bt, LONG priority,
+		EXECUTIONFLAGS flags);
+
+	// ---- Tag state ----
+	// Appends a modifier tab of type (1 .. 8) with its number, unique name and
+	// defaults. FALSE, with nothing changed, for a type outside 1 .. 8 or when
+	// no tab number is left.
+	Bool AddTab(BaseContainer* data, GeListNode* node, LONG type);
+	// Brings a container stored by an older version up to the current layout.
+	void UpdatePulsor(BaseContainer* data);
+
+	// ---- Evaluation engine ----
+	// The output for frame position t in a fresh container laid out with the
+	// tag's identifiers: the final output and, when feedback is 1, the
+	// displays. Empty when no parameter is linked.
+	BaseContainer CalculateOutput(const BaseContainer* data, BaseDocument* doc, Real t, LONG feedback);
+	// The base tab's value: from startValue to endValue over startFrame ..
+	// endFrame along timeCurve, as the base playback mode says.
+	Real CalculateBaseTab(const BaseContainer* data, Real t, Real startValue, Real endValue, LONG startFrame, LONG endFrame,
+		const SplineData* timeCurve, Real strength);
+	// One modifier tab's unit output: its waveform at t within its swing
+	// range, times its strength envelope.
+	Real CalculateModTab(const BaseContainer* data, Real t, LONG tabBase, LONG startFrame, LONG endFrame, LONG offsetFrames,
+		LONG loopFrames, const BaseContainer& library, LONG component, LONG negative, LONG positive);
+	// Carries value from [inMin, inMax] to [outMin, outMax]; positions past the
+	// interval are clamped or wrapped by the flags (0 or 1), and curve, when
+	// given, bends the mapping. Reads no tag state.
+	static Real RangeMapper(Real value, Real inMin, Real inMax, Real outMin, Real outMax, const SplineData* curve,
+		LONG curveAlways, LONG clampLow, LONG clampHigh);
+
+	// ---- Presets ----
+	// The preset names found in folder, under ids 0, 1, 2, ...
+	BaseContainer RefreshList(Filename folder);
+};
+
+#include "range_mapper.h"
+
+#endif

@@ -1,0 +1,72 @@
+// Tab identifiers and the tab list, decoded defensively: a container may come
+// from a hostile file, so every read here is bounded and validated.
+#ifndef PULSOR_TAB_LIST_H__
+#define PULSOR_TAB_LIST_H__
+
+#include <vector>
+
+#include "pulsor_ids.h"
+
+// The largest tab number whose whole identifier range (base + 1 .. base +
+// 9999) fits in 32 bits.
+const LONG PULSOR_MAX_TAB_NUMBER = (0x7fffffff - PULSOR_TAB_BASE_OFFSET - (PULSOR_TAB_STRIDE - 1)) / PULSOR_TAB_STRIDE;
+
+struct TabField
+{
+	LONG number;
+	LONG base;
+	LONG offset;
+};
+
+// Splits an identifier of PULSOR_FIRST_TAB_ID or more into tab number, tab
+// base and field offset (the non-negative remainder of id - 2000 by 10000).
+// Returns FALSE, with a zeroed field, for the identifiers below: they are
+// global entries.
+Bool DecodeTabId(LONG id, TabField* field);
+
+inline LONG TabBase(LONG number)
+{
+	return number * PULSOR_TAB_STRIDE + PULSOR_TAB_BASE_OFFSET;
+}
+
+// The tab numbers of PULSOR_TAB_LIST in display order. Reading keeps what
+// makes sense and skips the rest: entries the count promises but the list
+// lacks, entries that are no integers, tab numbers below 1 or above
+// PULSOR_MAX_TAB_NUMBER (number 0 would alias the global entries), and
+// repeats of an earlier number. The work is bounded by the entries present,
+// whatever the count says.
+class TabList
+{
+public:
+	TabList() : count_(0) {}
+	explicit TabList(const BaseContainer& list);
+
+	LONG GetCount() const { return count_; }
+	LONG operator[](LONG i) const { return Data()[i]; }
+	Bool Contains(LONG number) const;
+	// Position in display order, or -1.
+	LONG IndexOf(LONG number) const;
+	// The smallest tab number from `from` on that is not in the list, or -1
+	// when none fits.
+	LONG FirstFreeNumber(LONG from) const;
+
+	void Append(LONG number);
+	void Remove(LONG index);
+	void Swap(LONG a, LONG b);
+	void Insert(LONG index, LONG number);
+
+	// Entry 0 and entries 5 .. count + 4; other entries stay as they are.
+	void WriteTo(BaseContainer* list) const;
+
+private:
+	enum { INLINE_CAPACITY = 16 };
+	const LONG* Data() const { return large_.empty() ? small_ : large_.data(); }
+	LONG* Data() { return large_.empty() ? small_ : large_.data(); }
+	void RemoveRepeats();
+
+	LONG small_[INLINE_CAPACITY];
+	std::vector<LONG> large_;
+	LONG count_;
+};
+
+#endif

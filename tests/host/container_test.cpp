@@ -1,0 +1,290 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+
+#include "c4d.h"
+
+namespace
+{
+
+TEST(GeData, NumericReadsConvertBetweenIntegerRealAndBool)
+{
+	EXPECT_EQ(GeData(2.9).GetLong(), 2);
+	EXPECT_EQ(GeData(-2.9).GetLong(), -2);
+	EXPECT_EQ(GeData((LONG)7).GetReal(), 7.0);
+	EXPECT_TRUE(GeData(0.5).GetBool());
+	EXPECT_FALSE(GeData((LONG)0).GetBool());
+	// Out-of-range and NaN reals saturate or read 0 instead of overflowing.
+	EXPECT_EQ(GeData(1e300).GetLong(), INT_MAX);
+	EXPECT_EQ(GeData(-1e300).GetLong(), INT_MIN);
+	EXPECT_EQ(GeData(std::nan("")).GetLong(), 0);
+}
+
+TEST(GeData, ReadsOfAnotherNonNumericTypeGiveThatTypesZero)
+{
+	const GeData text("abc");
+	EXPECT_EQ(text.GetLong(), 0);
+	EXPECT_EQ(text.GetReal(), 0.0);
+	EXPECT_EQ(text.GetVector(), Vector());
+	EXPECT_EQ(text.GetTime().Get(), 0.0);
+	EXPECT_EQ(text.GetContainer(), nullptr);
+	EXPECT_EQ(text.GetCustomDataType(CUSTOMDATATYPE_SPLINE), nullptr);
+	EXPECT_EQ(GeData(Vector(1, 2, 3)).GetString(), String());
+	EXPECT_EQ(GeData(1.5).GetVector(), Vector());
+}
+
+TEST(GeData, CustomDataIsCopiedNotShared)
+{
+	DescID id(DescLevel(903), DescLevel(1001));
+	GeData a(CUSTOMDATATYPE_DESCID, id);
+	GeData b = a;
+	static_cast<DescID*>(b.GetCustomDataType(CUSTOMDATATYPE_DESCID))->PopId();
+	EXPECT_EQ(static_cast<DescID*>(a.GetCustomDataType(CUSTOMDATATYPE_DESCID))->GetDepth(), 2);
+	EXPECT_FALSE(a == b);
+	// A declared type that is not the data's own is refused, not mislabelled.
+	EXPECT_EQ(GeData(CUSTOMDATATYPE_SPLINE, id).GetType(), DA_NIL);
+}
+
+TEST(GeData, EqualityComparesTypeAndValue)
+{
+	EXPECT_TRUE(GeData((LONG)1) == GeData((LONG)1));
+	EXPECT_FALSE(GeData((LONG)1) == GeData(1.0));
+	EXPECT_TRUE(GeData(Vector(1, 2, 3)) == GeData(Vector(1, 2, 3)));
+	EXPECT_TRUE(GeData(BaseTime(1.0)) == GeData(BaseTime(30.0, 30.0)));
+	EXPECT_TRUE(GeData() == GeData());
+}
+
+TEST(BaseContainer, GettersReturnTheFallbackForAbsentOrMistypedEntries)
+{
+	BaseContainer bc;
+	EXPECT_EQ(bc.GetLong(5, 42), 42);
+	EXPECT_EQ(bc.GetReal(5, 1.5), 1.5);
+	EXPECT_EQ(bc.GetString(5, "x"), String("x"));
+	EXPECT_EQ(bc.GetVector(5, Vector(1, 2, 3)), Vector(1, 2, 3));
+	EXPECT_EQ(bc.GetTime(5, BaseTime(3.0)).Get(), 3.0);
+	EXPECT_TRUE(bc.GetBool(5, TRUE));
+
+	bc.SetString(5, "text");
+	EXPECT_EQ(bc.GetLong(5, 42), 42);
+	EXPECT_EQ(bc.GetVector(5, Vector(1, 0, 0)), Vector(1, 0, 0));
+	bc.SetReal(6, 2.5);
+	EXPECT_EQ(bc.GetLong(6, 42), 2);
+	EXPECT_EQ(bc.GetString(6, "fallback"), String("fallback"));
+	EXPECT_EQ(bc.GetType(6), DA_REAL);
+	EXPECT_EQ(bc.GetType(7), DA_NIL);
+}
+
+TEST(BaseContainer, CopiesAreIndependent)
+{
+	BaseContainer a;
+	a.SetLong(1, 10);
+	BaseContainer sub;
+	sub.SetLong(0, 1);
+	a.SetContainer(2, sub);
+
+	BaseContainer b = a;
+	b.SetLong(1, 20);
+	b.GetContainerInstance(2)->SetLong(0, 2);
+	EXPECT_EQ(a.GetLong(1), 10);
+	EXPECT_EQ(a.GetContainer(2).GetLong(0), 1);
+	EXPECT_EQ(b.GetLong(1), 20);
+	EXPECT_EQ(b.GetContainer(2).GetLong(0), 2);
+
+	// GetContainer hands out a copy; writing it leaves the original alone.
+	BaseContainer copy = a.GetContainer(2);
+	copy.SetLong(0, 99);
+	EXPECT_EQ(a.GetContainer(2).GetLong(0), 1);
+
+	// SetContainer stores a copy too.
+	sub.SetLong(0, 77);
+	EXPECT_EQ(a.GetContainer(2).GetLong(0), 1);
+}
+
+TEST(BaseContainer, ContainerInstanceWritesReachTheParent)
+{
+	BaseContainer a;
+	a.SetContainer(3, BaseContainer());
+	BaseContainer* inner = a.GetContainerInstance(3);
+	ASSERT_NE(inner, nullptr);
+	inner->SetString(1, "in place");
+	EXPECT_EQ(a.GetContainer(3).GetString(1), String("in place"));
+	EXPECT_EQ(a.GetContainerInstance(4), nullptr);
+	a.SetLong(4, 1);
+	EXPECT_EQ(a.GetContainerInstance(4), nullptr);
+}
+
+TEST(BaseContainer, SettingAnEntryFromItsOwnStorageIsSafe)
+{
+	BaseContainer a;
+	a.SetString(1, "same");
+	for (LONG i = 2; i < 100; ++i)
+		a.SetData(i, a.GetData(1));
+	EXPECT_EQ(a.GetString(99), String("same"));
+}
+
+TEST(BaseContainer, IterationVisitsIdsInAscendingOrder)
+{
+	BaseContainer bc;
+	bc.SetLong(30, 3);
+	bc.SetLong(-5, 0);
+	bc.SetLong(10, 1);
+	EXPECT_EQ(bc.GetIndexId(0), -5);
+	EXPECT_EQ(bc.GetIndexId(1), 10);
+	EXPECT_EQ(bc.GetIndexId(2), 30);
+	EXPECT_EQ(bc.GetIndexId(3), -1);
+	EXPECT_EQ(bc.GetIndexId(-1), -1);
+	EXPECT_EQ(bc.GetIndexData(3), nullptr);
+	ASSERT_NE(bc.GetIndexData(2), nullptr);
+	EXPECT_EQ(bc.GetIndexData(2)->GetLong(), 3);
+}
+
+TEST(BaseContainer, RemoveDataReportsWhetherAnythingWentAway)
+{
+	BaseContainer bc;
+	bc.SetLong(1, 1);
+	BaseContainer shared = bc;
+	EXPECT_TRUE(bc.RemoveData(1));
+	EXPECT_FALSE(bc.RemoveData(1));
+	EXPECT_EQ(bc.GetLong(1, -1), -1);
+	EXPECT_EQ(shared.GetLong(1, -1), 1);
+}
+
+TEST(BaseContainer, MergeReplacesEntriesAndKeepsTheRest)
+{
+	BaseContainer a;
+	a.SetLong(1, 1);
+	a.SetLong(2, 2);
+	BaseContainer sub;
+	sub.SetLong(7, 7);
+	a.SetContainer(3, sub);
+	BaseContainer b;
+	b.SetString(2, "two");
+	BaseContainer other;
+	other.SetLong(8, 8);
+	b.SetContainer(3, other);
+	a.MergeContainer(b);
+	EXPECT_EQ(a.GetLong(1), 1);
+	EXPECT_EQ(a.GetString(2), String("two"));
+	// Sub-containers are replaced whole, not merged.
+	EXPECT_EQ(a.GetContainer(3).GetLong(7, -1), -1);
+	EXPECT_EQ(a.GetContainer(3).GetLong(8), 8);
+
+	// Merging a container's own sub-container into it must not read freed storage.
+	a.MergeContainer(*a.GetContainerInstance(3));
+	EXPECT_EQ(a.GetLong(8), 8);
+}
+
+TEST(BaseContainer, CloneAndCopyToCarryEveryEntry)
+{
+	BaseContainer a(17);
+	a.SetReal(1, 0.25);
+	a.SetVector(2, Vector(1, 2, 3));
+	BaseContainer* clone = a.GetClone(COPYFLAGS_0, nullptr);
+	ASSERT_NE(clone, nullptr);
+	EXPECT_TRUE(*clone == a);
+	EXPECT_EQ(clone->GetId(), 17);
+	clone->SetReal(1, 0.5);
+	EXPECT_EQ(a.GetReal(1), 0.25);
+	BaseContainer::Free(clone);
+	EXPECT_EQ(clone, nullptr);
+
+	BaseContainer dst;
+	EXPECT_TRUE(a.CopyTo(&dst, COPYFLAGS_0, nullptr));
+	EXPECT_TRUE(dst == a);
+	EXPECT_FALSE(a.CopyTo(nullptr, COPYFLAGS_0, nullptr));
+}
+
+TEST(BaseContainer, EqualityLooksAtEntriesDeeply)
+{
+	BaseContainer a;
+	BaseContainer b;
+	EXPECT_TRUE(a == b);
+	BaseContainer sub;
+	sub.SetLong(1, 1);
+	a.SetContainer(5, sub);
+	b.SetContainer(5, sub);
+	EXPECT_TRUE(a == b);
+	b.GetContainerInstance(5)->SetLong(1, 2);
+	EXPECT_FALSE(a == b);
+	b.GetContainerInstance(5)->SetLong(1, 1);
+	b.SetLong(6, 0);
+	EXPECT_FALSE(a == b);
+}
+
+TEST(BaseContainer, CustomDataIsReadByItsTypeOnly)
+{
+	BaseContainer bc;
+	bc.SetData(1, GeData(CUSTOMDATATYPE_DESCID, DescID(DescLevel(5))));
+	EXPECT_NE(bc.GetCustomDataType(1, CUSTOMDATATYPE_DESCID), nullptr);
+	EXPECT_EQ(bc.GetCustomDataType(1, CUSTOMDATATYPE_SPLINE), nullptr);
+	EXPECT_EQ(bc.GetCustomDataType(2, CUSTOMDATATYPE_DESCID), nullptr);
+	EXPECT_EQ(bc.GetType(1), CUSTOMDATATYPE_DESCID);
+}
+
+TEST(DescID, LevelsPushPopAndShift)
+{
+	DescID id(DescLevel(903, DTYPE_VECTOR, 0), DescLevel(VECTOR_Y, DTYPE_REAL, 0));
+	EXPECT_EQ(id.GetDepth(), 2);
+	EXPECT_EQ(id[0].id, 903);
+	EXPECT_EQ(id[1].id, VECTOR_Y);
+	// Outside the levels reads a zero level instead of running off the array.
+	EXPECT_EQ(id[2].id, 0);
+	EXPECT_EQ(id[-1].id, 0);
+
+	const DescID rest = id << 1;
+	EXPECT_EQ(rest.GetDepth(), 1);
+	EXPECT_EQ(rest[0].id, VECTOR_Y);
+	EXPECT_EQ((id << 5).GetDepth(), 0);
+
+	id.PopId();
+	EXPECT_EQ(id.GetDepth(), 1);
+	id.PopId();
+	id.PopId();
+	EXPECT_EQ(id.GetDepth(), 0);
+
+	DescID deep;
+	for (LONG i = 0; i < 100; ++i)
+		deep.PushId(DescLevel(i));
+	EXPECT_EQ(deep.GetDepth(), (LONG)DescID::MAX_DEPTH);
+}
+
+TEST(DescID, EqualityTreatsZeroTypesAsWildcards)
+{
+	EXPECT_TRUE(DescID(DescLevel(903)) == DescID(DescLevel(903, DTYPE_VECTOR, 0)));
+	EXPECT_FALSE(DescID(DescLevel(903, DTYPE_REAL, 0)) == DescID(DescLevel(903, DTYPE_VECTOR, 0)));
+	EXPECT_FALSE(DescID(DescLevel(903)) == DescID(DescLevel(903), DescLevel(VECTOR_X)));
+	EXPECT_TRUE(DescID() == DescID());
+}
+
+TEST(DescID, IsPartOfMeansAPrefix)
+{
+	const DescID position(DescLevel(903));
+	const DescID positionY(DescLevel(903), DescLevel(VECTOR_Y));
+	LONG pos = -1;
+	EXPECT_TRUE(position.IsPartOf(positionY, &pos));
+	EXPECT_EQ(pos, 1);
+	EXPECT_FALSE(positionY.IsPartOf(position, &pos));
+	EXPECT_FALSE(DescID(DescLevel(904)).IsPartOf(positionY, nullptr));
+}
+
+TEST(PriorityData, ValuesAreSetAndReadBack)
+{
+	PriorityData p;
+	EXPECT_TRUE(p.SetPriorityValue(PRIORITYVALUE_CAMERADEPENDENT, GeData((LONG)1)));
+	EXPECT_EQ(p.GetPriorityValue(PRIORITYVALUE_CAMERADEPENDENT).GetLong(), 1);
+	EXPECT_TRUE(p.SetPriorityValue(PRIORITYVALUE_PRIORITY, GeData((LONG)-5)));
+	EXPECT_EQ(p.GetPriorityValue(PRIORITYVALUE_PRIORITY).GetLong(), -5);
+	EXPECT_FALSE(p.SetPriorityValue(99, GeData((LONG)1)));
+	EXPECT_EQ(p.GetPriorityValue(99).GetType(), DA_NIL);
+}
+
+TEST(GetCustomDataTypeDefault, DescribesARealAndRefusesUnknownTypes)
+{
+	const BaseContainer real = GetCustomDataTypeDefault(DTYPE_REAL);
+	EXPECT_EQ(real.GetLong(DESC_UNIT), DESC_UNIT_REAL);
+	EXPECT_EQ(real.GetReal(DESC_STEP), 1.0);
+	EXPECT_EQ(GetCustomDataTypeDefault(123456).GetIndexId(0), -1);
+}
+
+} // namespace
