@@ -39,6 +39,16 @@ enum EVENT
 	EVENT_0 = 0
 };
 
+enum UNDOTYPE
+{
+	UNDOTYPE_CHANGE = 40,
+	UNDOTYPE_CHANGE_NOCHILDREN = 41,
+	UNDOTYPE_CHANGE_SMALL = 42,
+	UNDOTYPE_CHANGE_SELECTION = 43,
+	UNDOTYPE_NEW = 44,
+	UNDOTYPE_DELETE = 45
+};
+
 class BaseDocument : public BaseList2D
 {
 public:
@@ -73,6 +83,21 @@ public:
 	BaseMaterial* GetMaterialByIndex(LONG i) const { return (i >= 0 && i < GetMaterialCount()) ? materials_[(size_t)i] : nullptr; }
 	void InsertMaterial(BaseMaterial* mat, BaseMaterial* pred = nullptr);
 
+	// Undo groups. A step records the element's state before the change (its
+	// data container and name); a step added while no group is open joins the
+	// last group, the host's current one. Groups nest: only the outermost
+	// EndUndo closes a group.
+	Bool StartUndo();
+	// data is the BaseList2D about to change.
+	Bool AddUndo(UNDOTYPE type, void* data);
+	Bool EndUndo();
+	// Reverts the last group; FALSE when there is none. The group can then be
+	// redone.
+	Bool DoUndo(Bool multiple = FALSE);
+	Bool DoRedo();
+	LONG GetUndoCount() const;
+	LONG GetRedoCount() const;
+
 	// Evaluates the scene at the document's time: with animation, every
 	// animated parameter is set to its track's value; with expressions, every
 	// expression tag runs, ordered by its expression priority.
@@ -85,6 +110,8 @@ private:
 	void DetachObject(BaseObject* op);
 	void DetachMaterial(BaseMaterial* mat);
 
+	struct UndoHistory;
+	UndoHistory* undo_;
 	BaseTime time_;
 	std::vector<BaseObject*> objects_;
 	std::vector<BaseMaterial*> materials_;

@@ -84,6 +84,8 @@ public:
 	Bool GetParameter(const DescID& id, GeData& t_data, DESCFLAGS_GET flags) { return ParameterGet(id, t_data, flags); }
 	Bool SetParameter(const DescID& id, const GeData& t_data, DESCFLAGS_SET flags) { return ParameterSet(id, t_data, flags); }
 	Bool Message(LONG type, void* data = nullptr) { return MessageHook(type, data); }
+	// Fills description with the element's parameters.
+	Bool GetDescription(Description* description, DESCFLAGS_DESC flags) { return DescriptionHook(description, flags); }
 
 protected:
 	C4DAtom(LONG type, LONG classification) : type_(type), classification_(classification) {}
@@ -91,6 +93,7 @@ protected:
 	virtual Bool ParameterGet(const DescID& id, GeData& t_data, DESCFLAGS_GET flags) = 0;
 	virtual Bool ParameterSet(const DescID& id, const GeData& t_data, DESCFLAGS_SET flags) = 0;
 	virtual Bool MessageHook(LONG type, void* data) = 0;
+	virtual Bool DescriptionHook(Description* description, DESCFLAGS_DESC flags) = 0;
 
 private:
 	C4DAtom(const C4DAtom&);
@@ -175,6 +178,7 @@ protected:
 	virtual Bool ParameterGet(const DescID& id, GeData& t_data, DESCFLAGS_GET flags);
 	virtual Bool ParameterSet(const DescID& id, const GeData& t_data, DESCFLAGS_SET flags);
 	virtual Bool MessageHook(LONG type, void* data);
+	virtual Bool DescriptionHook(Description* description, DESCFLAGS_DESC flags);
 	// The name, and entries of the data container by the first level's id;
 	// a second level VECTOR_X .. VECTOR_Z addresses one component of a vector.
 	virtual Bool DefaultGetParameter(const DescID& id, GeData& t_data);

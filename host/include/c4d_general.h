@@ -2,6 +2,7 @@
 #ifndef C4D_GENERAL_H__
 #define C4D_GENERAL_H__
 
+#include "c4d_basecontainer.h"
 #include "c4d_file.h"
 
 // Smooth, deterministic 3D gradient noise in 0..1, bit-identical on every
@@ -10,5 +11,27 @@ Real Noise(Vector p);
 
 // The folder of the running plug-in.
 Filename GeGetPluginPath();
+
+enum
+{
+	BFM_INPUT_MOUSE = C4D_FOURCC('m', 'o', 'u', 's'),
+	BFM_INPUT_KEYBOARD = C4D_FOURCC('k', 'b', 'r', 'd'),
+	BFM_INPUT_MOUSELEFT = 1,
+	BFM_INPUT_MOUSERIGHT = 2,
+	BFM_INPUT_VALUE = C4D_FOURCC('i', 'p', 'v', 'a')
+};
+
+// The state of one input channel: BFM_INPUT_VALUE 1 while a mouse button is
+// down. FALSE for a device the host cannot poll.
+Bool GetInputState(LONG askdevice, LONG askchannel, BaseContainer& res);
+
+// Opens a web page; the host decides how.
+Bool GeOpenHTML(const String& webaddress);
+
+// Asks the user a yes/no question; TRUE for yes.
+Bool QuestionDialog(const String& text);
+// Shows progress in the status bar (0 .. 100).
+void StatusSetBar(LONG p);
+void StatusClear();
 
 #endif

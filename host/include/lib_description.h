@@ -61,7 +61,6 @@ enum
 	DESC_CYCLEICONS = 36
 };
 
-#define C4D_FOURCC(a, b, c, d) ((LONG)(((ULONG)(a) << 24) | ((ULONG)(b) << 16) | ((ULONG)(c) << 8) | (ULONG)(d)))
 
 enum
 {
@@ -142,6 +141,47 @@ public:
 private:
 	LONG depth_;
 	DescLevel levels_[MAX_DEPTH] = { 0, 0, 0, 0, 0, 0, 0, 0 };
+};
+
+class AtomArray;
+
+// The description of an element: its parameters (and, for a page being
+// built, its groups and controls) in order, each with its settings container
+// and its parent.
+class Description
+{
+public:
+	static Description* Alloc();
+	static void Free(Description*& description);
+	~Description();
+
+	// Adds an element. FALSE when the page already holds id.
+	Bool SetParameter(const DescID& id, const BaseContainer& settings, const DescID& groupid);
+	// The settings of the element whose first level is id's first level; null
+	// when there is none. temp is not used: the result points into the page.
+	const BaseContainer* GetParameter(const DescID& id, BaseContainer& temp, AtomArray* ar) const;
+	BaseContainer* GetParameterI(const DescID& id, AtomArray* ar);
+	// TRUE when id names an element, or one component (VECTOR_X .. VECTOR_Z)
+	// of a vector or colour element; completeid then receives it with the data
+	// type of every level.
+	Bool CheckDescID(const DescID& searchid, const AtomArray& ops, DescID* completeid);
+	// The one element the host asked for, or null for the whole page.
+	const DescID* GetSingleDescID();
+
+	// For the host: the elements in order.
+	LONG GetElementCount() const;
+	// Null past the end.
+	const DescID* GetElementId(LONG index) const;
+	const DescID* GetElementParent(LONG index) const;
+	const BaseContainer* GetElementSettings(LONG index) const;
+	void SetSingleDescID(const DescID* id);
+
+private:
+	Description();
+	Description(const Description&);
+	Description& operator=(const Description&);
+	struct Impl;
+	Impl* impl_;
 };
 
 // The host's default description settings of a value of data type type

@@ -66,16 +66,31 @@ const ElementType* FindElementType(LONG type)
 	return nullptr;
 }
 
+BaseContainer DescriptionSettingsOfName()
+{
+	BaseContainer bc(DTYPE_STRING);
+	bc.SetString(DESC_NAME, "Name");
+	bc.SetString(DESC_SHORT_NAME, "Name");
+	return bc;
+}
+
 BaseContainer DescriptionSettings(const ParameterSpec& p)
 {
 	BaseContainer bc(p.dtype);
 	bc.SetString(DESC_NAME, String(p.name));
-	bc.SetString(DESC_SHORT_NAME, String(p.shortName));
+	bc.SetString(DESC_SHORT_NAME, String(p.shortName.empty() ? p.name : p.shortName));
 	if (p.dtype == DTYPE_LONG || p.dtype == DTYPE_BOOL)
 	{
 		bc.SetLong(DESC_MIN, (LONG)p.min);
 		bc.SetLong(DESC_MAX, (LONG)p.max);
 		bc.SetLong(DESC_STEP, (LONG)p.step);
+	}
+	else if (p.dtype == DTYPE_VECTOR || p.dtype == DTYPE_COLOR)
+	{
+		// Limits of vectors are vectors: one limit per component.
+		bc.SetVector(DESC_MIN, Vector(p.min));
+		bc.SetVector(DESC_MAX, Vector(p.max));
+		bc.SetVector(DESC_STEP, Vector(p.step));
 	}
 	else
 	{

@@ -36,6 +36,9 @@ const ElementType* FindElementType(LONG type);
 // unit), as the attribute manager shows them.
 BaseContainer DescriptionSettings(const ParameterSpec& p);
 
+// The settings of every element's name.
+BaseContainer DescriptionSettingsOfName();
+
 // Converts value to what a parameter of type dtype stores; FALSE when it
 // cannot be (a text for a real, a real for a vector).
 bool CoerceParameterValue(LONG dtype, const GeData& value, GeData* stored);

@@ -1,5 +1,10 @@
 #include "lib_description.h"
 
+#include <unordered_map>
+#include <vector>
+
+#include "c4d_atomarray.h"
+
 void DescID::PushId(const DescLevel& subid)
 {
 	if (depth_ >= MAX_DEPTH)
@@ -99,4 +104,125 @@ BaseContainer GetCustomDataTypeDefault(LONG type)
 			return BaseContainer();
 	}
 	return bc;
+}
+
+// ---- Description ------------------------------------------------------------
+
+struct Description::Impl
+{
+	struct Element
+	{
+		DescID id;
+		DescID parent;
+		BaseContainer settings;
+	};
+	std::vector<Element> elements;
+	// Elements of one level by their id: pages are asked for single ids often.
+	std::unordered_map<LONG, size_t> byId;
+	bool hasSingle = false;
+	DescID single;
+
+	const Element* Find(const DescID& id) const
+	{
+		if (id.GetDepth() < 1)
+			return nullptr;
+		auto it = byId.find(id[0].id);
+		return it == byId.end() ? nullptr : &elements[it->second];
+	}
+};
+
+Description::Description() : impl_(new Impl) {}
+
+Description::~Description()
+{
+	delete impl_;
+}
+
+Description* Description::Alloc()
+{
+	return new Description;
+}
+
+void Description::Free(Description*& description)
+{
+	delete description;
+	description = nullptr;
+}
+
+Bool Description::SetParameter(const DescID& id, const BaseContainer& settings, const DescID& groupid)
+{
+	if (id.GetDepth() < 1 || impl_->Find(id))
+		return FALSE;
+	impl_->byId[id[0].id] = impl_->elements.size();
+	impl_->elements.push_back(Impl::Element{ id, groupid, settings });
+	return TRUE;
+}
+
+const BaseContainer* Description::GetParameter(const DescID& id, BaseContainer& temp, AtomArray* ar) const
+{
+	(void)temp;
+	(void)ar;
+	const Impl::Element* e = impl_->Find(id);
+	return e ? &e->settings : nullptr;
+}
+
+BaseContainer* Description::GetParameterI(const DescID& id, AtomArray* ar)
+{
+	(void)ar;
+	const Impl::Element* e = impl_->Find(id);
+	return e ? const_cast<BaseContainer*>(&e->settings) : nullptr;
+}
+
+Bool Description::CheckDescID(const DescID& searchid, const AtomArray& ops, DescID* completeid)
+{
+	(void)ops;
+	const LONG depth = searchid.GetDepth();
+	const Impl::Element* e = impl_->Find(searchid);
+	if (!e || depth > 2)
+		return FALSE;
+	const DescLevel& top = e->id[0];
+	DescID complete(DescLevel(top.id, top.dtype, top.creator));
+	if (depth == 2)
+	{
+		const LONG component = searchid[1].id;
+		const bool composite = top.dtype == DTYPE_VECTOR || top.dtype == DTYPE_COLOR;
+		if (!composite || component < VECTOR_X || component > VECTOR_Z)
+			return FALSE;
+		complete.PushId(DescLevel(component, DTYPE_REAL, 0));
+	}
+	if (completeid)
+		*completeid = complete;
+	return TRUE;
+}
+
+const DescID* Description::GetSingleDescID()
+{
+	return impl_->hasSingle ? &impl_->single : nullptr;
+}
+
+void Description::SetSingleDescID(const DescID* id)
+{
+	impl_->hasSingle = id != nullptr;
+	if (id)
+		impl_->single = *id;
+}
+
+LONG Description::GetElementCount() const
+{
+	return (LONG)impl_->elements.size();
+}
+
+const DescID* Description::GetElementId(LONG index) const
+{
+	return (index >= 0 && (size_t)index < impl_->elements.size()) ? &impl_->elements[(size_t)index].id : nullptr;
+}
+
+const DescID* Description::GetElementParent(LONG index) const
+{
+	return (index >= 0 && (size_t)index < impl_->elements.size()) ? &impl_->elements[(size_t)index].parent : nullptr;
+}
+
+const BaseContainer* Description::GetElementSettings(LONG index) const
+{
+	return (index >= 0 && (size_t)index < impl_->elements.size()) ? &impl_->elements[(size_t)index].settings : nullptr;
 }

@@ -4,6 +4,7 @@
 
 #include "c4d_canimation.h"
 #include "customgui_priority.h"
+#include "element_anchor.h"
 #include "plugin_registry.h"
 
 namespace
@@ -47,7 +48,154 @@ LONG ExpressionPriority(BaseTag* tag)
 
 } // namespace
 
-BaseDocument::BaseDocument() : BaseList2D(0, 0)
+// ---- Undo -------------------------------------------------------------------
+
+namespace
+{
+
+// An element's state as a step records it.
+struct ElementState
+{
+	BaseContainer data;
+	String name;
+};
+
+ElementState Capture(const BaseList2D& element)
+{
+	return ElementState{ element.GetData(), element.GetName() };
+}
+
+void Restore(BaseList2D& element, const ElementState& state)
+{
+	element.SetData(state.data);
+	element.SetName(state.name);
+}
+
+struct UndoStep
+{
+	C4DAtomGoal::Anchor* anchor;
+	UNDOTYPE type;
+	ElementState before;
+	ElementState after;    // filled when the step is undone, for redo
+};
+
+struct UndoGroup
+{
+	std::vector<UndoStep> steps;
+};
+
+void ReleaseSteps(std::vector<UndoGroup>& groups)
+{
+	for (UndoGroup& g : groups)
+		for (UndoStep& step : g.steps)
+			step.anchor->Release();
+	groups.clear();
+}
+
+BaseList2D* ElementOf(const UndoStep& step)
+{
+	return dynamic_cast<BaseList2D*>(step.anchor->element);
+}
+
+} // namespace
+
+struct BaseDocument::UndoHistory
+{
+	std::vector<UndoGroup> undo;
+	std::vector<UndoGroup> redo;
+	LONG depth = 0;
+
+	~UndoHistory()
+	{
+		ReleaseSteps(undo);
+		ReleaseSteps(redo);
+	}
+};
+
+Bool BaseDocument::StartUndo()
+{
+	if (undo_->depth++ == 0)
+	{
+		undo_->undo.push_back(UndoGroup());
+		ReleaseSteps(undo_->redo);
+	}
+	return TRUE;
+}
+
+Bool BaseDocument::AddUndo(UNDOTYPE type, void* data)
+{
+	BaseList2D* element = static_cast<BaseList2D*>(data);
+	if (!element)
+		return FALSE;
+	if (undo_->undo.empty())
+		undo_->undo.push_back(UndoGroup());
+	if (undo_->depth == 0)
+		ReleaseSteps(undo_->redo);
+	element->GetAnchor()->Retain();
+	undo_->undo.back().steps.push_back(UndoStep{ element->GetAnchor(), type, Capture(*element), ElementState() });
+	return TRUE;
+}
+
+Bool BaseDocument::EndUndo()
+{
+	if (undo_->depth == 0)
+		return FALSE;
+	--undo_->depth;
+	// An empty group is no step for the user.
+	if (undo_->depth == 0 && undo_->undo.back().steps.empty())
+		undo_->undo.pop_back();
+	return TRUE;
+}
+
+Bool BaseDocument::DoUndo(Bool multiple)
+{
+	(void)multiple;
+	if (undo_->depth != 0 || undo_->undo.empty())
+		return FALSE;
+	UndoGroup group = std::move(undo_->undo.back());
+	undo_->undo.pop_back();
+	// Last change first, so that the earliest recorded state wins.
+	for (auto it = group.steps.rbegin(); it != group.steps.rend(); ++it)
+	{
+		BaseList2D* element = ElementOf(*it);
+		if (!element)
+			continue;
+		it->after = Capture(*element);
+		Restore(*element, it->before);
+	}
+	undo_->redo.push_back(std::move(group));
+	return TRUE;
+}
+
+Bool BaseDocument::DoRedo()
+{
+	if (undo_->depth != 0 || undo_->redo.empty())
+		return FALSE;
+	UndoGroup group = std::move(undo_->redo.back());
+	undo_->redo.pop_back();
+	for (UndoStep& step : group.steps)
+	{
+		BaseList2D* element = ElementOf(step);
+		if (element)
+			Restore(*element, step.after);
+	}
+	undo_->undo.push_back(std::move(group));
+	return TRUE;
+}
+
+LONG BaseDocument::GetUndoCount() const
+{
+	return (LONG)undo_->undo.size();
+}
+
+LONG BaseDocument::GetRedoCount() const
+{
+	return (LONG)undo_->redo.size();
+}
+
+// ---- Document ---------------------------------------------------------------
+
+BaseDocument::BaseDocument() : BaseList2D(0, 0), undo_(new UndoHistory)
 {
 	SetFps(30);
 	SetMinTime(BaseTime(0.0));
@@ -67,6 +215,7 @@ void BaseDocument::Free(BaseDocument*& doc)
 
 BaseDocument::~BaseDocument()
 {
+	delete undo_;
 	while (!objects_.empty())
 		delete objects_.back();
 	while (!materials_.empty())

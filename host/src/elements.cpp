@@ -126,8 +126,23 @@ Bool BaseList2D::ParameterSet(const DescID& id, const GeData& t_data, DESCFLAGS_
 
 Bool BaseList2D::MessageHook(LONG type, void* data)
 {
-	HostRecordEvent(HostEvent{ HostEvent::MESSAGE, this, type });
+	HostRecordEvent(HostEvent{ HostEvent::MESSAGE, this, type, String() });
 	return node_ ? node_->Message(this, type, data) : TRUE;
+}
+
+Bool BaseList2D::DescriptionHook(Description* description, DESCFLAGS_DESC flags)
+{
+	if (!description)
+		return FALSE;
+	description->SetParameter(DescID(DescLevel(ID_BASELIST_NAME, DTYPE_STRING, 0)), DescriptionSettingsOfName(), DescID());
+	if (catalogueType_)
+	{
+		for (const ParameterSpec& p : catalogueType_->parameters)
+			description->SetParameter(DescID(DescLevel(p.id, p.dtype, GetType())), DescriptionSettings(p), DescID());
+	}
+	if (node_)
+		return node_->GetDDescription(this, description, flags);
+	return TRUE;
 }
 
 static bool IsComponentLevel(LONG id)
@@ -176,7 +191,9 @@ Bool BaseList2D::DefaultGetParameter(const DescID& id, GeData& t_data)
 Bool BaseList2D::DefaultSetParameter(const DescID& id, const GeData& t_data)
 {
 	const LONG depth = id.GetDepth();
-	if (depth < 1 || depth > 2)
+	// An empty value (what a failed read leaves) sets nothing: storing it
+	// would only fill the container with entries that hold no value.
+	if (depth < 1 || depth > 2 || t_data.GetType() == DA_NIL)
 		return FALSE;
 	if (id[0].id == ID_BASELIST_NAME)
 	{

@@ -1,6 +1,7 @@
 #include "host_services.h"
 
 #include <atomic>
+#include <cstdio>
 #include <mutex>
 
 #include "c4d_basedocument.h"
@@ -19,12 +20,25 @@ struct Services
 	std::atomic<bool> watched{false};
 	std::atomic<LONG> eventAdds{0};
 	std::atomic<BaseDocument*> activeDocument{nullptr};
+	std::atomic<bool> mouseDown{false};
+	QuestionHandler question;
+	StatusHandler status;
+	ErrorHandler error;
 };
+
 
 Services& Get()
 {
 	static Services services;
 	return services;
+}
+
+template <class Handler>
+Handler Copy(Handler Services::*member)
+{
+	Services& s = Get();
+	std::lock_guard<std::mutex> guard(s.lock);
+	return s.*member;
 }
 
 } // namespace
@@ -96,7 +110,7 @@ void EventAdd(EVENT flags)
 {
 	(void)flags;
 	++Get().eventAdds;
-	HostRecordEvent(HostEvent{ HostEvent::EVENT_ADD, nullptr, 0 });
+	HostRecordEvent(HostEvent{ HostEvent::EVENT_ADD, nullptr, 0, String() });
 }
 
 void HostSetActiveDocument(BaseDocument* doc)
@@ -107,4 +121,73 @@ void HostSetActiveDocument(BaseDocument* doc)
 BaseDocument* GetActiveDocument()
 {
 	return Get().activeDocument;
+}
+
+void HostSetMouseButton(bool down)
+{
+	Get().mouseDown = down;
+}
+
+Bool GetInputState(LONG askdevice, LONG askchannel, BaseContainer& res)
+{
+	if (askdevice != BFM_INPUT_MOUSE)
+		return FALSE;
+	res.SetLong(BFM_INPUT_VALUE, askchannel == BFM_INPUT_MOUSELEFT && Get().mouseDown ? 1 : 0);
+	return TRUE;
+}
+
+Bool GeOpenHTML(const String& webaddress)
+{
+	HostRecordEvent(HostEvent{ HostEvent::OPEN_HTML, nullptr, 0, webaddress });
+	return TRUE;
+}
+
+void HostSetQuestionHandler(QuestionHandler handler)
+{
+	Services& s = Get();
+	std::lock_guard<std::mutex> guard(s.lock);
+	s.question = std::move(handler);
+}
+
+void HostSetStatusHandler(StatusHandler handler)
+{
+	Services& s = Get();
+	std::lock_guard<std::mutex> guard(s.lock);
+	s.status = std::move(handler);
+}
+
+Bool QuestionDialog(const String& text)
+{
+	const QuestionHandler handler = Copy(&Services::question);
+	return handler && handler(text) ? TRUE : FALSE;
+}
+
+void StatusSetBar(LONG p)
+{
+	const StatusHandler handler = Copy(&Services::status);
+	if (handler)
+		handler(p < 0 ? 0 : (p > 100 ? 100 : p));
+}
+
+void StatusClear()
+{
+	const StatusHandler handler = Copy(&Services::status);
+	if (handler)
+		handler(-1);
+}
+
+void HostSetErrorHandler(ErrorHandler handler)
+{
+	Services& s = Get();
+	std::lock_guard<std::mutex> guard(s.lock);
+	s.error = std::move(handler);
+}
+
+void HostReportError(const std::string& line)
+{
+	const ErrorHandler handler = Copy(&Services::error);
+	if (handler)
+		handler(line);
+	else
+		std::fprintf(stderr, "%s\n", line.c_str());
 }

@@ -5,10 +5,18 @@
 #define HOST_SERVICES_H__
 
 #include <functional>
+#include <string>
 
 #include "c4d_file.h"
 
-// The folder GeGetPluginPath answers with.
+// The host's console: one line per problem. Without a handler lines go to
+// standard error.
+using ErrorHandler = std::function<void(const std::string& line)>;
+void HostSetErrorHandler(ErrorHandler handler);
+void HostReportError(const std::string& line);
+
+// The folder GeGetPluginPath answers with for modules linked into the
+// program itself; a loaded module's glue answers with its own folder.
 void HostSetPluginPath(const Filename& folder);
 
 // The file dialog. Without a handler every dialog is cancelled.
@@ -33,6 +41,7 @@ struct HostEvent
 	Kind kind;
 	BaseList2D* element;
 	LONG code;
+	String text = String();    // OPEN_HTML: the address
 };
 using HostObserver = std::function<void(const HostEvent&)>;
 // Replaces the observer (none: nothing is recorded).
@@ -42,5 +51,15 @@ void HostRecordEvent(const HostEvent& event);
 LONG HostEventAddCount();
 
 void HostSetActiveDocument(BaseDocument* doc);
+
+// The simulated left mouse button that GetInputState reports.
+void HostSetMouseButton(bool down);
+
+// Dialogs and progress. Without a handler QuestionDialog answers no and the
+// status bar shows nothing.
+using QuestionHandler = std::function<bool(const String& text)>;
+void HostSetQuestionHandler(QuestionHandler handler);
+using StatusHandler = std::function<void(LONG percent)>;   // -1: cleared
+void HostSetStatusHandler(StatusHandler handler);
 
 #endif

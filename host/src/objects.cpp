@@ -127,5 +127,5 @@ void BaseMaterial::RemoveFromParent()
 
 void BaseMaterial::Update(Bool preview, Bool rttm)
 {
-	HostRecordEvent(HostEvent{ HostEvent::MATERIAL_UPDATE, this, (preview ? 1 : 0) | (rttm ? 2 : 0) });
+	HostRecordEvent(HostEvent{ HostEvent::MATERIAL_UPDATE, this, (preview ? 1 : 0) | (rttm ? 2 : 0), String() });
 }

@@ -91,6 +91,10 @@ TEST_F(Elements, ParametersAddressWholeValuesComponentsAndTheName)
 	EXPECT_FALSE(tag->GetParameter(DescID(), v, DESCFLAGS_GET_0));
 	EXPECT_FALSE(tag->SetParameter(DescID(DescLevel(11), DescLevel(VECTOR_X)), GeData(1.0), DESCFLAGS_SET_0));
 
+	// An empty value is refused and leaves no entry behind.
+	EXPECT_FALSE(tag->SetParameter(DescID(12), GeData(), DESCFLAGS_SET_0));
+	EXPECT_EQ(tag->GetDataInstance()->GetDataPointer(12), nullptr);
+
 	EXPECT_TRUE(tag->SetParameter(DescID(ID_BASELIST_NAME), GeData("Renamed"), DESCFLAGS_SET_0));
 	EXPECT_EQ(tag->GetName(), String("Renamed"));
 	EXPECT_FALSE(tag->SetParameter(DescID(ID_BASELIST_NAME), GeData(1.0), DESCFLAGS_SET_0));
