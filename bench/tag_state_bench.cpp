@@ -78,3 +78,28 @@ void BM_ReadTabList(benchmark::State& state)
 BENCHMARK(BM_ReadTabList);
 
 } // namespace
+
+namespace
+{
+
+// GetPoint on every curve of the library, across the unit interval.
+void BM_GetPointLibraryCurves(benchmark::State& state)
+{
+	const BaseContainer library = LibraryOfNewTag();
+	const SplineData* curves[PULSOR_CURVE_COUNT];
+	for (LONG i = 0; i < PULSOR_CURVE_COUNT; ++i)
+		curves[i] = static_cast<const SplineData*>(library.GetCustomDataType(i, CUSTOMDATATYPE_SPLINE));
+	Real x = 0.0;
+	LONG i = 0;
+	for (auto _ : state)
+	{
+		benchmark::DoNotOptimize(curves[i]->GetPoint(x));
+		i = i + 1 < PULSOR_CURVE_COUNT ? i + 1 : 0;
+		x += 0.0137;
+		if (x > 1.0)
+			x -= 1.0;
+	}
+}
+BENCHMARK(BM_GetPointLibraryCurves);
+
+} // namespace

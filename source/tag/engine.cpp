@@ -56,6 +56,14 @@ bool IsDefaultLink(const BaseContainer& data)
 
 // ---- Shared pieces ----------------------------------------------------------
 
+Real FramePosition(const BaseTime& time, Real fps)
+{
+	const Real t = time.GetNumerator() * fps / time.GetDenominator();
+	const Real whole = std::floor(t + 0.5);
+	const Real tolerance = 1e-9 * (Abs(whole) > 1.0 ? Abs(whole) : 1.0);
+	return Abs(t - whole) <= tolerance ? whole : t;
+}
+
 LONG TruncateToLong(Real v)
 {
 	if (!(v == v))

@@ -16,6 +16,12 @@ struct Channels
 // The value of kind at id. Times become whole frames at fps.
 Channels ReadChannels(const BaseContainer& data, LONG id, PulsorValueKind kind, Real fps);
 
+// The frame position of a document time at fps frames per second. A time
+// that lies on a whole frame gives exactly that frame: seconds times fps
+// would give 122.99999999999999 for frame 123 at 30 fps, and a repeated
+// evaluation of that frame would then not be recognised as one.
+Real FramePosition(const BaseTime& time, Real fps);
+
 // Truncation toward zero into 32 bits; saturates, and NaN gives 0.
 LONG TruncateToLong(Real v);
 

@@ -37,7 +37,11 @@ TabList::TabList(const BaseContainer& list) : count_(0)
 			continue;
 		if (id > last)
 			break;
-		if (value->GetType() != DA_LONG)
+		// A whole-numbered real (a script's SetReal) still names a tab.
+		const LONG type = value->GetType();
+		const bool integral = type == DA_LONG || type == DA_LLONG ||
+			(type == DA_REAL && value->GetReal() == (Real)value->GetLong());
+		if (!integral)
 			continue;
 		const LONG number = value->GetLong();
 		if (number < 1 || number > PULSOR_MAX_TAB_NUMBER)
