@@ -9,6 +9,7 @@ typedef uint32_t ULONG;
 typedef int64_t LLONG;
 typedef char CHAR;
 typedef unsigned char UCHAR;
+typedef unsigned short UWORD;
 typedef double Real;
 typedef double LReal;
 typedef float SReal;
@@ -20,6 +21,9 @@ typedef int Bool;
 #ifndef FALSE
 #define FALSE 0
 #endif
+
+// Four characters read as one big-endian 32-bit number ('frea', 'mous').
+#define C4D_FOURCC(a, b, c, d) ((LONG)(((ULONG)(a) << 24) | ((ULONG)(b) << 16) | ((ULONG)(c) << 8) | (ULONG)(d)))
 
 struct LVector
 {
