@@ -1,6 +1,7 @@
 // The Pulsor tag's hooks that the host calls on every scene evaluation.
 #include "pulsor.h"
 
+#include "editing.h"
 #include "engine.h"
 
 namespace
@@ -13,14 +14,6 @@ const DescID* LinkedParameter(const BaseContainer& data)
 	if (!id || id->GetDepth() < 1 || (*id)[0].id == 0)
 		return nullptr;
 	return id;
-}
-
-// The element whose parameter the tag animates.
-BaseList2D* LinkedElement(const BaseContainer& data, BaseTag* tag, BaseDocument* doc)
-{
-	if (data.GetLong(PULSOR_LINK_CLASS, PULSOR_LINK_CLASS_OWN_OBJECT) == PULSOR_LINK_CLASS_OWN_OBJECT)
-		return tag->GetObject();
-	return data.GetLink(PULSOR_LINK, doc);
 }
 
 // The final output plus the parameter's own value, in the parameter's type.
@@ -70,7 +63,7 @@ EXECUTIONRESULT Pulsor::Execute(BaseTag* tag, BaseDocument* doc, BaseObject* op,
 	if (data->GetBool(PULSOR_HAS_KEYS, FALSE))
 		return EXECUTIONRESULT_OK;
 
-	const Real t = doc->GetTime().Get() * (Real)doc->GetData(DOCUMENTSETTINGS_GENERAL).GetLong(DOCUMENT_FPS);
+	const Real t = FramePosition(doc->GetTime(), (Real)doc->GetData(DOCUMENTSETTINGS_GENERAL).GetLong(DOCUMENT_FPS));
 	const BaseContainer out = CalculateOutput(data, doc, t, data->GetBool(PULSOR_FEEDBACK, TRUE) ? 1 : 0);
 	if (!out.GetIndexData(0))
 		return EXECUTIONRESULT_OK;

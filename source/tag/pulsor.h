@@ -13,6 +13,8 @@ public:
 	// ---- Hooks ----
 	// Writes every default into the tag's container.
 	virtual Bool Init(GeListNode* node);
+	// Commands, follow-ups of edits, drag and drop, bitmaps and the icon.
+	virtual Bool Message(GeListNode* node, LONG type, void* data);
 	// Writes the value for the document's time into the linked parameter.
 	virtual EXECUTIONRESULT Execute(BaseTag* tag, BaseDocument* doc, BaseObject* op, BaseThread* bt, LONG priority,
 		EXECUTIONFLAGS flags);
@@ -43,6 +45,12 @@ public:
 	// given, bends the mapping. Reads no tag state.
 	static Real RangeMapper(Real value, Real inMin, Real inMax, Real outMin, Real outMax, const SplineData* curve,
 		LONG curveAlways, LONG clampLow, LONG clampHigh);
+
+	// ---- Editing ----
+	// Links parameter id of element: records the element, the identifier, its
+	// type, slot, component mode and description, renames the tag and, on a
+	// change of type, seeds the start, end and variation values.
+	Bool ChangeParameter(BaseContainer* data, BaseDocument* doc, C4DAtom* element, DescID id, BaseTag* tag);
 
 	// ---- Presets ----
 	// The preset names found in folder, under ids 0, 1, 2, ...

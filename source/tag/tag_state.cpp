@@ -1,6 +1,7 @@
 // Defaults and tab management: Init, AddTab, UpdatePulsor.
 #include <set>
 
+#include "editing.h"
 #include "link_types.h"
 #include "pulsor.h"
 #include "tab_list.h"
@@ -232,14 +233,6 @@ Bool ResetPriority(GeListNode* node)
 	if (pd)
 		pd->SetPriorityValue(PRIORITYVALUE_CAMERADEPENDENT, GeData((LONG)0));
 	return node->SetParameter(priorityId, priority, DESCFLAGS_SET_0);
-}
-
-Filename DefaultPresetFolder()
-{
-	Filename folder = GeGetPluginPath();
-	folder += Filename("res");
-	folder += Filename("Presets");
-	return folder;
 }
 
 // ---- Tabs -------------------------------------------------------------------

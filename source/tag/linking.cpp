@@ -1,0 +1,277 @@
+// Linking a parameter: the drop of a parameter's label onto the tag, and
+// ChangeParameter, which records the link.
+#include "editing.h"
+#include "link_types.h"
+#include "pulsor.h"
+#include "tab_list.h"
+
+namespace
+{
+
+// Key of a description record that the host reserves; the tag empties it.
+const LONG kDescriptionReserved = 999;
+
+// Frees a description on every path.
+class ScopedDescription
+{
+public:
+	ScopedDescription() : description_(Description::Alloc()) {}
+	~ScopedDescription() { Description::Free(description_); }
+	Description* Get() const { return description_; }
+
+private:
+	ScopedDescription(const ScopedDescription&);
+	ScopedDescription& operator=(const ScopedDescription&);
+	Description* description_;
+};
+
+LONG LastLevelType(const DescID& id)
+{
+	return id[id.GetDepth() - 1].dtype;
+}
+
+bool IsAcceptedType(LONG dtype)
+{
+	return FindLinkType(dtype) != nullptr;
+}
+
+Real VectorComponent(const Vector& v, LONG index)
+{
+	return index == 0 ? v.x : (index == 1 ? v.y : v.z);
+}
+
+// The record of one component of a vector or colour: a real with the
+// parent's limits for that component.
+Bool ComponentRecord(Description* description, const DescID& id, BaseContainer* record)
+{
+	DescID parentId = id;
+	parentId.PopId();
+	BaseContainer temp;
+	const BaseContainer* parent = description->GetParameter(parentId, temp, nullptr);
+	if (!parent)
+		return FALSE;
+	const bool colour = parentId[parentId.GetDepth() - 1].dtype == DTYPE_COLOR;
+	const LONG component = id[id.GetDepth() - 1].id;
+	const LONG index = component - VECTOR_X;
+	const bool known = index >= 0 && index < 3;
+	static const CHAR* const kVectorSuffix[] = { " X", " Y", " Z" };
+	static const CHAR* const kColourSuffix[] = { " R", " G", " B" };
+	const String suffix = known ? String(colour ? kColourSuffix[index] : kVectorSuffix[index]) : String("?");
+
+	*record = GetCustomDataTypeDefault(DTYPE_REAL);
+	const String parentName = parent->GetString(DESC_NAME, " ");
+	record->SetString(DESC_NAME, (!colour && !parentName.Content()) ? suffix : parentName + suffix);
+	record->SetLong(DESC_CUSTOMGUI, DTYPE_REAL);
+	if (known)
+	{
+		record->SetReal(DESC_MIN, VectorComponent(parent->GetVector(DESC_MIN, Vector(-1.0)), index));
+		record->SetReal(DESC_MAX, VectorComponent(parent->GetVector(DESC_MAX, Vector(1.0)), index));
+		record->SetReal(DESC_STEP, VectorComponent(parent->GetVector(DESC_STEP, Vector(1.0)), index));
+	}
+	record->SetLong(DESC_UNIT, colour ? DESC_UNIT_PERCENT : parent->GetLong(DESC_UNIT, 0));
+	return TRUE;
+}
+
+// The description record of the linked parameter and its data type; FALSE
+// when it cannot be built.
+Bool BuildRecord(Description* description, const DescID& id, BaseContainer* record, LONG* dtype)
+{
+	const LONG depth = id.GetDepth();
+	const LONG type = LastLevelType(id);
+	BaseContainer temp;
+	const BaseContainer* own = description->GetParameter(id, temp, nullptr);
+	const bool component = type == DTYPE_REAL && depth >= 2 &&
+		(id[depth - 2].dtype == DTYPE_VECTOR || id[depth - 2].dtype == DTYPE_COLOR);
+	*dtype = type;
+	if (component)
+		return ComponentRecord(description, id, record);
+	if (type == DTYPE_BOOL)
+	{
+		*record = GetCustomDataTypeDefault(DTYPE_REAL);
+		record->SetString(kDescriptionReserved, String());
+		record->SetString(DESC_NAME, own ? own->GetString(DESC_NAME, " ") : String(" "));
+		record->SetLong(DESC_CUSTOMGUI, DTYPE_REAL);
+		record->SetReal(DESC_STEP, 0.1);
+		return TRUE;
+	}
+	if (!IsAcceptedType(type))
+		return TRUE;
+	*record = own ? *own : BaseContainer();
+	record->SetString(kDescriptionReserved, String());
+	if (type == DTYPE_REAL || type == DTYPE_LONG)
+		record->SetLong(DESC_CUSTOMGUI, type);
+	return TRUE;
+}
+
+// A changed type starts the tag afresh from the parameter's current value.
+void SeedValues(BaseContainer* data, const GeData& current, LONG dtype, LONG slot)
+{
+	data->SetReal(PULSOR_START_VALUE + 0, 0.0);
+	data->SetReal(PULSOR_START_VALUE + 1, 0.0);
+	data->SetVector(PULSOR_START_VALUE + 2, Vector());
+	data->SetLong(PULSOR_START_VALUE + 3, 0);
+	data->SetTime(PULSOR_START_VALUE + 5, BaseTime(0.0));
+	data->SetVector(PULSOR_START_VALUE + 6, Vector());
+	data->SetReal(PULSOR_END_VALUE + 0, 0.0);
+	data->SetReal(PULSOR_END_VALUE + 1, 0.0);
+	data->SetVector(PULSOR_END_VALUE + 2, Vector());
+	data->SetLong(PULSOR_END_VALUE + 3, 0);
+	data->SetTime(PULSOR_END_VALUE + 5, BaseTime(0.0));
+	data->SetVector(PULSOR_END_VALUE + 6, Vector());
+	if (slot < 0 || slot >= PULSOR_SLOT_COUNT || current.GetType() == DA_NIL)
+		return;
+	if (dtype == DTYPE_BOOL)
+		data->SetReal(PULSOR_END_VALUE + slot, current.GetBool() ? 1.0 : 0.0);
+	else
+		data->SetData(PULSOR_END_VALUE + slot, current);
+}
+
+void SeedVariations(BaseContainer* data, const GeData& current, LONG dtype, LONG slot, Real fps)
+{
+	const TabList tabs(data->GetContainer(PULSOR_TAB_LIST));
+	for (LONG i = 0; i < tabs.GetCount(); ++i)
+	{
+		const LONG id = TabBase(tabs[i]) + PULSOR_TAB_VARIATION + slot;
+		switch (dtype)
+		{
+			case DTYPE_BOOL:
+				data->SetReal(id, (current.GetBool() ? 1.0 : 0.0) / 2.0);
+				break;
+			case DTYPE_REAL:
+				data->SetReal(id, current.GetReal() / 2.0);
+				break;
+			case DTYPE_VECTOR:
+			case DTYPE_COLOR:
+				data->SetVector(id, current.GetVector() / 2.0);
+				break;
+			case DTYPE_LONG:
+				// An integer tab swings by the whole value, not half of it.
+				data->SetLong(id, current.GetLong());
+				break;
+			case DTYPE_TIME:
+				data->SetTime(id, BaseTime((Real)(current.GetTime().GetFrame(fps) / 2), fps));
+				break;
+			default:
+				break;
+		}
+	}
+}
+
+LONG IconKindOf(const DescID& id)
+{
+	switch (id[0].id)
+	{
+		case ID_BASEOBJECT_REL_POSITION: return 2;
+		case ID_BASEOBJECT_REL_ROTATION: return 4;
+		case ID_BASEOBJECT_REL_SCALE: return 3;
+		default: return 7;
+	}
+}
+
+} // namespace
+
+Bool Pulsor::ChangeParameter(BaseContainer* data, BaseDocument* doc, C4DAtom* element, DescID id, BaseTag* tag)
+{
+	(void)doc;
+	if (!data || !element || !tag || id.GetDepth() < 1)
+		return TRUE;
+	const LONG classification = element->GetClassification();
+	if (classification == Obase && element != tag->GetObject())
+		return TRUE;
+	data->SetLong(PULSOR_ICON_KIND, 7);
+	data->SetLong(PULSOR_LINK_CLASS, classification);
+
+	ScopedDescription description;
+	if (!description.Get() || !element->GetDescription(description.Get(), DESCFLAGS_DESC_0))
+		return TRUE;
+	if (classification == Tbase && id.GetDepth() > 2 && id[1].id == element->GetType())
+		id = id << 2;
+	AtomArray none;
+	if (!description.Get()->CheckDescID(id, none, nullptr))
+		return TRUE;
+
+	data->SetLink(PULSOR_LINK, dynamic_cast<BaseList2D*>(element));
+	data->SetData(PULSOR_LINK_DESCID, GeData(CUSTOMDATATYPE_DESCID, id));
+
+	BaseContainer record;
+	LONG dtype = DTYPE_NONE;
+	if (!BuildRecord(description.Get(), id, &record, &dtype))
+		return TRUE;
+	const LinkTypeRow* row = FindLinkType(dtype);
+	if (row)
+	{
+		data->SetContainer(PULSOR_LINK_DESCRIPTION, record);
+		data->SetLong(PULSOR_LINK_TYPE, row->linkType);
+		data->SetLong(PULSOR_TYPE_SLOT, row->slot);
+		data->SetLong(PULSOR_COMPONENT_MODE, row->mode);
+	}
+
+	// The tag's name follows the parameter until the user names it. A record
+	// without a short name lends its name instead: a tag named "" would be
+	// lost in the object manager.
+	const String autoName = data->GetString(PULSOR_AUTO_NAME);
+	if (tag->GetName() == autoName || autoName == "Empty")
+	{
+		String name = record.GetString(DESC_SHORT_NAME);
+		if (!name.Content())
+			name = record.GetString(DESC_NAME);
+		tag->SetName(name);
+		data->SetString(PULSOR_AUTO_NAME, name);
+	}
+
+	const LONG slot = data->GetLong(PULSOR_TYPE_SLOT, 0);
+	if (dtype != data->GetLong(PULSOR_LAST_LINK_TYPE, -1))
+	{
+		GeData current;
+		element->GetParameter(id, current, DESCFLAGS_GET_0);
+		SeedValues(data, current, dtype, slot);
+		BaseDocument* active = GetActiveDocument();
+		if (!active)
+			return TRUE;
+		if (slot >= 0 && slot < PULSOR_SLOT_COUNT)
+			SeedVariations(data, current, dtype, slot, (Real)active->GetFps());
+	}
+	data->SetLong(PULSOR_LAST_LINK_TYPE, dtype);
+	if (IconKindOf(id) != 7)
+		data->SetLong(PULSOR_ICON_KIND, IconKindOf(id));
+	return TRUE;
+}
+
+Bool HandleParameterDrop(Pulsor* pulsor, BaseTag* tag, BaseContainer* data, BaseDocument* doc, DragAndDrop* drop)
+{
+	const DescPropertyDragData* payload = static_cast<const DescPropertyDragData*>(drop->data);
+	if (!payload || !payload->arr)
+		return TRUE;
+	AtomArray elements;
+	payload->arr->CopyTo(&elements);
+	C4DAtom* element = elements.GetFirst();
+	if (!element || element == tag || !tag->GetObject())
+		return TRUE;
+	// Parameters of other objects cannot be linked.
+	if (element->GetClassification() == Obase && element != tag->GetObject())
+		return TRUE;
+
+	BaseContainer mouse;
+	if (!GetInputState(BFM_INPUT_MOUSE, BFM_INPUT_MOUSELEFT, mouse))
+		return TRUE;
+	ScopedDescription description;
+	if (!description.Get() || !element->GetDescription(description.Get(), DESCFLAGS_DESC_0))
+		return TRUE;
+	const DescID& dragged = payload->did;
+	if (dragged.GetDepth() < 1 || !IsAcceptedType(LastLevelType(dragged)))
+		return TRUE;
+	drop->flags |= DRAGANDDROP_FLAG_ACCEPT;
+
+	const DescID* linked = static_cast<const DescID*>(data->GetCustomDataType(PULSOR_LINK_DESCID, CUSTOMDATATYPE_DESCID));
+	if (!linked)
+		return FALSE;
+	// The host sends the drag while the user hovers; the button coming up is
+	// the drop.
+	if (*linked != dragged && mouse.GetLong(BFM_INPUT_VALUE, 0) == 0)
+	{
+		doc->AddUndo(UNDOTYPE_CHANGE, tag);
+		doc->AddUndo(UNDOTYPE_CHANGE, element);
+		pulsor->ChangeParameter(data, doc, element, dragged, tag);
+	}
+	return TRUE;
+}
