@@ -2,6 +2,8 @@
 // same curve and noise evaluations made directly, without container or scene.
 #include <benchmark/benchmark.h>
 
+#include "linked_pulsor.h"
+
 #include "c4d.h"
 #include "pulsor.h"
 
@@ -19,7 +21,7 @@ struct Scene
 
 	explicit Scene(bool feedback)
 	{
-		RegisterTagPlugin(PULSOR_TAG_ID, "Pulsor", TAG_VISIBLE | TAG_MULTIPLE | TAG_EXPRESSION, Pulsor::Alloc, "Pulsor", nullptr, 0);
+		RegisterLinkedPulsor(PULSOR_SOURCE_DIR);
 		doc = BaseDocument::Alloc();
 		cube = BaseObject::Alloc(Ocube);
 		doc->InsertObject(cube);

@@ -2,6 +2,8 @@
 // the engine does for every tab in every evaluation.
 #include <benchmark/benchmark.h>
 
+#include "linked_pulsor.h"
+
 #include "host_services.h"
 #include "pulsor.h"
 #include "tab_list.h"
@@ -12,7 +14,7 @@ namespace
 BaseContainer LibraryOfNewTag()
 {
 	static const BaseContainer library = [] {
-		RegisterTagPlugin(PULSOR_TAG_ID, "Pulsor", TAG_VISIBLE | TAG_MULTIPLE | TAG_EXPRESSION, Pulsor::Alloc, "Pulsor", nullptr, 0);
+		RegisterLinkedPulsor(PULSOR_SOURCE_DIR);
 		BaseTag* tag = BaseTag::Alloc(PULSOR_TAG_ID);
 		BaseContainer lib = tag->GetDataInstance()->GetContainer(PULSOR_CURVE_LIBRARY);
 		BaseTag::Free(tag);
@@ -51,7 +53,7 @@ BENCHMARK(BM_RangeMapperLoopWithCurve);
 
 void BM_CopyCurveLibrary(benchmark::State& state)
 {
-	RegisterTagPlugin(PULSOR_TAG_ID, "Pulsor", TAG_VISIBLE | TAG_MULTIPLE | TAG_EXPRESSION, Pulsor::Alloc, "Pulsor", nullptr, 0);
+	RegisterLinkedPulsor(PULSOR_SOURCE_DIR);
 	BaseTag* tag = BaseTag::Alloc(PULSOR_TAG_ID);
 	const BaseContainer* data = tag->GetDataInstance();
 	for (auto _ : state)

@@ -6,6 +6,7 @@
 #include "c4d_basetag.h"
 #include "c4d_tagdata.h"
 #include "catalogue.h"
+#include "description_registry.h"
 #include "customgui_priority.h"
 
 namespace
@@ -37,6 +38,11 @@ Bool RegisterTagPlugin(LONG id, const String& str, LONG info, DataAllocator* g, 
 {
 	(void)icon;
 	if (!g || !str.Content() || id <= 0)
+		return FALSE;
+	// The type's page starts from its description resource, which the module
+	// registered with its resources.
+	DescriptionResource resource;
+	if (!FindDescriptionResource(description.GetStdString(), &resource))
 		return FALSE;
 	Registry& r = GetRegistry();
 	std::lock_guard<std::mutex> guard(r.lock);

@@ -42,16 +42,18 @@ class Elements : public ::testing::Test
 protected:
 	static void SetUpTestSuite()
 	{
-		RegisterTagPlugin(kPlainTag, "Plain", TAG_VISIBLE | TAG_EXPRESSION, PlainTag::Alloc, "Tplain", nullptr, 0);
-		RegisterTagPlugin(kFailingTag, "Failing", TAG_VISIBLE, FailingTag::Alloc, "Tfailing", nullptr, 0);
+		RegisterTagPlugin(kPlainTag, "Plain", TAG_VISIBLE | TAG_EXPRESSION, PlainTag::Alloc, "Texpression", nullptr, 0);
+		RegisterTagPlugin(kFailingTag, "Failing", TAG_VISIBLE, FailingTag::Alloc, "Tbase", nullptr, 0);
 	}
 };
 
 TEST_F(Elements, RegistrationRefusesTakenIdsAndMissingAllocators)
 {
-	EXPECT_FALSE(RegisterTagPlugin(kPlainTag, "Again", TAG_VISIBLE, PlainTag::Alloc, "Tplain", nullptr, 0));
+	EXPECT_FALSE(RegisterTagPlugin(kPlainTag, "Again", TAG_VISIBLE, PlainTag::Alloc, "Texpression", nullptr, 0));
 	EXPECT_FALSE(RegisterTagPlugin(1999003, "NoAlloc", TAG_VISIBLE, nullptr, "T", nullptr, 0));
-	EXPECT_FALSE(RegisterTagPlugin(1999004, "", TAG_VISIBLE, PlainTag::Alloc, "T", nullptr, 0));
+	EXPECT_FALSE(RegisterTagPlugin(1999004, "", TAG_VISIBLE, PlainTag::Alloc, "Tbase", nullptr, 0));
+	// A description that no module registered cannot be the type's page.
+	EXPECT_FALSE(RegisterTagPlugin(1999005, "NoPage", TAG_VISIBLE, PlainTag::Alloc, "Tnowhere", nullptr, 0));
 	TagPluginInfo info;
 	ASSERT_TRUE(FindTagPlugin(kPlainTag, &info));
 	EXPECT_EQ(info.name, String("Plain"));

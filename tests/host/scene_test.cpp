@@ -43,8 +43,8 @@ class Scene : public ::testing::Test
 protected:
 	static void SetUpTestSuite()
 	{
-		RegisterTagPlugin(kOrderTag, "Order", TAG_VISIBLE | TAG_MULTIPLE | TAG_EXPRESSION, OrderTag::Alloc, "Torder", nullptr, 0);
-		RegisterTagPlugin(kSelfScheduledTag, "Self", TAG_VISIBLE | TAG_EXPRESSION, SelfScheduledTag::Alloc, "Tself", nullptr, 0);
+		RegisterTagPlugin(kOrderTag, "Order", TAG_VISIBLE | TAG_MULTIPLE | TAG_EXPRESSION, OrderTag::Alloc, "Texpression", nullptr, 0);
+		RegisterTagPlugin(kSelfScheduledTag, "Self", TAG_VISIBLE | TAG_EXPRESSION, SelfScheduledTag::Alloc, "Texpression", nullptr, 0);
 	}
 	void SetUp() override { doc = BaseDocument::Alloc(); }
 	void TearDown() override { BaseDocument::Free(doc); }

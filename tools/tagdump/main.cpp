@@ -5,6 +5,7 @@
 //
 // The plug-in folder (default: the source tree) holds res/Presets, which the
 // new tag lists.
+#include "linked_pulsor.h"
 #include <iostream>
 
 #include "container_printer.h"
@@ -17,8 +18,9 @@
 
 int main(int argc, char** argv)
 {
-	HostSetPluginPath(Filename(argc > 1 ? argv[1] : PULSOR_SOURCE_DIR));
-	if (!RegisterTagPlugin(PULSOR_TAG_ID, "Pulsor", TAG_VISIBLE | TAG_MULTIPLE | TAG_EXPRESSION, Pulsor::Alloc, "Pulsor", nullptr, 0))
+	const char* folder = argc > 1 ? argv[1] : PULSOR_SOURCE_DIR;
+	HostSetPluginPath(Filename(folder));
+	if (!RegisterLinkedPulsor(folder))
 	{
 		std::cerr << "tagdump: could not register the Pulsor tag\n";
 		return 1;

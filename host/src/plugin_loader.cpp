@@ -1,0 +1,174 @@
+#include "plugin_loader.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <stdint.h>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+#include "host_services.h"
+
+namespace
+{
+
+C4D_CrashHandler g_crashHandler = nullptr;
+
+typedef LONG (*MainFunc)(LONG, void*, void*, void*);
+
+void* OpenLibrary(const std::string& path, std::string* problem)
+{
+#if defined(_WIN32)
+	HMODULE h = LoadLibraryW(std::filesystem::u8path(path).wstring().c_str());
+	if (!h)
+		*problem = "cannot be loaded (error " + std::to_string((unsigned long)GetLastError()) + ")";
+	return (void*)h;
+#else
+	void* h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+	if (!h)
+	{
+		const char* error = dlerror();
+		*problem = std::string("cannot be loaded: ") + (error ? error : "unknown error");
+	}
+	return h;
+#endif
+}
+
+MainFunc FindMain(void* handle)
+{
+#if defined(_WIN32)
+	return (MainFunc)(void*)GetProcAddress((HMODULE)handle, "c4d_main");
+#else
+	return (MainFunc)dlsym(handle, "c4d_main");
+#endif
+}
+
+void CloseLibrary(void* handle)
+{
+#if defined(_WIN32)
+	FreeLibrary((HMODULE)handle);
+#else
+	dlclose(handle);
+#endif
+}
+
+} // namespace
+
+const char* ModuleSuffix()
+{
+#if defined(_WIN32)
+	return sizeof(void*) == 8 ? ".cdl64" : ".cdl";
+#elif defined(__APPLE__)
+	return ".dylib";
+#else
+	return ".so";
+#endif
+}
+
+C4D_CrashHandler* HostCrashHandlerSlot()
+{
+	return &g_crashHandler;
+}
+
+void HostCrash(const char* text)
+{
+	if (g_crashHandler)
+	{
+		std::string copy = text ? text : "";
+		g_crashHandler(&copy[0]);
+	}
+}
+
+PluginLoader::PluginLoader()
+{
+	tables_.version = C4D_INTERFACE_VERSION;
+	tables_.crashHandler = HostCrashHandlerSlot();
+}
+
+PluginLoader::~PluginLoader()
+{
+	EndAll();
+}
+
+int PluginLoader::LoadFolder(const std::string& pluginsFolder)
+{
+	namespace fs = std::filesystem;
+	std::error_code ec;
+	std::vector<fs::path> folders;
+	for (fs::directory_iterator it(fs::u8path(pluginsFolder), ec), end; !ec && it != end; it.increment(ec))
+		if (it->is_directory(ec))
+			folders.push_back(it->path());
+	if (ec && folders.empty())
+	{
+		HostReportError(pluginsFolder + ": cannot be read as a plug-ins folder");
+		return 0;
+	}
+	std::sort(folders.begin(), folders.end());
+	int started = 0;
+	for (const fs::path& folder : folders)
+	{
+		for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+		{
+			const fs::path file = it->path();
+			if (file.extension().u8string() != ModuleSuffix())
+				continue;
+			if (LoadModule(folder.u8string(), file.u8string()))
+				++started;
+		}
+	}
+	return started;
+}
+
+bool PluginLoader::LoadModule(const std::string& folder, const std::string& binary)
+{
+	LoadedModule m;
+	m.folder = folder;
+	m.binary = binary;
+	const auto fail = [&](const std::string& problem) {
+		m.problem = problem;
+		HostReportError(binary + ": " + problem);
+		modules_.push_back(m);
+		return false;
+	};
+	m.handle = OpenLibrary(binary, &m.problem);
+	if (!m.handle)
+		return fail(m.problem);
+	m.main = FindMain(m.handle);
+	if (!m.main)
+	{
+		CloseLibrary(m.handle);
+		m.handle = nullptr;
+		return fail("exports no c4d_main");
+	}
+	const LONG init = m.main(C4DPL_INIT_SYS, &tables_, nullptr, (void*)folder.c_str());
+	if (init != 1)
+	{
+		CloseLibrary(m.handle);
+		m.handle = nullptr;
+		m.main = nullptr;
+		return fail("refused the host (answer " + std::to_string(init) + ")");
+	}
+	if (m.main(C4DPL_MESSAGE, (void*)(intptr_t)C4DPL_INIT_SYS, nullptr, nullptr) != 1)
+		return fail("could not load its resources");
+	if (m.main(C4DPL_INIT, nullptr, nullptr, nullptr) != 1)
+		return fail("did not start");
+	m.main(C4DPL_MESSAGE, (void*)(intptr_t)C4DPL_BUILDMENU, nullptr, nullptr);
+	m.started = true;
+	modules_.push_back(m);
+	return true;
+}
+
+void PluginLoader::EndAll()
+{
+	// Last loaded, first ended. The libraries stay mapped: elements the
+	// modules created may still point into them.
+	for (auto it = modules_.rbegin(); it != modules_.rend(); ++it)
+	{
+		if (it->main)
+			it->main(C4DPL_END, nullptr, nullptr, nullptr);
+		it->main = nullptr;
+	}
+}

@@ -1,0 +1,212 @@
+// The module as the host meets it: a shared library in a plug-ins folder,
+// started through c4d_main.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include "c4d.h"
+#include "description_registry.h"
+#include "host_services.h"
+#include "plugin_loader.h"
+#include "plugin_registry.h"
+
+namespace
+{
+
+namespace fs = std::filesystem;
+
+const LONG kPulsorTag = 1031805;
+
+std::vector<std::string>* g_crashes = nullptr;
+
+void TestCrashHandler(CHAR* text)
+{
+	if (g_crashes)
+		g_crashes->push_back(text);
+}
+
+// A plug-ins folder with a fresh copy of the module: each copy is a library
+// of its own to the system loader, with its own glue state.
+class ModuleTest : public ::testing::Test
+{
+protected:
+	void SetUp() override
+	{
+		static int counter = 0;
+		root = fs::temp_directory_path() / ("pulsor-module-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+		fs::remove_all(root);
+		folder = root / "plugins" / "Pulsor";
+		fs::create_directories(folder);
+		fs::copy(fs::path(PULSOR_SOURCE_DIR) / "res", folder / "res", fs::copy_options::recursive);
+		binary = folder / (std::string("Pulsor") + ModuleSuffix());
+		fs::copy_file(PULSOR_MODULE_FILE, binary);
+		UnregisterAllPlugins();
+		UnregisterDescriptionResources();
+		HostSetErrorHandler([this](const std::string& line) { errors.push_back(line); });
+	}
+
+	void TearDown() override
+	{
+		loader.reset();
+		HostSetErrorHandler(nullptr);
+		*HostCrashHandlerSlot() = nullptr;
+		fs::remove_all(root);
+	}
+
+	PluginLoader& Loader()
+	{
+		if (!loader)
+			loader.reset(new PluginLoader);
+		return *loader;
+	}
+
+	void Write(const fs::path& file, const std::string& text) { std::ofstream(file, std::ios::trunc) << text; }
+
+	bool Reported(const std::string& text) const
+	{
+		for (const std::string& line : errors)
+			if (line.find(text) != std::string::npos)
+				return true;
+		return false;
+	}
+
+	fs::path root;
+	fs::path folder;
+	fs::path binary;
+	std::unique_ptr<PluginLoader> loader;
+	std::vector<std::string> errors;
+};
+
+TEST_F(ModuleTest, LoadsRegistersAndAnimatesAParameter)
+{
+	ASSERT_EQ(Loader().LoadFolder((root / "plugins").string()), 1) << (errors.empty() ? "" : errors.front());
+	TagPluginInfo info;
+	ASSERT_TRUE(FindTagPlugin(kPulsorTag, &info));
+	EXPECT_EQ(info.name, String("Pulsor"));
+	EXPECT_EQ(info.info, 11);
+	EXPECT_EQ(info.description, String("Pulsor"));
+	EXPECT_EQ(info.disklevel, 0);
+
+	BaseDocument* doc = BaseDocument::Alloc();
+	HostSetActiveDocument(doc);
+	BaseObject* cube = BaseObject::Alloc(Ocube);
+	doc->InsertObject(cube);
+	BaseTag* tag = BaseTag::Alloc(kPulsorTag);
+	ASSERT_NE(tag, nullptr);
+	cube->InsertTag(tag);
+	// The module's own folder: the new tag lists presets from there.
+	EXPECT_EQ(tag->GetDataInstance()->GetString(5004), String((folder / "res" / "Presets").string()));
+
+	// Link position Y by dropping its label, the mouse released.
+	AtomArray elements;
+	elements.Append(cube);
+	DescPropertyDragData payload = { &elements, DescID(DescLevel(ID_BASEOBJECT_REL_POSITION, DTYPE_VECTOR, 0), DescLevel(VECTOR_Y, DTYPE_REAL, 0)) };
+	DragAndDrop drop = { doc, 0, DRAGTYPE_DESCID, &payload, 0 };
+	HostSetMouseButton(false);
+	EXPECT_TRUE(tag->Message(MSG_DRAGANDDROP, &drop));
+	EXPECT_EQ(tag->GetName(), String("Position Y"));
+
+	// "End" 100 with a constant time curve: the base value holds 100 from frame 0 on.
+	tag->GetDataInstance()->SetReal(2068, 100.0);
+	doc->SetTime(BaseTime(15.0, 30.0));
+	doc->ExecutePasses(nullptr, TRUE, TRUE, TRUE, BUILDFLAGS_0);
+	EXPECT_DOUBLE_EQ(cube->GetRelPos().y, 100.0);
+	HostSetActiveDocument(nullptr);
+	BaseDocument::Free(doc);
+}
+
+TEST_F(ModuleTest, WithoutItsIconTheModuleLoadsButDoesNotStart)
+{
+	fs::remove(folder / "res" / "X.tif");
+	EXPECT_EQ(Loader().LoadFolder((root / "plugins").string()), 0);
+	ASSERT_EQ(Loader().Modules().size(), 1u);
+	EXPECT_FALSE(Loader().Modules()[0].started);
+	EXPECT_EQ(Loader().Modules()[0].problem, "did not start");
+	EXPECT_FALSE(FindTagPlugin(kPulsorTag, nullptr));
+}
+
+TEST_F(ModuleTest, AnEmptyNameStartsWithoutRegisteringTheTag)
+{
+	Write(folder / "res" / "strings_us" / "c4d_strings.str", "STRINGTABLE { IDS_PULSOR \"\"; }\n");
+	EXPECT_EQ(Loader().LoadFolder((root / "plugins").string()), 1);
+	EXPECT_FALSE(FindTagPlugin(kPulsorTag, nullptr));
+}
+
+TEST_F(ModuleTest, AMalformedResourceIsRefusedWithItsFileAndLine)
+{
+	Write(folder / "res" / "strings_us" / "c4d_strings.str", "STRINGTABLE\n{\n\tIDS_PULSOR \"Pulsor\"\n}\n");
+	EXPECT_EQ(Loader().LoadFolder((root / "plugins").string()), 0);
+	EXPECT_EQ(Loader().Modules()[0].problem, "could not load its resources");
+	EXPECT_TRUE(Reported("strings_us/c4d_strings.str:4: expected ';', found '}'"));
+	EXPECT_FALSE(FindTagPlugin(kPulsorTag, nullptr));
+}
+
+TEST_F(ModuleTest, AnUnknownSymbolAndAnUnknownBaseDescriptionAreRefused)
+{
+	Write(folder / "res" / "strings_us" / "c4d_strings.str", "STRINGTABLE { IDS_NOTHING \"x\"; }\n");
+	EXPECT_EQ(Loader().LoadFolder((root / "plugins").string()), 0);
+	EXPECT_TRUE(Reported("c4d_strings.str:1: unknown symbol IDS_NOTHING"));
+
+	errors.clear();
+	loader.reset();
+	fs::copy_file(fs::path(PULSOR_SOURCE_DIR) / "res" / "strings_us" / "c4d_strings.str",
+		folder / "res" / "strings_us" / "c4d_strings.str", fs::copy_options::overwrite_existing);
+	Write(folder / "res" / "description" / "Pulsor.res", "CONTAINER Pulsor { INCLUDE Tnothing; }\n");
+	fs::rename(binary, folder / ("Pulsor2" + std::string(ModuleSuffix())));
+	EXPECT_EQ(Loader().LoadFolder((root / "plugins").string()), 0);
+	EXPECT_TRUE(Reported("Pulsor.res:1: unknown description Tnothing"));
+}
+
+TEST_F(ModuleTest, TheEntryAnswersEachActionAsAgreed)
+{
+	PluginLoader& l = Loader();
+	ASSERT_TRUE(l.LoadModule(folder.string(), binary.string()));
+	LONG (*main)(LONG, void*, void*, void*) = l.Modules()[0].main;
+	EXPECT_EQ(main(C4DPL_VERSION, nullptr, nullptr, nullptr), 5);
+	EXPECT_EQ(main(77, nullptr, nullptr, nullptr), -1);
+	EXPECT_EQ(main(C4DPL_MESSAGE, (void*)(intptr_t)C4DMSG_PRIORITY, nullptr, nullptr), 1);
+	// The menu hook runs but the message answers false.
+	EXPECT_EQ(main(C4DPL_MESSAGE, (void*)(intptr_t)C4DPL_BUILDMENU, nullptr, nullptr), -1);
+	EXPECT_EQ(main(C4DPL_MESSAGE, (void*)(intptr_t)424242, nullptr, nullptr), -1);
+
+	// A second action 1 neither rebinds nor stores: its tables and folder are
+	// ignored, and resources still come from the first folder.
+	C4D_HostTables old = { 1, nullptr };
+	EXPECT_EQ(main(C4DPL_INIT_SYS, &old, nullptr, (void*)"/nowhere"), 1);
+	EXPECT_EQ(main(C4DPL_MESSAGE, (void*)(intptr_t)C4DPL_INIT_SYS, nullptr, nullptr), 1);
+	// Balances the extra action 1; the loader's own end balances the first.
+	EXPECT_EQ(main(C4DPL_END, nullptr, nullptr, nullptr), 1);
+}
+
+TEST_F(ModuleTest, AnOldHostIsRefused)
+{
+	Loader().Tables().version = 13999;
+	EXPECT_EQ(Loader().LoadFolder((root / "plugins").string()), 0);
+	EXPECT_EQ(Loader().Modules()[0].problem, "refused the host (answer -3)");
+	EXPECT_FALSE(FindTagPlugin(kPulsorTag, nullptr));
+}
+
+TEST_F(ModuleTest, CrashHandlersChainToTheHostsHandler)
+{
+	std::vector<std::string> crashes;
+	g_crashes = &crashes;
+	*HostCrashHandlerSlot() = TestCrashHandler;
+	ASSERT_EQ(Loader().LoadFolder((root / "plugins").string()), 1);
+	EXPECT_NE(*HostCrashHandlerSlot(), TestCrashHandler);
+	HostCrash("stack overflow");
+	EXPECT_EQ(crashes, std::vector<std::string>{ "stack overflow" });
+	g_crashes = nullptr;
+}
+
+TEST_F(ModuleTest, AFolderWithoutModulesStartsNothing)
+{
+	fs::remove(binary);
+	EXPECT_EQ(Loader().LoadFolder((root / "plugins").string()), 0);
+	EXPECT_TRUE(Loader().Modules().empty());
+	EXPECT_EQ(Loader().LoadFolder((root / "missing").string()), 0);
+	ASSERT_FALSE(errors.empty());
+}
+
+} // namespace
