@@ -5,6 +5,7 @@
 #ifndef PULSOR_ENGINE_FIXTURE_H__
 #define PULSOR_ENGINE_FIXTURE_H__
 
+#include "linked_pulsor.h"
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -81,7 +82,7 @@ protected:
 		// No preset folder: Init then lists no presets.
 		HostSetPluginPath(Filename("/nonexistent/pulsor-engine-tests"));
 		// A repeated registration is refused; the first stays.
-		RegisterTagPlugin(PULSOR_TAG_ID, "Pulsor", 11, Pulsor::Alloc, "Pulsor", nullptr, 0);
+		RegisterLinkedPulsor(PULSOR_SOURCE_DIR);
 		doc_ = BaseDocument::Alloc();
 		ASSERT_NE(doc_, nullptr);
 		cube_ = BaseObject::Alloc(Ocube);

@@ -3,6 +3,7 @@
 #ifndef PULSOR_FIXTURE_H__
 #define PULSOR_FIXTURE_H__
 
+#include "linked_pulsor.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -66,7 +67,7 @@ protected:
 		ASSERT_FALSE(plugin_.Path().empty());
 		HostSetPluginPath(Filename(plugin_.Text().c_str()));
 		// A repeated registration is refused and leaves the first in place.
-		RegisterTagPlugin(PULSOR_TAG_ID, "Pulsor", TAG_VISIBLE | TAG_MULTIPLE | TAG_EXPRESSION, Pulsor::Alloc, "Pulsor", nullptr, 0);
+		RegisterLinkedPulsor(PULSOR_SOURCE_DIR);
 		tag_ = BaseTag::Alloc(PULSOR_TAG_ID);
 		ASSERT_NE(tag_, nullptr);
 		ASSERT_NE(tag_->GetNodeData(), nullptr);
