@@ -49,7 +49,20 @@ public:
 	GeData(const Filename& v);
 	GeData(const BaseContainer& v);
 	GeData(LONG type, const CustomDataType& data);
-	GeData(const GeData& other);
+	GeData(const GeData& other) : type_(DA_NIL)
+	{
+		// Numbers, vectors and times copy as they are; the rest own a payload.
+		if (other.type_ < DA_BYTEARRAY)
+		{
+			type_ = other.type_;
+			u_ = other.u_;
+		}
+		else
+		{
+			u_.ll = 0;
+			CopyFrom(other);
+		}
+	}
 	GeData(GeData&& other) noexcept : type_(other.type_), u_(other.u_) { other.type_ = DA_NIL; }
 	GeData& operator=(const GeData& other);
 	GeData& operator=(GeData&& other) noexcept { Swap(other); return *this; }

@@ -1,6 +1,8 @@
 #include "c4d_basecontainer.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <atomic>
 #include <vector>
 
@@ -23,15 +25,30 @@ const GeData& NilData()
 
 } // namespace
 
-// Entries sorted by id, with their ids repeated in a dense array: lookups
-// binary-search four bytes per entry instead of striding over whole values.
+// Entries sorted by id, with their ids repeated in a dense array for the
+// binary search that places new entries. Larger containers also keep a hash
+// index from id to entry: a tag's container holds hundreds of entries, and
+// the engine reads a few hundred of them on every evaluation.
 // Shared between copies of a container until one of them writes; the writer
 // then takes a copy of its own (Detach).
 struct BaseContainer::Store
 {
+	// Below this many entries a binary search is as quick as the index, and
+	// the engine's result containers (tens of entries, built by appending)
+	// need none.
+	static const size_t kIndexThreshold = 64;
+
 	std::atomic<int> refs{1};
 	std::vector<LONG> ids;
 	std::vector<Entry> entries;
+	// Open addressing: entry index or -1; empty while the container is small.
+	std::vector<int32_t> slots;
+	unsigned shift = 32;
+
+	Store() = default;
+	Store(const Store& other) : ids(other.ids), entries(other.entries), slots(other.slots), shift(other.shift) {}
+
+	size_t Slot(LONG id) const { return (size_t)(((uint32_t)id * 2654435769u) >> shift); }
 
 	// Index of the first id not below id, searching from index `from` on.
 	size_t LowerBound(LONG id, size_t from = 0) const
@@ -47,12 +64,85 @@ struct BaseContainer::Store
 		return (size_t)(base - ids.data()) + (n == 1 && *base < id ? 1 : 0);
 	}
 
+	// Index of id, or -1.
+	std::ptrdiff_t IndexOf(LONG id) const
+	{
+		if (slots.empty())
+		{
+			const size_t i = LowerBound(id);
+			return (i < ids.size() && ids[i] == id) ? (std::ptrdiff_t)i : -1;
+		}
+		const size_t mask = slots.size() - 1;
+		for (size_t h = Slot(id);; h = (h + 1) & mask)
+		{
+			const int32_t e = slots[h];
+			if (e < 0)
+				return -1;
+			if (ids[(size_t)e] == id)
+				return e;
+		}
+	}
+
 	const Entry* Find(LONG id) const
 	{
-		const size_t i = LowerBound(id);
-		return (i < ids.size() && ids[i] == id) ? &entries[i] : nullptr;
+		const std::ptrdiff_t i = IndexOf(id);
+		return i >= 0 ? &entries[(size_t)i] : nullptr;
 	}
 	Entry* Find(LONG id) { return const_cast<Entry*>(static_cast<const Store*>(this)->Find(id)); }
+
+	void IndexAdd(size_t index)
+	{
+		const size_t mask = slots.size() - 1;
+		size_t h = Slot(ids[index]);
+		while (slots[h] >= 0)
+			h = (h + 1) & mask;
+		slots[h] = (int32_t)index;
+	}
+
+	void RebuildIndex()
+	{
+		if (ids.size() < kIndexThreshold)
+		{
+			slots.clear();
+			shift = 32;
+			return;
+		}
+		unsigned bits = 5;
+		while (((size_t)1 << bits) < ids.size() * 2)
+			++bits;
+		shift = 32 - bits;
+		slots.assign((size_t)1 << bits, -1);
+		for (size_t i = 0; i < ids.size(); ++i)
+			IndexAdd(i);
+	}
+
+	// Inserts id at index (where LowerBound placed it).
+	Entry& Insert(size_t index, LONG id)
+	{
+		ids.insert(ids.begin() + (std::ptrdiff_t)index, id);
+		entries.insert(entries.begin() + (std::ptrdiff_t)index, Entry{ id, GeData() });
+		if (slots.empty() || ids.size() * 2 > slots.size())
+		{
+			RebuildIndex();
+		}
+		else
+		{
+			// Entries after the new one moved up by one.
+			if (index + 1 < ids.size())
+				for (int32_t& e : slots)
+					if (e >= (int32_t)index)
+						++e;
+			IndexAdd(index);
+		}
+		return entries[index];
+	}
+
+	void Erase(size_t index)
+	{
+		ids.erase(ids.begin() + (std::ptrdiff_t)index);
+		entries.erase(entries.begin() + (std::ptrdiff_t)index);
+		RebuildIndex();
+	}
 
 	void Release()
 	{
@@ -114,9 +204,7 @@ void BaseContainer::Detach()
 	}
 	if (store_->refs.load(std::memory_order_acquire) == 1)
 		return;
-	Store* own = new Store;
-	own->ids = store_->ids;
-	own->entries = store_->entries;
+	Store* own = new Store(*store_);
 	store_->Release();
 	store_ = own;
 }
@@ -241,24 +329,23 @@ GeData* BaseContainer::SetData(LONG id, const GeData& data)
 	// data may live inside this container's own storage.
 	GeData value(data);
 	Detach();
-	const size_t i = store_->LowerBound(id);
-	std::vector<Entry>& entries = store_->entries;
-	if (i < entries.size() && store_->ids[i] == id)
+	// Containers are mostly built in id order: a new last id needs no search.
+	if (store_->ids.empty() || store_->ids.back() < id)
 	{
-		entries[i].data.Swap(value);
-		return &entries[i].data;
+		GeData& stored = store_->Insert(store_->ids.size(), id).data;
+		stored.Swap(value);
+		return &stored;
 	}
-	if (i == entries.size())
+	const std::ptrdiff_t existing = store_->IndexOf(id);
+	if (existing >= 0)
 	{
-		store_->ids.push_back(id);
-		entries.push_back(Entry{id, GeData()});
-		entries.back().data.Swap(value);
-		return &entries.back().data;
+		GeData& stored = store_->entries[(size_t)existing].data;
+		stored.Swap(value);
+		return &stored;
 	}
-	store_->ids.insert(store_->ids.begin() + (std::ptrdiff_t)i, id);
-	auto it = entries.insert(entries.begin() + (std::ptrdiff_t)i, Entry{id, GeData()});
-	it->data.Swap(value);
-	return &it->data;
+	GeData& stored = store_->Insert(store_->LowerBound(id), id).data;
+	stored.Swap(value);
+	return &stored;
 }
 
 Bool BaseContainer::RemoveData(LONG id)
@@ -266,9 +353,7 @@ Bool BaseContainer::RemoveData(LONG id)
 	if (!GetDataPointer(id))
 		return FALSE;
 	Detach();
-	const size_t i = store_->LowerBound(id);
-	store_->ids.erase(store_->ids.begin() + (std::ptrdiff_t)i);
-	store_->entries.erase(store_->entries.begin() + (std::ptrdiff_t)i);
+	store_->Erase((size_t)store_->IndexOf(id));
 	return TRUE;
 }
 
@@ -300,18 +385,13 @@ void BaseContainer::MergeContainer(const BaseContainer& src)
 	// Hold src's entries: src may be a sub-container of this one.
 	BaseContainer keep(src);
 	Detach();
-	// Both sides are sorted, so each search starts where the last one ended;
-	// only ids this container lacks need an insertion.
-	size_t at = 0;
 	for (const Entry& e : keep.store_->entries)
 	{
-		at = store_->LowerBound(e.id, at);
-		if (at < store_->ids.size() && store_->ids[at] == e.id)
-		{
-			store_->entries[at].data = e.data;
-			continue;
-		}
-		SetData(e.id, e.data);
+		const std::ptrdiff_t at = store_->IndexOf(e.id);
+		if (at >= 0)
+			store_->entries[(size_t)at].data = e.data;
+		else
+			SetData(e.id, e.data);
 	}
 }
 

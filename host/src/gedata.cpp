@@ -75,14 +75,14 @@ GeData::GeData(LONG type, const CustomDataType& data) : type_(DA_NIL)
 	u_.p = copy;
 }
 
-GeData::GeData(const GeData& other) : type_(DA_NIL)
-{
-	u_.ll = 0;
-	CopyFrom(other);
-}
-
 GeData& GeData::operator=(const GeData& other)
 {
+	if (type_ < DA_BYTEARRAY && other.type_ < DA_BYTEARRAY)
+	{
+		type_ = other.type_;
+		u_ = other.u_;
+		return *this;
+	}
 	if (this != &other)
 	{
 		GeData copy(other);

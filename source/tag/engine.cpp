@@ -390,6 +390,19 @@ BaseContainer Pulsor::CalculateOutput(const BaseContainer* data, BaseDocument* d
 			base[k] = std::trunc(base[k]);
 	}
 
+	// The global entries come before every tab's in id order. Holding their
+	// places now lets every later write append or overwrite, instead of
+	// inserting in front of the tabs' displays.
+	const LONG finalId = PULSOR_FINAL_OUTPUT + link.slot;
+	const bool isBool = link.row->linkType == DTYPE_BOOL;
+	for (LONG k = 0; feedback && k < count; ++k)
+		out.SetReal(PULSOR_MASTER_DISPLAY + link.mode + k, 0.0);
+	for (LONG k = 0; feedback && k < count; ++k)
+		out.SetReal(PULSOR_BASE_DISPLAY + link.mode + k, 0.0);
+	out.SetReal(finalId, 0.0);
+	if (isBool)
+		out.SetReal(PULSOR_THRESHOLD_DISTANCE, 0.0);
+
 	const BaseContainer* listContainer = data->GetContainerInstance(PULSOR_TAB_LIST);
 	const TabList tabs(listContainer ? *listContainer : EmptyContainer());
 	for (LONG i = 0; i < tabs.GetCount(); ++i)
@@ -451,7 +464,6 @@ BaseContainer Pulsor::CalculateOutput(const BaseContainer* data, BaseDocument* d
 		total[k] = (sum[k] + base[k]) * volume;
 	}
 
-	const LONG finalId = PULSOR_FINAL_OUTPUT + link.slot;
 	switch (link.row->linkType)
 	{
 		case DTYPE_BOOL:
