@@ -29,7 +29,11 @@ LONG BaseTime::GetFrame(Real fps) const
 	const Real frames = std::floor(num_ * fps) / std::floor(den_);
 	if (!std::isfinite(frames))
 		return 0;
-	return WrapToLong(std::trunc(frames));
+	const Real whole = std::trunc(frames);
+	// Every frame of a real scene fits; only the far range needs the wrap.
+	if (whole > -kTwoPow31 - 1.0 && whole < kTwoPow31)
+		return static_cast<LONG>(whole);
+	return WrapToLong(whole);
 }
 
 void BaseTime::Quantize(Real fps)

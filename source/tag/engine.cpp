@@ -233,6 +233,21 @@ Real Pulsor::CalculateBaseTab(const BaseContainer* data, Real t, Real startValue
 namespace
 {
 
+// The library curves the modifier tabs share, looked up once per evaluation.
+struct SharedCurves
+{
+	const SplineData* triangle;
+	const SplineData* sine;
+	const SplineData* hump;
+	const SplineData* s;
+
+	explicit SharedCurves(const BaseContainer& library)
+		: triangle(LibraryCurve(library, PULSOR_CURVE_TRIANGLE)), sine(LibraryCurve(library, PULSOR_CURVE_SINE)),
+		  hump(LibraryCurve(library, PULSOR_CURVE_HUMP)), s(LibraryCurve(library, PULSOR_CURVE_S))
+	{
+	}
+};
+
 // The fields of one tab that shape its unit output, read once per
 // evaluation rather than once per component.
 struct ModTabFields
@@ -287,7 +302,7 @@ Real IntoPeriod(Real tt, Real period)
 }
 
 Real ModTabValue(const ModTabFields& f, Real t, LONG startFrame, LONG endFrame, LONG offsetFrames, LONG loopFrames,
-	const BaseContainer& library, LONG component, LONG negative, LONG positive)
+	const SharedCurves& curves, LONG component, LONG negative, LONG positive)
 {
 	const Real start = (Real)startFrame;
 	const Real end = (Real)endFrame;
@@ -304,8 +319,7 @@ Real ModTabValue(const ModTabFields& f, Real t, LONG startFrame, LONG endFrame, 
 			break;
 		case PULSOR_TAB_PLAYBACK_PINGPONG:
 		{
-			const SplineData* triangle = LibraryCurve(library, PULSOR_CURVE_TRIANGLE);
-			const Real u = Pulsor::RangeMapper(t, start, 2.0 * end - start, 0.0, 1.0, triangle, 1, 0, 0);
+			const Real u = Pulsor::RangeMapper(t, start, 2.0 * end - start, 0.0, 1.0, curves.triangle, 1, 0, 0);
 			e = Pulsor::RangeMapper(u, 0.0, 1.0, 0.0, 1.0, f.envelope, 1, 1, 1);
 			break;
 		}
@@ -328,14 +342,14 @@ Real ModTabValue(const ModTabFields& f, Real t, LONG startFrame, LONG endFrame, 
 	// repeats exactly every period.
 	const Real period = loopFrames != 0 ? (Real)loopFrames : kNoisePeriod;
 	const Real tt = IntoPeriod(t + (Real)offsetFrames, period);
-	const Real x = Pulsor::RangeMapper(tt, 0.0, period, 0.0, period, LibraryCurve(library, PULSOR_CURVE_SINE), 1, 0, 0);
-	const Real y = Pulsor::RangeMapper(tt, 0.0, period, 0.0, period, LibraryCurve(library, PULSOR_CURVE_HUMP), 1, 0, 0);
+	const Real x = Pulsor::RangeMapper(tt, 0.0, period, 0.0, period, curves.sine, 1, 0, 0);
+	const Real y = Pulsor::RangeMapper(tt, 0.0, period, 0.0, period, curves.hump, 1, 0, 0);
 	const LONG j = f.uniform ? 0 : component;
 	// Integer products in 64 bits: a seed from a file may be any 32-bit value.
 	const Real depth = (Real)((LLONG)f.seed * 10004 + (LLONG)j * 100);
 	const Vector point((x * f.speed + j * 1234 - f.seed) / 45.0, (y * f.speed + j * 2314 + f.seed) / 50.0, depth);
 	const Real n = Noise(point);
-	const Real shaped = Pulsor::RangeMapper(n, 0.0, 1.0, -1.0, 1.0, LibraryCurve(library, PULSOR_CURVE_S), 0, 0, 0);
+	const Real shaped = Pulsor::RangeMapper(n, 0.0, 1.0, -1.0, 1.0, curves.s, 0, 0, 0);
 	const Real blended = Mix(2.0 * n - 1.0, shaped, f.bias);
 	const Real v = Pulsor::RangeMapper(blended, -1.0, 1.0, -1.0, 1.0, f.remap, 0, 0, 0);
 	return Pulsor::RangeMapper(v, -1.0, 1.0, lo, hi, nullptr, 0, 0, 0) * e;
@@ -348,7 +362,7 @@ Real Pulsor::CalculateModTab(const BaseContainer* data, Real t, LONG tabBase, LO
 {
 	ModTabFields fields;
 	ReadModTabFields(*data, tabBase, library, &fields);
-	return ModTabValue(fields, t, startFrame, endFrame, offsetFrames, loopFrames, library, component, negative, positive);
+	return ModTabValue(fields, t, startFrame, endFrame, offsetFrames, loopFrames, SharedCurves(library), component, negative, positive);
 }
 
 // ---- Output combination -----------------------------------------------------
@@ -365,6 +379,7 @@ BaseContainer Pulsor::CalculateOutput(const BaseContainer* data, BaseDocument* d
 	const bool isLong = kind == PULSOR_VALUE_LONG;
 	const Real fps = (Real)doc->GetFps();
 	const BaseContainer& library = Library(*data);
+	const SharedCurves curves(library);
 
 	const Real lo = data->GetReal(PULSOR_RANGE_MIN, 0.0);
 	const Real hi = data->GetReal(PULSOR_RANGE_MAX, 0.0);
@@ -422,7 +437,7 @@ BaseContainer Pulsor::CalculateOutput(const BaseContainer* data, BaseDocument* d
 		{
 			const LONG negative = data->GetBool(b + PULSOR_TAB_NEGATIVE + k, FALSE) ? 1 : 0;
 			const LONG positive = data->GetBool(b + PULSOR_TAB_POSITIVE + k, FALSE) ? 1 : 0;
-			const Real u = ModTabValue(fields, t, tabStart, tabEnd, tabOffset, tabLoop, library, k, negative, positive);
+			const Real u = ModTabValue(fields, t, tabStart, tabEnd, tabOffset, tabLoop, curves, k, negative, positive);
 			Real q;
 			if (isVector)
 			{
