@@ -155,6 +155,9 @@ public:
 	static void Free(Description*& description);
 	~Description();
 
+	// Adds the static elements of the description resource registered for
+	// element type type (a registered plug-in type). FALSE when there is none.
+	Bool LoadDescription(LONG type);
 	// Adds an element. FALSE when the page already holds id.
 	Bool SetParameter(const DescID& id, const BaseContainer& settings, const DescID& groupid);
 	// The settings of the element whose first level is id's first level; null

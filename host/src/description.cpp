@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "c4d_atomarray.h"
+#include "description_registry.h"
+#include "plugin_registry.h"
 
 void DescID::PushId(const DescLevel& subid)
 {
@@ -147,6 +149,17 @@ void Description::Free(Description*& description)
 {
 	delete description;
 	description = nullptr;
+}
+
+Bool Description::LoadDescription(LONG type)
+{
+	TagPluginInfo info;
+	DescriptionResource resource;
+	if (!FindTagPlugin(type, &info) || !FindDescriptionResource(info.description.GetStdString(), &resource))
+		return FALSE;
+	for (const DescriptionElement& e : resource.elements)
+		SetParameter(e.id, e.settings, e.parent);
+	return TRUE;
 }
 
 Bool Description::SetParameter(const DescID& id, const BaseContainer& settings, const DescID& groupid)

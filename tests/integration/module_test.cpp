@@ -89,6 +89,16 @@ TEST_F(ModuleTest, LoadsRegistersAndAnimatesAParameter)
 	EXPECT_EQ(info.description, String("Pulsor"));
 	EXPECT_EQ(info.disklevel, 0);
 
+	// The registered description resource is the static part of the page.
+	Description* page = Description::Alloc();
+	ASSERT_TRUE(page->LoadDescription(kPulsorTag));
+	BaseContainer temp;
+	const BaseContainer* priority = page->GetParameter(DescID(EXPRESSION_PRIORITY), temp, nullptr);
+	ASSERT_NE(priority, nullptr);
+	EXPECT_EQ(priority->GetString(DESC_NAME), String("Priority"));
+	EXPECT_FALSE(page->LoadDescription(424242));
+	Description::Free(page);
+
 	BaseDocument* doc = BaseDocument::Alloc();
 	HostSetActiveDocument(doc);
 	BaseObject* cube = BaseObject::Alloc(Ocube);
