@@ -24,20 +24,6 @@ void EnhanceMainMenu()
 {
 }
 
-// Frees the registration icon on every path, after registration.
-class ScopedIcon
-{
-public:
-	ScopedIcon() : bmp_(BaseBitmap::Alloc()) {}
-	~ScopedIcon() { BaseBitmap::Free(bmp_); }
-	BaseBitmap* Get() const { return bmp_; }
-
-private:
-	ScopedIcon(const ScopedIcon&);
-	ScopedIcon& operator=(const ScopedIcon&);
-	BaseBitmap* bmp_;
-};
-
 } // namespace
 
 Bool RegisterPulsor()
@@ -45,13 +31,14 @@ Bool RegisterPulsor()
 	Filename iconFile = GeGetPluginPath();
 	iconFile += Filename("res");
 	iconFile += Filename("X.tif");
-	ScopedIcon icon;
-	if (!icon.Get() || icon.Get()->Init(iconFile, -1) != IMAGERESULT_OK)
+	// Freed when the scope ends, after the registration has used it.
+	AutoAlloc<BaseBitmap> icon;
+	if (!icon || icon->Init(iconFile, -1) != IMAGERESULT_OK)
 		return FALSE;
 	const String name = GeLoadString(IDS_PULSOR);
 	if (!name.Content())
 		return TRUE;
-	return RegisterTagPlugin(PULSOR_TAG_ID, name, kPulsorInfo, Pulsor::Alloc, "Pulsor", icon.Get(), kDiskLevel);
+	return RegisterTagPlugin(PULSOR_TAG_ID, name, kPulsorInfo, Pulsor::Alloc, "Pulsor", icon, kDiskLevel);
 }
 
 Bool PluginStart(void)

@@ -3,6 +3,7 @@
 #define C4D_H__
 
 #include "ge_math.h"
+#include "c4d_memory.h"
 #include "c4d_string.h"
 #include "c4d_basetime.h"
 #include "c4d_file.h"

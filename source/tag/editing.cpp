@@ -341,20 +341,10 @@ Bool HelpBitmap(MessageContext& c, DescriptionGetBitmap* request)
 	return StartupSettings(c.pulsor, c.data);
 }
 
-// Frees a bitmap on every path.
-class ScopedBitmap
+Bool LoadImage(BaseBitmap* bmp, const CHAR* resource)
 {
-public:
-	ScopedBitmap() : bmp_(BaseBitmap::Alloc()) {}
-	~ScopedBitmap() { BaseBitmap::Free(bmp_); }
-	BaseBitmap* Get() const { return bmp_; }
-	Bool Load(const Filename& file) { return bmp_ && bmp_->Init(file, -1) == IMAGERESULT_OK; }
-
-private:
-	ScopedBitmap(const ScopedBitmap&);
-	ScopedBitmap& operator=(const ScopedBitmap&);
-	BaseBitmap* bmp_;
-};
+	return bmp && bmp->Init(ResourceFile(resource), -1) == IMAGERESULT_OK;
+}
 
 const LONG kIconCell = 64;
 const LONG kGlyphCell = 40;
@@ -388,8 +378,8 @@ LONG GlyphOf(const String& text)
 // Draws the glyph for the linked parameter's name into the icon's cell.
 Bool DrawGlyph(MessageContext& c, BaseBitmap* strip, LONG x0)
 {
-	ScopedBitmap glyphs;
-	if (!glyphs.Load(ResourceFile("texticons.tif")))
+	AutoAlloc<BaseBitmap> glyphs;
+	if (!LoadImage(glyphs, "texticons.tif"))
 		return FALSE;
 	GeData description;
 	c.tag->GetParameter(DescID(PULSOR_LINK_DESCRIPTION), description, DESCFLAGS_GET_0);
@@ -404,7 +394,7 @@ Bool DrawGlyph(MessageContext& c, BaseBitmap* strip, LONG x0)
 		for (LONG x = 0; x < kGlyphCell; ++x)
 		{
 			UWORD r = 0, gr = 0, b = 0;
-			glyphs.Get()->GetPixel(kGlyphCell * g + x, y, &r, &gr, &b);
+			glyphs->GetPixel(kGlyphCell * g + x, y, &r, &gr, &b);
 			if (r == 255 && gr == 0 && b == 255)
 				continue;
 			if (alpha)
@@ -422,15 +412,17 @@ Bool CustomIcon(MessageContext& c, GetCustomIconData* request)
 	const LONG kind = c.data->GetLong(PULSOR_ICON_KIND, 0);
 	const LONG x0 = kIconCell * IconCell(kind);
 	UnregisterIcon(PULSOR_ICON_ID);
-	ScopedBitmap strip;
-	if (!strip.Load(ResourceFile("pulsorIcons.tif")))
+	AutoAlloc<BaseBitmap> strip;
+	if (!LoadImage(strip, "pulsorIcons.tif"))
 		return TRUE;
-	if (kind == 7 && !DrawGlyph(c, strip.Get(), x0))
+	if (kind == 7 && !DrawGlyph(c, strip, x0))
 		return TRUE;
-	RegisterIcon(PULSOR_ICON_ID, strip.Get(), x0, 0, kIconCell, kIconCell, ICONFLAG_COPY);
-	if (request->dat)
-		GetIcon(PULSOR_ICON_ID, request->dat);
-	request->filled = TRUE;
+	// A strip too small for the cell (a damaged resource) supplies no icon
+	// rather than an empty one.
+	if (!RegisterIcon(PULSOR_ICON_ID, strip, x0, 0, kIconCell, kIconCell, ICONFLAG_COPY))
+		return TRUE;
+	if (request->dat && GetIcon(PULSOR_ICON_ID, request->dat))
+		request->filled = TRUE;
 	return TRUE;
 }
 

@@ -11,20 +11,6 @@ namespace
 // Key of a description record that the host reserves; the tag empties it.
 const LONG kDescriptionReserved = 999;
 
-// Frees a description on every path.
-class ScopedDescription
-{
-public:
-	ScopedDescription() : description_(Description::Alloc()) {}
-	~ScopedDescription() { Description::Free(description_); }
-	Description* Get() const { return description_; }
-
-private:
-	ScopedDescription(const ScopedDescription&);
-	ScopedDescription& operator=(const ScopedDescription&);
-	Description* description_;
-};
-
 LONG LastLevelType(const DescID& id)
 {
 	return id[id.GetDepth() - 1].dtype;
@@ -181,13 +167,13 @@ Bool Pulsor::ChangeParameter(BaseContainer* data, BaseDocument* doc, C4DAtom* el
 	data->SetLong(PULSOR_ICON_KIND, 7);
 	data->SetLong(PULSOR_LINK_CLASS, classification);
 
-	ScopedDescription description;
-	if (!description.Get() || !element->GetDescription(description.Get(), DESCFLAGS_DESC_0))
+	AutoAlloc<Description> description;
+	if (!description || !element->GetDescription(description, DESCFLAGS_DESC_0))
 		return TRUE;
 	if (classification == Tbase && id.GetDepth() > 2 && id[1].id == element->GetType())
 		id = id << 2;
 	AtomArray none;
-	if (!description.Get()->CheckDescID(id, none, nullptr))
+	if (!description->CheckDescID(id, none, nullptr))
 		return TRUE;
 
 	data->SetLink(PULSOR_LINK, dynamic_cast<BaseList2D*>(element));
@@ -195,7 +181,7 @@ Bool Pulsor::ChangeParameter(BaseContainer* data, BaseDocument* doc, C4DAtom* el
 
 	BaseContainer record;
 	LONG dtype = DTYPE_NONE;
-	if (!BuildRecord(description.Get(), id, &record, &dtype))
+	if (!BuildRecord(description, id, &record, &dtype))
 		return TRUE;
 	const LinkTypeRow* row = FindLinkType(dtype);
 	if (row)
@@ -254,8 +240,8 @@ Bool HandleParameterDrop(Pulsor* pulsor, BaseTag* tag, BaseContainer* data, Base
 	BaseContainer mouse;
 	if (!GetInputState(BFM_INPUT_MOUSE, BFM_INPUT_MOUSELEFT, mouse))
 		return TRUE;
-	ScopedDescription description;
-	if (!description.Get() || !element->GetDescription(description.Get(), DESCFLAGS_DESC_0))
+	AutoAlloc<Description> description;
+	if (!description || !element->GetDescription(description, DESCFLAGS_DESC_0))
 		return TRUE;
 	const DescID& dragged = payload->did;
 	if (dragged.GetDepth() < 1 || !IsAcceptedType(LastLevelType(dragged)))

@@ -8,20 +8,6 @@ namespace
 const CHAR* const kPresetSuffix = "HF";
 const LONG kPresetSuffixLength = 2;
 
-// Frees the directory iterator on every path.
-class ScopedBrowse
-{
-public:
-	ScopedBrowse() : browse_(BrowseFiles::Alloc()) {}
-	~ScopedBrowse() { BrowseFiles::Free(browse_); }
-	BrowseFiles* Get() const { return browse_; }
-
-private:
-	ScopedBrowse(const ScopedBrowse&);
-	ScopedBrowse& operator=(const ScopedBrowse&);
-	BrowseFiles* browse_;
-};
-
 } // namespace
 
 BaseContainer Pulsor::RefreshList(Filename folder)
@@ -32,14 +18,14 @@ BaseContainer Pulsor::RefreshList(Filename folder)
 	folder += Filename(" ");
 	const Filename directory = folder.GetDirectory();
 
-	ScopedBrowse browse;
-	if (!browse.Get())
+	AutoAlloc<BrowseFiles> browse;
+	if (!browse)
 		return list;
-	browse.Get()->Init(directory, 0);
+	browse->Init(directory, 0);
 	LONG next = 0;
-	while (browse.Get()->GetNext())
+	while (browse->GetNext())
 	{
-		const String name = browse.Get()->GetFilename().GetString();
+		const String name = browse->GetFilename().GetString();
 		const LONG length = name.GetLength();
 		if (length < kPresetSuffixLength + 1)
 			continue;

@@ -153,20 +153,6 @@ BaseContainer BuildCurveLibrary(SplineData* scratch)
 	return library;
 }
 
-// Frees the scratch curve on every path.
-class ScratchSpline
-{
-public:
-	ScratchSpline() : spline_(SplineData::Alloc()) {}
-	~ScratchSpline() { SplineData::Free(spline_); }
-	SplineData* Get() const { return spline_; }
-
-private:
-	ScratchSpline(const ScratchSpline&);
-	ScratchSpline& operator=(const ScratchSpline&);
-	SplineData* spline_;
-};
-
 void CopyLibraryCurve(BaseContainer* data, LONG id, const BaseContainer& library, LONG curve)
 {
 	const GeData& stored = library.GetData(curve);
@@ -308,10 +294,10 @@ Bool Pulsor::Init(GeListNode* node)
 
 	node->SetParameter(DescID(PULSOR_LINK_DESCID), GeData(CUSTOMDATATYPE_DESCID, DescID(DescLevel(0))), DESCFLAGS_SET_0);
 
-	ScratchSpline scratch;
-	if (!scratch.Get())
+	AutoAlloc<SplineData> scratch;
+	if (!scratch)
 		return TRUE;
-	const BaseContainer library = BuildCurveLibrary(scratch.Get());
+	const BaseContainer library = BuildCurveLibrary(scratch);
 	data->SetContainer(PULSOR_CURVE_LIBRARY, library);
 	CopyLibraryCurve(data, PULSOR_TIME_CURVE, library, PULSOR_CURVE_CONSTANT);
 
