@@ -193,14 +193,15 @@ Bool Pulsor::ChangeParameter(BaseContainer* data, BaseDocument* doc, C4DAtom* el
 	}
 
 	// The tag's name follows the parameter until the user names it. A record
-	// without a short name lends its name instead: a tag named "" would be
-	// lost in the object manager.
+	// without a short name lends its name instead, and a record without
+	// either leaves the name alone: a tag named "" would be lost in the
+	// object manager.
 	const String autoName = data->GetString(PULSOR_AUTO_NAME);
-	if (tag->GetName() == autoName || autoName == "Empty")
+	String name = record.GetString(DESC_SHORT_NAME);
+	if (!name.Content())
+		name = record.GetString(DESC_NAME);
+	if (name.Content() && (tag->GetName() == autoName || autoName == "Empty"))
 	{
-		String name = record.GetString(DESC_SHORT_NAME);
-		if (!name.Content())
-			name = record.GetString(DESC_NAME);
 		tag->SetName(name);
 		data->SetString(PULSOR_AUTO_NAME, name);
 	}
