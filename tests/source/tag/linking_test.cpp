@@ -335,6 +335,17 @@ TEST_F(LinkingTest, AnUnknownIdentifierStopsAfterTheKindAndClass)
 	EXPECT_TRUE(*data() == expected);
 }
 
+// A parameter of a type the tag cannot animate (the element's name, a
+// text) leaves the record empty; the tag keeps its name rather than losing it.
+TEST_F(LinkingTest, AnUnsupportedTypeLeavesTheTagsName)
+{
+	const String before = tag_->GetName();
+	EXPECT_TRUE(pulsor()->ChangeParameter(data(), doc_, cube_, Whole(ID_BASELIST_NAME, DTYPE_STRING), tag_));
+	EXPECT_EQ(tag_->GetName(), before);
+	EXPECT_EQ(data()->GetString(PULSOR_AUTO_NAME), String("Empty"));
+	EXPECT_EQ(data()->GetLong(PULSOR_LINK_TYPE), (LONG)DTYPE_REAL);
+}
+
 TEST_F(LinkingTest, AUserNamedTagKeepsItsNameUntilItMatchesTheAutomaticOne)
 {
 	Link(cube_, PositionY());
