@@ -376,3 +376,47 @@ TEST_F(LinkingTest, WithoutAnActiveDocumentTabsKeepTheirVariation)
 	EXPECT_EQ(data()->GetDataPointer(PULSOR_LAST_LINK_TYPE), nullptr);
 	EXPECT_EQ(TagName(), "Radius");
 }
+
+namespace
+{
+
+// Every kind of parameter a drop can link is animated by the next scene
+// evaluation: with the default Once playback and constant time curve the
+// base holds "End" at every frame, so the parameter takes the "End" set here.
+TEST_F(LinkingTest, EveryLinkableKindIsAnimatedAfterTheDrop)
+{
+	struct Kind
+	{
+		const char* what;
+		DescID id;
+		LONG slot;
+		GeData end;
+		GeData expected;
+	};
+	const DescID colourG(DescLevel(ID_BASEOBJECT_COLOR, DTYPE_COLOR, 0), DescLevel(VECTOR_Y, DTYPE_REAL, 0));
+	const Kind kinds[] = {
+		{ "real", Whole(PRIM_CUBE_FRAD, DTYPE_REAL), 1, GeData(12.5), GeData(12.5) },
+		{ "integer", Whole(PRIM_CUBE_SUBX, DTYPE_LONG), 3, GeData((LONG)7), GeData((LONG)7) },
+		{ "bool", Whole(PRIM_CUBE_DOFILLET, DTYPE_BOOL), 0, GeData(1.0), GeData((LONG)1) },
+		{ "time", Whole(PRIM_CUBE_DELAY, DTYPE_TIME), 5, GeData(BaseTime(2.0)), GeData(BaseTime(60.0, 30.0)) },
+		{ "vector", Whole(PRIM_CUBE_LEN, DTYPE_VECTOR), 6, GeData(Vector(1, 2, 3)), GeData(Vector(1, 2, 3)) },
+		{ "colour", Whole(ID_BASEOBJECT_COLOR, DTYPE_COLOR), 2, GeData(Vector(0.25, 0.5, 0.75)), GeData(Vector(0.25, 0.5, 0.75)) },
+		{ "vector component", PositionY(), 1, GeData(-3.0), GeData(-3.0) },
+		{ "colour component", colourG, 1, GeData(0.125), GeData(0.125) },
+	};
+	LONG frame = 0;
+	for (const Kind& k : kinds)
+	{
+		Link(cube_, k.id);
+		EXPECT_EQ(data()->GetLong(PULSOR_TYPE_SLOT), k.slot) << k.what;
+		data()->SetData(PULSOR_END_VALUE + k.slot, k.end);
+		// A new frame each time, so that nothing is taken from an earlier pass.
+		doc_->SetTime(BaseTime((Real)(frame += 7), 30.0));
+		ASSERT_TRUE(doc_->ExecutePasses(nullptr, TRUE, TRUE, TRUE, BUILDFLAGS_0));
+		GeData written;
+		ASSERT_TRUE(cube_->GetParameter(k.id, written, DESCFLAGS_GET_0)) << k.what;
+		EXPECT_TRUE(written == k.expected) << k.what;
+	}
+}
+
+} // namespace
