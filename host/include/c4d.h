@@ -14,6 +14,7 @@
 #include "lib_description.h"
 #include "customgui_splinecontrol.h"
 #include "customgui_priority.h"
+#include "customgui_bitmapbutton.h"
 #include "c4d_baselist.h"
 #include "c4d_nodedata.h"
 #include "c4d_tagdata.h"

@@ -3,6 +3,7 @@
 
 #include "editing.h"
 #include "engine.h"
+#include "tab_list.h"
 
 namespace
 {
@@ -104,4 +105,104 @@ EXECUTIONRESULT Pulsor::Execute(BaseTag* tag, BaseDocument* doc, BaseObject* op,
 		op->Message(MSG_UPDATE);
 	target->Message(MSG_DESCRIPTION_VALIDATE);
 	return EXECUTIONRESULT_OK;
+}
+
+// ---- Parameter hooks --------------------------------------------------------
+
+namespace
+{
+
+bool IsTabHelp(LONG id)
+{
+	TabField field;
+	return DecodeTabId(id, &field) && field.offset == PULSOR_TAB_HELP;
+}
+
+void OpenHelp(const String& page)
+{
+	GeOpenHTML(String(PULSOR_HELP_SITE PULSOR_HELP_PATH) + page);
+}
+
+// A display of a block at start + mode + k, for any k of the three
+// components: in modes 1 and 8 only the first names a display, and the
+// other two name nothing.
+bool IsDisplay(LONG offset, LONG blockStart, LONG mode)
+{
+	const LLONG rel = (LLONG)offset - blockStart - mode;
+	return rel >= 0 && rel < 3;
+}
+
+} // namespace
+
+Bool Pulsor::GetDParameter(GeListNode* node, const DescID& id, GeData& t_data, DESCFLAGS_GET& flags)
+{
+	const LONG first = id[0].id;
+	if (node && (first == PULSOR_HELP_BASE || first == PULSOR_HELP_OUTPUT || IsTabHelp(first)))
+	{
+		t_data = GeData(CUSTOMDATATYPE_BITMAPBUTTON, BitmapButtonStruct(static_cast<BaseList2D*>(node), id, 0));
+		flags |= DESCFLAGS_GET_PARAM_GET;
+	}
+	return TagData::GetDParameter(node, id, t_data, flags);
+}
+
+Bool Pulsor::SetDParameter(GeListNode* node, const DescID& id, const GeData& t_data, DESCFLAGS_SET& flags)
+{
+	BaseContainer* data = node ? static_cast<BaseList2D*>(node)->GetDataInstance() : nullptr;
+	if (!data)
+		return TRUE;
+	const LONG first = id[0].id;
+	TabField field;
+	if (first == PULSOR_HELP_BASE)
+		OpenHelp("base");
+	else if (first == PULSOR_HELP_OUTPUT)
+		OpenHelp("output");
+	else if (DecodeTabId(first, &field) && field.offset == PULSOR_TAB_HELP)
+	{
+		const LONG type = data->GetLong(field.base + PULSOR_TAB_TYPE, PULSOR_MOD_NOISE);
+		OpenHelp(data->GetContainer(PULSOR_TYPE_NAMES).GetString(type).ToLower());
+	}
+	return TagData::SetDParameter(node, id, t_data, flags);
+}
+
+Bool Pulsor::GetDEnabling(GeListNode* node, const DescID& id, const GeData& t_data, DESCFLAGS_ENABLE flags,
+	const BaseContainer* itemdesc)
+{
+	const BaseContainer* data = node ? static_cast<BaseList2D*>(node)->GetDataInstance() : nullptr;
+	if (!data)
+		return TagData::GetDEnabling(node, id, t_data, flags, itemdesc);
+	const LONG first = id[0].id;
+	const LONG mode = data->GetLong(PULSOR_COMPONENT_MODE, 0);
+	const Bool baked = data->GetBool(PULSOR_HAS_KEYS, FALSE);
+	if (baked && first != PULSOR_CLEAR_KEYS)
+		return FALSE;
+	TabField field;
+	if (DecodeTabId(first, &field))
+	{
+		if (IsDisplay(field.offset, PULSOR_TAB_FEEDBACK_DISPLAY, mode) || IsDisplay(field.offset, PULSOR_TAB_OUTPUT_DISPLAY, mode))
+			return data->GetBool(PULSOR_FEEDBACK, TRUE);
+		return TagData::GetDEnabling(node, id, t_data, flags, itemdesc);
+	}
+	if (first == PULSOR_CLEAR_KEYS)
+		return baked;
+	if (first == PULSOR_KEY_FROM || first == PULSOR_KEY_TO)
+		return data->GetBool(PULSOR_KEY_SEQUENCE, FALSE);
+	if (IsDisplay(first, PULSOR_MASTER_DISPLAY, mode) || IsDisplay(first, PULSOR_BASE_DISPLAY, mode))
+		return data->GetBool(PULSOR_FEEDBACK, TRUE);
+	return TagData::GetDEnabling(node, id, t_data, flags, itemdesc);
+}
+
+Bool Pulsor::AddToExecution(BaseTag* tag, PriorityList* list)
+{
+	(void)tag;
+	(void)list;
+	return FALSE;
+}
+
+Bool Pulsor::Draw(BaseTag* tag, BaseObject* op, BaseDraw* bd, BaseDrawHelp* bh)
+{
+	(void)tag;
+	(void)op;
+	(void)bd;
+	(void)bh;
+	return TRUE;
 }

@@ -15,6 +15,17 @@ public:
 	virtual Bool Init(GeListNode* node);
 	// Commands, follow-ups of edits, drag and drop, bitmaps and the icon.
 	virtual Bool Message(GeListNode* node, LONG type, void* data);
+	// Help icons: their state, and their web pages when clicked.
+	virtual Bool GetDParameter(GeListNode* node, const DescID& id, GeData& t_data, DESCFLAGS_GET& flags);
+	virtual Bool SetDParameter(GeListNode* node, const DescID& id, const GeData& t_data, DESCFLAGS_SET& flags);
+	// Greys out controls: everything but "Clear Keyframes" once baked, "From"
+	// and "To" without "Keyframe Sequence", the displays without "Feedback".
+	virtual Bool GetDEnabling(GeListNode* node, const DescID& id, const GeData& t_data, DESCFLAGS_ENABLE flags,
+		const BaseContainer* itemdesc);
+	// FALSE: the host schedules the tag by its expression priority.
+	virtual Bool AddToExecution(BaseTag* tag, PriorityList* list);
+	// The tag draws nothing.
+	virtual Bool Draw(BaseTag* tag, BaseObject* op, BaseDraw* bd, BaseDrawHelp* bh);
 	// Writes the value for the document's time into the linked parameter.
 	virtual EXECUTIONRESULT Execute(BaseTag* tag, BaseDocument* doc, BaseObject* op, BaseThread* bt, LONG priority,
 		EXECUTIONFLAGS flags);

@@ -14,6 +14,12 @@ enum
 	PULSOR_ICON_ID = 1031911
 };
 
+// The help site. Its pages live at "/training/pulsor/base",
+// "/training/pulsor/output" and "/training/pulsor/" + the lower-case
+// modifier type name; a static server rooted at the help pages serves them.
+#define PULSOR_HELP_SITE "http://127.0.0.1:8742"
+#define PULSOR_HELP_PATH "/training/pulsor/"
+
 // The layout version this module writes.
 const Real PULSOR_CURRENT_VERSION = 1.0;
 // Stored versions below this one get their label containers rebuilt.
@@ -155,6 +161,59 @@ enum
 	PULSOR_BASE_PAGE = 2000,
 	PULSOR_OUTPUT_PAGE = 2186,
 	PULSOR_TAB_PAGE = 1
+};
+
+// Names of the groups and separators above, as the attribute layout builds them.
+enum
+{
+	PULSOR_BASE_SEP_ADD = 2003,
+	PULSOR_BASE_SEP_STRENGTH = 2005,
+	PULSOR_BASE_THRESHOLD_ROW = 2006,
+	PULSOR_BASE_CAPTION_ROW = 2010,
+	PULSOR_BASE_VALUE_ROW = 2013,
+	PULSOR_BASE_TIME_ROW = 2118,
+	PULSOR_BASE_TIME_SEP = 2120,
+	PULSOR_BASE_SEP_PLAYBACK = 2123,
+	PULSOR_OUTPUT_SEP_VOLUME = 2188,
+	PULSOR_OUTPUT_SEP_MASTER = 2239,
+	PULSOR_OUTPUT_SEP_BASE = 2290,
+	PULSOR_KEYFRAME_GROUP = 2354,
+	PULSOR_BASE_START_COLUMN = 2363,
+	PULSOR_BASE_SPACER_COLUMN = 2364,
+	PULSOR_BASE_END_COLUMN = 2365,
+	PULSOR_OUTPUT_SEP_FINAL = 2369,
+	PULSOR_BASE_BUTTON_ROW = 2370,
+	PULSOR_BASE_BUTTON_SEP = 2372,
+	PULSOR_KEYFRAME_BUTTON_ROW = 2374,
+	PULSOR_OUTPUT_BUTTON_SEP = 2384,
+	PULSOR_OUTPUT_BUTTON_ROW = 2385,
+	PULSOR_PRESET_PAGE = 5002
+};
+// Offsets of a modifier tab's groups and separators from its tab base.
+enum
+{
+	PULSOR_TAB_TYPE_ROW = 2,
+	PULSOR_TAB_SEP_STRENGTH = 6,
+	PULSOR_TAB_VARIATION_ROW = 7,
+	PULSOR_TAB_VALUE_COLUMN = 8,
+	PULSOR_TAB_DIRECTION_COLUMN = 9,
+	PULSOR_TAB_DIRECTION_ROW_Y = 10,
+	PULSOR_TAB_DIRECTION_ROW_Z = 11,
+	// The first component's direction row; no field or other element of a
+	// tab uses this offset.
+	PULSOR_TAB_DIRECTION_ROW_X = 12,
+	PULSOR_TAB_SEP_DIRECTION = 210,
+	PULSOR_TAB_SEP_WAVE = 213,
+	PULSOR_TAB_CUSTOM_GROUP = 218,
+	PULSOR_TAB_ADVANCED_GROUP = 220,
+	PULSOR_TAB_TIME_ROW = 223,
+	PULSOR_TAB_TIME_SEP = 225,
+	PULSOR_TAB_SEP_REMAP = 230,
+	PULSOR_TAB_REMAP_GROUP = 231,
+	PULSOR_TAB_SEP_FEEDBACK = 233,
+	PULSOR_TAB_BUTTON_ROW = 284,
+	PULSOR_TAB_OUTPUT_SEP = 285,
+	PULSOR_TAB_BUTTON_SEP = 342
 };
 
 // Entries of the tab list (PULSOR_TAB_LIST).

@@ -1,0 +1,29 @@
+// The value of a bitmap button: which element's button it is, and a dirty
+// count that tells the attribute manager to fetch its bitmap again.
+#ifndef CUSTOMGUI_BITMAPBUTTON_H__
+#define CUSTOMGUI_BITMAPBUTTON_H__
+
+#include "lib_description.h"
+
+class BaseList2D;
+
+class BitmapButtonStruct : public CustomDataType
+{
+public:
+	BitmapButtonStruct() : op(nullptr), id(), dirty(0) {}
+	BitmapButtonStruct(BaseList2D* t_op, const DescID& t_id, ULONG t_dirty) : op(t_op), id(t_id), dirty(t_dirty) {}
+
+	BaseList2D* op;
+	DescID id;
+	ULONG dirty;
+
+	virtual LONG GetCustomDataTypeId() const { return CUSTOMDATATYPE_BITMAPBUTTON; }
+	virtual CustomDataType* Clone() const { return new BitmapButtonStruct(*this); }
+	virtual Bool IsEqual(const CustomDataType& other) const
+	{
+		const BitmapButtonStruct& o = static_cast<const BitmapButtonStruct&>(other);
+		return op == o.op && id == o.id && dirty == o.dirty;
+	}
+};
+
+#endif
