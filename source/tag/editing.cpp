@@ -2,8 +2,6 @@
 // edits, the help bitmaps and the tag's icon.
 #include "editing.h"
 
-#include <set>
-
 #include "pulsor.h"
 #include "tab_list.h"
 
@@ -48,26 +46,6 @@ LONG NumberedSuffixStart(const String& name)
 	Bool error = FALSE;
 	name.SubStr(space, -1).ToLong(&error);
 	return error ? -1 : space;
-}
-
-std::set<String> TabNames(const BaseContainer& data, const TabList& tabs)
-{
-	std::set<String> names;
-	for (LONG i = 0; i < tabs.GetCount(); ++i)
-		names.insert(data.GetString(TabBase(tabs[i]) + PULSOR_TAB_NAME));
-	return names;
-}
-
-// The first of stem, stem + separator + 2, ... (from `first` on) that no
-// name in taken equals.
-String FirstFreeName(const String& stem, const String& separator, LONG first, const std::set<String>& taken)
-{
-	for (LONG k = first;; ++k)
-	{
-		const String candidate = k == 1 ? stem : stem + separator + LongToString(k);
-		if (!taken.count(candidate))
-			return candidate;
-	}
 }
 
 BaseTime DocumentMinTime(const BaseDocument& doc)

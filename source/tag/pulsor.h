@@ -15,6 +15,9 @@ public:
 	virtual Bool Init(GeListNode* node);
 	// Commands, follow-ups of edits, drag and drop, bitmaps and the icon.
 	virtual Bool Message(GeListNode* node, LONG type, void* data);
+	// The tag's page, rebuilt from the container: Base, one page per modifier
+	// tab, Output with its Keyframe group and, while switched on, Preset.
+	virtual Bool GetDDescription(GeListNode* node, Description* description, DESCFLAGS_DESC& flags);
 	// Help icons: their state, and their web pages when clicked.
 	virtual Bool GetDParameter(GeListNode* node, const DescID& id, GeData& t_data, DESCFLAGS_GET& flags);
 	virtual Bool SetDParameter(GeListNode* node, const DescID& id, const GeData& t_data, DESCFLAGS_SET& flags);

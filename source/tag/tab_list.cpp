@@ -175,3 +175,22 @@ void TabList::WriteTo(BaseContainer* list) const
 	for (LONG i = 0; i < count_; ++i)
 		list->SetLong(PULSOR_TAB_LIST_FIRST + i, data[i]);
 }
+
+std::set<String> TabNames(const BaseContainer& data, const TabList& tabs)
+{
+	std::set<String> names;
+	for (LONG i = 0; i < tabs.GetCount(); ++i)
+		names.insert(data.GetString(TabBase(tabs[i]) + PULSOR_TAB_NAME));
+	return names;
+}
+
+String FirstFreeName(const String& stem, const String& separator, LONG first, const std::set<String>& taken)
+{
+	// At most taken.size() candidates can be taken, so this ends.
+	for (LONG k = first;; ++k)
+	{
+		const String candidate = k == 1 ? stem : stem + separator + LongToString(k);
+		if (!taken.count(candidate))
+			return candidate;
+	}
+}

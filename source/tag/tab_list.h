@@ -3,6 +3,7 @@
 #ifndef PULSOR_TAB_LIST_H__
 #define PULSOR_TAB_LIST_H__
 
+#include <set>
 #include <vector>
 
 #include "pulsor_ids.h"
@@ -68,5 +69,12 @@ private:
 	std::vector<LONG> large_;
 	LONG count_;
 };
+
+// The names of the tabs of tabs.
+std::set<String> TabNames(const BaseContainer& data, const TabList& tabs);
+
+// The first of stem (for k = 1) and stem + separator + k (k = 2, 3, ...),
+// counting from first, that no name in taken equals.
+String FirstFreeName(const String& stem, const String& separator, LONG first, const std::set<String>& taken);
 
 #endif

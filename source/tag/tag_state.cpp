@@ -1,6 +1,4 @@
 // Defaults and tab management: Init, AddTab, UpdatePulsor.
-#include <set>
-
 #include "editing.h"
 #include "link_types.h"
 #include "pulsor.h"
@@ -223,18 +221,6 @@ Bool ResetPriority(GeListNode* node)
 
 // ---- Tabs -------------------------------------------------------------------
 
-// N, then N followed by " 2", " 3", ...: the first that no existing tab has.
-String UniqueTabName(const String& typeName, const BaseContainer& data, const TabList& tabs)
-{
-	std::set<String> taken;
-	for (LONG i = 0; i < tabs.GetCount(); ++i)
-		taken.insert(data.GetString(TabBase(tabs[i]) + PULSOR_TAB_NAME));
-	String candidate = typeName;
-	for (LONG k = 2; taken.count(candidate); ++k)
-		candidate = typeName + " " + LongToString(k);
-	return candidate;
-}
-
 // A new tab's variation is half the base end value, in the linked type.
 void SeedVariation(BaseContainer* data, LONG base)
 {
@@ -327,7 +313,7 @@ Bool Pulsor::AddTab(BaseContainer* data, GeListNode* node, LONG type)
 
 	const LONG b = TabBase(number);
 	data->SetLong(b + PULSOR_TAB_TYPE, type);
-	data->SetString(b + PULSOR_TAB_NAME, UniqueTabName(names.GetString(type, "..."), *data, tabs));
+	data->SetString(b + PULSOR_TAB_NAME, FirstFreeName(names.GetString(type, "..."), " ", 1, TabNames(*data, tabs)));
 	data->SetReal(b + PULSOR_TAB_STRENGTH, 1.0);
 	for (LONG k = 0; k < 3; ++k)
 	{
