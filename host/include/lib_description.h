@@ -61,6 +61,21 @@ enum
 	DESC_CYCLEICONS = 36
 };
 
+// Control kinds under DESC_CUSTOMGUI beyond the plain data types.
+enum
+{
+	CUSTOMGUI_BITMAPBUTTON = 1000479,
+	CUSTOMGUI_REALSLIDER = 1000489,
+	CUSTOMGUI_LINKBOX = 1009415,
+	CUSTOMGUI_REALSLIDERONLY = 200000006
+};
+
+// A bitmap button's setting: TRUE makes it act as a push button.
+enum
+{
+	BITMAPBUTTON_BUTTON = C4D_FOURCC('b', 'u', 't', 't')
+};
+
 
 enum
 {
@@ -158,7 +173,9 @@ public:
 	// Adds the static elements of the description resource registered for
 	// element type type (a registered plug-in type). FALSE when there is none.
 	Bool LoadDescription(LONG type);
-	// Adds an element. FALSE when the page already holds id.
+	// Adds an element. FALSE when the page already holds id, or, while the
+	// whole page is built, when groupid is neither empty, nor the element type
+	// whose resource was loaded, nor an element of the page.
 	Bool SetParameter(const DescID& id, const BaseContainer& settings, const DescID& groupid);
 	// The settings of the element whose first level is id's first level; null
 	// when there is none. temp is not used: the result points into the page.

@@ -123,6 +123,10 @@ struct Description::Impl
 	std::unordered_map<LONG, size_t> byId;
 	bool hasSingle = false;
 	DescID single;
+	// The element type whose resource was loaded: its id is the parent of the
+	// page's top-level groups.
+	LONG loadedType = 0;
+	bool hasLoadedType = false;
 
 	const Element* Find(const DescID& id) const
 	{
@@ -130,6 +134,15 @@ struct Description::Impl
 			return nullptr;
 		auto it = byId.find(id[0].id);
 		return it == byId.end() ? nullptr : &elements[it->second];
+	}
+	// A single-element request builds no groups, so its parents are not held.
+	bool HoldsParent(const DescID& parent) const
+	{
+		if (hasSingle || parent.GetDepth() == 0)
+			return true;
+		if (hasLoadedType && parent.GetDepth() == 1 && parent[0].id == loadedType)
+			return true;
+		return Find(parent) != nullptr;
 	}
 };
 
@@ -157,6 +170,8 @@ Bool Description::LoadDescription(LONG type)
 	DescriptionResource resource;
 	if (!FindTagPlugin(type, &info) || !FindDescriptionResource(info.description.GetStdString(), &resource))
 		return FALSE;
+	impl_->loadedType = type;
+	impl_->hasLoadedType = true;
 	for (const DescriptionElement& e : resource.elements)
 		SetParameter(e.id, e.settings, e.parent);
 	return TRUE;
@@ -164,7 +179,7 @@ Bool Description::LoadDescription(LONG type)
 
 Bool Description::SetParameter(const DescID& id, const BaseContainer& settings, const DescID& groupid)
 {
-	if (id.GetDepth() < 1 || impl_->Find(id))
+	if (id.GetDepth() < 1 || impl_->Find(id) || !impl_->HoldsParent(groupid))
 		return FALSE;
 	impl_->byId[id[0].id] = impl_->elements.size();
 	impl_->elements.push_back(Impl::Element{ id, groupid, settings });
