@@ -22,10 +22,12 @@ public:
 		return TRUE;
 	}
 	virtual Bool Message(GeListNode* node, LONG type, void* data) { (void)node; (void)type; (void)data; return TRUE; }
+	// By default the page is the static part that the type's description
+	// resource declares (for a tag: its name and its expression priority).
 	virtual Bool GetDDescription(GeListNode* node, Description* description, DESCFLAGS_DESC& flags)
 	{
-		(void)node; (void)description; (void)flags;
-		return TRUE;
+		(void)flags;
+		return node && description && description->LoadDescription(node->GetType());
 	}
 	// Returning with DESCFLAGS_GET_PARAM_GET in flags means the hook supplied
 	// the value; otherwise the host reads the parameter itself.
