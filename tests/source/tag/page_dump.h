@@ -1,127 +1,29 @@
-// A readable text of an attribute page: one line per element, in the order
-// the page holds them, indented under its parent group:
-//
-//   2000 group "Base" columns=1 default=1 scaleh=1
-//     2001 long "Add Modifiers" 39=0 40=1 cycle={0:...,1:Noise,...}
-//
-// Host defaults that every element of a type carries (DESC_ANIMATE) are left
-// out, so the lines show what the layout decided.
+// The layout tests read pages through the tagdump page printer: one line per
+// element, in page order, indented two spaces under its parent group
+// (tools/tagdump/page_printer.h gives the line format).
 #ifndef PULSOR_PAGE_DUMP_H__
 #define PULSOR_PAGE_DUMP_H__
 
-#include <cstdio>
-#include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "c4d.h"
+#include "page_printer.h"
 
 namespace pulsor_test
 {
 
-inline std::string TypeName(LONG dtype)
-{
-	static const std::map<LONG, const char*> names = { { DTYPE_GROUP, "group" }, { DTYPE_COLOR, "color" },
-		{ DTYPE_BUTTON, "button" }, { DTYPE_SEPARATOR, "separator" }, { DTYPE_STATICTEXT, "static" },
-		{ DTYPE_LONG, "long" }, { DTYPE_REAL, "real" }, { DTYPE_TIME, "time" }, { DTYPE_VECTOR, "vector" },
-		{ DTYPE_MATRIX, "matrix" }, { DTYPE_STRING, "string" }, { DTYPE_BASELISTLINK, "link" },
-		{ DTYPE_BOOL, "bool" }, { CUSTOMDATATYPE_SPLINE, "spline" }, { CUSTOMDATATYPE_PRIORITY, "priority" } };
-	const auto it = names.find(dtype);
-	return it != names.end() ? it->second : std::to_string(dtype);
-}
-
-inline std::string KeyName(LONG key)
-{
-	static const std::map<LONG, const char*> names = { { DESC_SHORT_NAME, "short" }, { DESC_MIN, "min" },
-		{ DESC_MAX, "max" }, { DESC_STEP, "step" }, { DESC_UNIT, "unit" }, { DESC_CYCLE, "cycle" },
-		{ DESC_DEFAULT, "default" }, { DESC_SEPARATORLINE, "line" }, { DESC_REFUSE, "refuse" },
-		{ DESC_CUSTOMGUI, "gui" }, { DESC_COLUMNS, "columns" }, { DESC_LAYOUTGROUP, "layoutgroup" },
-		{ DESC_GUIOPEN, "guiopen" }, { DESC_EDITABLE, "editable" }, { DESC_MINSLIDER, "minslider" },
-		{ DESC_MAXSLIDER, "maxslider" }, { DESC_SCALEH, "scaleh" }, { BITMAPBUTTON_BUTTON, "butt" } };
-	const auto it = names.find(key);
-	return it != names.end() ? it->second : std::to_string(key);
-}
-
-inline std::string FourCC(LONG v)
-{
-	std::string s;
-	for (int shift = 24; shift >= 0; shift -= 8)
-		s += (char)((v >> shift) & 0xff);
-	return "'" + s + "'";
-}
-
-inline std::string Number(double v)
-{
-	char text[32];
-	std::snprintf(text, sizeof(text), "%g", v);
-	return text;
-}
-
-inline std::string ValueText(LONG key, const GeData& value)
-{
-	switch (value.GetType())
-	{
-		case DA_LONG:
-			return key == DESC_UNIT ? FourCC(value.GetLong()) : std::to_string(value.GetLong());
-		case DA_REAL: return Number(value.GetReal());
-		case DA_TIME: return Number(value.GetTime().Get()) + "s";
-		case DA_STRING: return value.GetString().GetStdString();
-		case DA_CONTAINER:
-		{
-			const BaseContainer* bc = value.GetContainer();
-			std::string text = "{";
-			for (LONG i = 0; bc && bc->GetIndexId(i) >= 0; ++i)
-			{
-				const LONG id = bc->GetIndexId(i);
-				text += (i ? "," : "") + std::to_string(id) + ":" + ValueText(id, *bc->GetIndexData(i));
-			}
-			return text + "}";
-		}
-		default: return "?";
-	}
-}
-
-// One element's line without indentation.
-inline std::string ElementLine(const DescID& id, const BaseContainer& settings)
-{
-	std::string line = std::to_string(id[0].id) + " " + TypeName(id[0].dtype);
-	const GeData* name = settings.GetDataPointer(DESC_NAME);
-	if (name)
-		line += " \"" + name->GetString().GetStdString() + "\"";
-	for (LONG i = 0; settings.GetIndexId(i) >= 0; ++i)
-	{
-		const LONG key = settings.GetIndexId(i);
-		if (key == DESC_NAME || key == DESC_ANIMATE)
-			continue;
-		line += " " + KeyName(key) + "=" + ValueText(key, *settings.GetIndexData(i));
-	}
-	return line;
-}
-
-// Every element's line, indented two spaces per enclosing group.
 inline std::vector<std::string> DumpLines(const Description& page)
 {
-	std::map<LONG, int> depth;
-	std::vector<std::string> lines;
-	for (LONG i = 0; i < page.GetElementCount(); ++i)
-	{
-		const DescID& id = *page.GetElementId(i);
-		const DescID& parent = *page.GetElementParent(i);
-		const auto up = parent.GetDepth() > 0 ? depth.find(parent[0].id) : depth.end();
-		const int level = up == depth.end() ? 0 : up->second + 1;
-		depth[id[0].id] = level;
-		lines.push_back(std::string((size_t)level * 2, ' ') + ElementLine(id, *page.GetElementSettings(i)));
-	}
-	return lines;
+	return PageLines(page);
 }
 
 inline std::string DumpPage(const Description& page)
 {
-	std::ostringstream text;
-	for (const std::string& line : DumpLines(page))
-		text << line << "\n";
-	return text.str();
+	std::string text;
+	for (const std::string& line : PageLines(page))
+		text += line + "\n";
+	return text;
 }
 
 } // namespace pulsor_test
