@@ -135,11 +135,15 @@ public:
 
 	void SetId(const DescLevel& subid) { depth_ = 0; PushId(subid); }
 	// Refused quietly past MAX_DEPTH levels.
-	void PushId(const DescLevel& subid);
+	void PushId(const DescLevel& subid)
+	{
+		if (depth_ < MAX_DEPTH)
+			levels_[depth_++] = subid;
+	}
 	void PopId() { if (depth_ > 0) --depth_; }
 	LONG GetDepth() const { return depth_; }
 	// A zero level outside 0 .. depth - 1.
-	const DescLevel& operator[](LONG pos) const;
+	const DescLevel& operator[](LONG pos) const { return (pos >= 0 && pos < depth_) ? levels_[pos] : Zero(); }
 
 	// True when this identifier's levels start cmp; *pos receives this depth.
 	Bool IsPartOf(const DescID& cmp, LONG* pos) const;
@@ -154,6 +158,7 @@ public:
 	virtual Bool IsEqual(const CustomDataType& other) const;
 
 private:
+	static const DescLevel& Zero();
 	LONG depth_;
 	DescLevel levels_[MAX_DEPTH] = { 0, 0, 0, 0, 0, 0, 0, 0 };
 };

@@ -1,23 +1,16 @@
 #include "lib_description.h"
 
+#include <deque>
 #include <unordered_map>
-#include <vector>
 
 #include "c4d_atomarray.h"
 #include "description_registry.h"
 #include "plugin_registry.h"
 
-void DescID::PushId(const DescLevel& subid)
-{
-	if (depth_ >= MAX_DEPTH)
-		return;
-	levels_[depth_++] = subid;
-}
-
-const DescLevel& DescID::operator[](LONG pos) const
+const DescLevel& DescID::Zero()
 {
 	static const DescLevel zero(0);
-	return (pos >= 0 && pos < depth_) ? levels_[pos] : zero;
+	return zero;
 }
 
 Bool DescID::IsPartOf(const DescID& cmp, LONG* pos) const
@@ -118,7 +111,8 @@ struct Description::Impl
 		DescID parent;
 		BaseContainer settings;
 	};
-	std::vector<Element> elements;
+	// A deque: pages grow to hundreds of elements, and elements never move.
+	std::deque<Element> elements;
 	// Elements of one level by their id: pages are asked for single ids often.
 	std::unordered_map<LONG, size_t> byId;
 	bool hasSingle = false;

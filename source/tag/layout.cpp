@@ -440,6 +440,9 @@ private:
 
 	Bool AddElement(const Row& row, LONG id, const char* suffix, LONG parentBase)
 	{
+		// Most rows of a single-identifier request fail on the id alone.
+		if (single_ && (*single_)[0].id != id)
+			return TRUE;
 		const LONG idType = row.idType == LINKED_TYPE ? state_.linkType : row.idType;
 		const DescID element(DescLevel(id, idType, 0));
 		if (single_ && !element.IsPartOf(*single_, nullptr))
@@ -552,8 +555,16 @@ Bool Pulsor::GetDDescription(GeListNode* node, Description* description, DESCFLA
 	// only promises are left out, so a damaged list cannot stall the page.
 	const BaseContainer* listContainer = data->GetContainerInstance(PULSOR_TAB_LIST);
 	const TabList tabs = listContainer ? TabList(*listContainer) : TabList();
+	// A request for one element needs only the tab that element belongs to:
+	// every row of the other tabs would fail the filter.
+	const DescID* single = description->GetSingleDescID();
+	TabField singleTab;
+	const bool singleIsTab = single && DecodeTabId((*single)[0].id, &singleTab);
+	const auto skipTab = [&](LONG number) { return single && (!singleIsTab || number != singleTab.number); };
 	for (LONG i = 0; i < tabs.GetCount(); ++i)
 	{
+		if (skipTab(tabs[i]))
+			continue;
 		const LONG base = TabBase(tabs[i]);
 		state.tabName = data->GetString(base + PULSOR_TAB_NAME, String("None"));
 		state.modifierType = data->GetLong(base + PULSOR_TAB_TYPE, PULSOR_MOD_SIN);
@@ -564,6 +575,8 @@ Bool Pulsor::GetDDescription(GeListNode* node, Description* description, DESCFLA
 		return TRUE;
 	for (LONG i = 0; i < tabs.GetCount(); ++i)
 	{
+		if (skipTab(tabs[i]))
+			continue;
 		const LONG base = TabBase(tabs[i]);
 		state.tabName = data->GetString(base + PULSOR_TAB_NAME, String("None"));
 		if (!page.AddRows(ROWS(kTabOutput), base, 0))
