@@ -21,6 +21,7 @@
 #include "c4d_basetag.h"
 #include "c4d_general.h"
 #include "c4d_resource.h"
+#include "c4d_hyperfile.h"
 #include "c4d_plugin.h"
 #include "c4d_messages.h"
 #include "c4d_canimation.h"

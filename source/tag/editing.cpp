@@ -198,8 +198,14 @@ Bool Command(MessageContext& c, const DescriptionCommand* command)
 		case PULSOR_REBUILD_LABELS:
 			c.pulsor->UpdatePulsor(c.data);
 			break;
+		case PULSOR_CONVERT_TO_KEYS:
+		case PULSOR_BAKE_DIRECT:
+		case PULSOR_CLEAR_KEYS:
+		case PULSOR_CLEAR_KEYS_NO_UNDO:
+			return KeyframeCommand(c.pulsor, c.tag, c.data, c.doc, id);
 		default:
-			// Baking and presets arrive here too; they have no handler yet.
+			if (id >= PULSOR_PRESET_FIRST_COMMAND && id <= PULSOR_PRESET_LAST_COMMAND)
+				return PresetCommand(c.pulsor, c.tag, c.data, id);
 			break;
 	}
 	return TRUE;

@@ -28,6 +28,13 @@ Filename ResourceFile(const CHAR* name);
 // The plug-in folder, then "res", then "Presets".
 Filename DefaultPresetFolder();
 
+// The baking and clearing commands (PULSOR_CONVERT_TO_KEYS,
+// PULSOR_BAKE_DIRECT, PULSOR_CLEAR_KEYS, PULSOR_CLEAR_KEYS_NO_UNDO).
+Bool KeyframeCommand(Pulsor* pulsor, BaseTag* tag, BaseContainer* data, BaseDocument* doc, LONG id);
+
+// The preset commands, PULSOR_PRESET_FIRST_COMMAND to PULSOR_PRESET_LAST_COMMAND.
+Bool PresetCommand(Pulsor* pulsor, BaseTag* tag, BaseContainer* data, LONG id);
+
 // Handles MSG_DRAGANDDROP of DRAGTYPE_DESCID.
 Bool HandleParameterDrop(Pulsor* pulsor, BaseTag* tag, BaseContainer* data, BaseDocument* doc, DragAndDrop* drop);
 

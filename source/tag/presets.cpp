@@ -1,4 +1,5 @@
 // Presets: files named <preset name>HF in the preset folder.
+#include "editing.h"
 #include "pulsor.h"
 
 namespace
@@ -34,4 +35,13 @@ BaseContainer Pulsor::RefreshList(Filename folder)
 		list.SetString(next++, name.Left(length - kPresetSuffixLength));
 	}
 	return list;
+}
+
+Bool PresetCommand(Pulsor* pulsor, BaseTag* tag, BaseContainer* data, LONG id)
+{
+	(void)pulsor;
+	(void)tag;
+	(void)data;
+	(void)id;
+	return TRUE;
 }

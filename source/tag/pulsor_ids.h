@@ -216,6 +216,13 @@ enum
 	PULSOR_TAB_BUTTON_SEP = 342
 };
 
+// Commands from 5000 to 5100 belong to the presets.
+enum
+{
+	PULSOR_PRESET_FIRST_COMMAND = 5000,
+	PULSOR_PRESET_LAST_COMMAND = 5100
+};
+
 // Entries of the tab list (PULSOR_TAB_LIST).
 enum
 {
