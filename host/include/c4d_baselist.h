@@ -157,6 +157,11 @@ public:
 	// The plug-in object of a plug-in element, else null.
 	NodeData* GetNodeData() const { return node_; }
 
+	// The number that identifies the element across sessions: the host
+	// assigns it at creation and scene files keep it, so links survive a
+	// save and load.
+	LLONG GetUniqueId() const { return uniqueId_; }
+
 	// The track animating parameter id, or null.
 	CTrack* FindCTrack(const DescID& id) const;
 	// Takes ownership; a track for the same parameter is replaced.
@@ -185,9 +190,13 @@ protected:
 	virtual Bool DefaultSetParameter(const DescID& id, const GeData& t_data);
 
 private:
+	// Host-side: a loaded element takes back the id it was saved with.
+	friend void HostSetUniqueId(BaseList2D* element, LLONG id);
+
 	String name_;
 	BaseContainer data_;
 	NodeData* node_;
+	LLONG uniqueId_;
 	const ElementType* catalogueType_;
 	std::vector<CTrack*> tracks_;
 	ULONG dirty_[8];

@@ -39,6 +39,9 @@ public:
 	// Finishes the file; FALSE when writing it failed.
 	Bool Close();
 
+	// The host's own access to an open file (how links resolve).
+	struct HostAccess;
+
 private:
 	HyperFile();
 	HyperFile(const HyperFile&);

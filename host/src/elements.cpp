@@ -5,6 +5,35 @@
 #include "element_anchor.h"
 #include "host_services.h"
 
+#include <atomic>
+#include <chrono>
+#include <random>
+
+namespace
+{
+
+// Ids of one session count up from a random start, so that elements created
+// in different sessions (and then loaded side by side) practically never
+// share an id. The top bits stay clear: ids are positive and never wrap.
+std::atomic<LLONG>& NextUniqueId()
+{
+	static std::atomic<LLONG> next([] {
+		std::random_device device;
+		const uint64_t seed = ((uint64_t)device() << 32) ^ (uint64_t)device()
+			^ (uint64_t)std::chrono::steady_clock::now().time_since_epoch().count();
+		return (LLONG)((seed & 0x1FFFFFFFFFFFFFFFull) | 0x0100000000000000ull);
+	}());
+	return next;
+}
+
+} // namespace
+
+void HostSetUniqueId(BaseList2D* element, LLONG id)
+{
+	if (element)
+		element->uniqueId_ = id;
+}
+
 C4DAtom::~C4DAtom() {}
 
 C4DAtomGoal::C4DAtomGoal(LONG type, LONG classification) : C4DAtom(type, classification), anchor_(new Anchor)
@@ -25,7 +54,8 @@ void GeListNode::Remove()
 }
 
 BaseList2D::BaseList2D(LONG type, LONG classification, const ElementType* catalogueType)
-	: GeListNode(type, classification), node_(nullptr), catalogueType_(catalogueType)
+	: GeListNode(type, classification), node_(nullptr),
+	  uniqueId_(NextUniqueId().fetch_add(1, std::memory_order_relaxed)), catalogueType_(catalogueType)
 {
 	for (ULONG& d : dirty_)
 		d = 0;

@@ -99,3 +99,19 @@ BaseTag* BaseTag::Alloc(LONG type)
 	}
 	return tag;
 }
+
+BaseTag* AllocTagForLoading(LONG type)
+{
+	TagPluginInfo info;
+	if (!FindTagPlugin(type, &info))
+		return BaseTag::Alloc(type);
+	// The saved container and name replace whatever Init would set up, and
+	// Init may have effects beyond them (counters, messages) that a load must
+	// not repeat.
+	NodeData* node = info.allocator();
+	if (!node)
+		return nullptr;
+	HostTag* tag = new HostTag(type);
+	tag->Attach(node);
+	return tag;
+}

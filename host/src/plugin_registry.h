@@ -15,6 +15,11 @@ struct TagPluginInfo
 };
 
 bool FindTagPlugin(LONG id, TagPluginInfo* info);
+// A tag of a registered plug-in type with its plug-in object attached but not
+// initialised, or of a host type: what a loader fills with saved state. Null
+// for an unknown type.
+class BaseTag;
+BaseTag* AllocTagForLoading(LONG type);
 // Forgets every registered type (tests, and the end of a host session).
 void UnregisterAllPlugins();
 

@@ -1,0 +1,269 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "c4d.h"
+#include "c4d_canimation.h"
+#include "customgui_priority.h"
+#include "host_services.h"
+#include "scene_file.h"
+
+namespace
+{
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+const LONG kProbeTag = 1999401;
+int g_inits = 0;
+
+// Counts Init: a load must not run it.
+class ProbeTag : public TagData
+{
+public:
+	static NodeData* Alloc() { return new ProbeTag; }
+	Bool Init(GeListNode* node) override
+	{
+		++g_inits;
+		static_cast<BaseList2D*>(node)->GetDataInstance()->SetLong(5, 111);
+		return TRUE;
+	}
+};
+
+class SceneFileTest : public ::testing::Test
+{
+protected:
+	void SetUp() override
+	{
+		RegisterTagPlugin(kProbeTag, "Probe", TAG_VISIBLE | TAG_EXPRESSION, ProbeTag::Alloc, "Texpression", nullptr, 0);
+		char pattern[] = "/tmp/scene_file_test_XXXXXX";
+		ASSERT_NE(mkdtemp(pattern), nullptr);
+		dir = pattern;
+		doc = BaseDocument::Alloc();
+		doc->SetFps(25);
+		doc->SetMinTime(BaseTime(-1.0));
+		doc->SetMaxTime(BaseTime(12.0));
+		doc->SetTime(BaseTime(3.0, 25.0));
+		doc->GetDataInstance()->SetString(4000, "settings");
+
+		material = BaseMaterial::Alloc(Mstandard);
+		material->SetName("Paint");
+		material->GetDataInstance()->SetReal(MATERIAL_COLOR_BRIGHTNESS, 0.7);
+		doc->InsertMaterial(material);
+
+		cube = BaseObject::Alloc(Ocube);
+		cube->SetName("Box");
+		cube->GetDataInstance()->SetVector(PRIM_CUBE_LEN, Vector(10.0, 20.0, 30.0));
+		doc->InsertObject(cube);
+		BaseObject* null = BaseObject::Alloc(Onull);
+		null->SetName("Holder");
+		doc->InsertObject(null, cube);
+
+		CTrack* track = CTrack::Alloc(cube, DescID(DescLevel(ID_BASEOBJECT_REL_POSITION), DescLevel(VECTOR_X)));
+		for (int i = 0; i < 3; ++i)
+			track->GetCurve()->AddKey(BaseTime(i * 10.0, 25.0))->SetValue(track->GetCurve(), i * 1.5);
+		cube->InsertTrackSorted(track);
+
+		BaseTag* display = BaseTag::Alloc(Tdisplay);
+		display->GetDataInstance()->SetReal(DISPLAYTAG_VISIBILITY, 0.25);
+		cube->InsertTag(display);
+		probe = BaseTag::Alloc(kProbeTag);
+		ASSERT_NE(probe, nullptr);
+		probe->SetName("My probe");
+		probe->GetDataInstance()->SetLong(5, 222);
+		probe->GetDataInstance()->SetLink(6, material);
+		cube->InsertTag(probe, display);
+	}
+	void TearDown() override
+	{
+		BaseDocument::Free(doc);
+		fs::remove_all(dir);
+	}
+
+	Filename Path(const char* name) const { return Filename(String((dir / name).string())); }
+
+	static Bytes Load(const Filename& file)
+	{
+		std::ifstream in(file.GetString().GetStdString(), std::ios::binary);
+		return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+	}
+
+	static void Store(const Filename& file, const Bytes& bytes)
+	{
+		std::ofstream out(file.GetString().GetStdString(), std::ios::binary | std::ios::trunc);
+		out.write(reinterpret_cast<const char*>(bytes.data()), (std::streamsize)bytes.size());
+	}
+
+	static void ExpectSameElement(const BaseList2D& a, const BaseList2D& b)
+	{
+		EXPECT_EQ(a.GetType(), b.GetType());
+		EXPECT_EQ(a.GetName(), b.GetName());
+		EXPECT_EQ(a.GetUniqueId(), b.GetUniqueId());
+		EXPECT_EQ(a.GetTrackCount(), b.GetTrackCount());
+	}
+
+	fs::path dir;
+	BaseDocument* doc = nullptr;
+	BaseObject* cube = nullptr;
+	BaseMaterial* material = nullptr;
+	BaseTag* probe = nullptr;
+};
+
+TEST_F(SceneFileTest, RoundTripKeepsEverything)
+{
+	std::string problem;
+	ASSERT_TRUE(SaveDocument(*doc, Path("s.scn"), &problem)) << problem;
+	const int initsBefore = g_inits;
+	BaseDocument* loaded = LoadDocument(Path("s.scn"), &problem);
+	ASSERT_NE(loaded, nullptr) << problem;
+	EXPECT_EQ(g_inits, initsBefore);
+
+	EXPECT_EQ(loaded->GetFps(), 25);
+	EXPECT_EQ(loaded->GetMinTime(), BaseTime(-1.0));
+	EXPECT_EQ(loaded->GetMaxTime(), BaseTime(12.0));
+	EXPECT_EQ(loaded->GetTime().GetNumerator(), 3.0);
+	EXPECT_EQ(loaded->GetTime().GetDenominator(), 25.0);
+	EXPECT_EQ(*loaded->GetDataInstance(), *doc->GetDataInstance());
+	EXPECT_EQ(loaded->GetUniqueId(), doc->GetUniqueId());
+
+	ASSERT_EQ(loaded->GetObjectCount(), 2);
+	ASSERT_EQ(loaded->GetMaterialCount(), 1);
+	for (LONG i = 0; i < 2; ++i)
+	{
+		ExpectSameElement(*loaded->GetObjectByIndex(i), *doc->GetObjectByIndex(i));
+		EXPECT_EQ(*loaded->GetObjectByIndex(i)->GetDataInstance(), *doc->GetObjectByIndex(i)->GetDataInstance());
+	}
+	const BaseMaterial* mat = loaded->GetFirstMaterial();
+	ExpectSameElement(*mat, *material);
+	EXPECT_EQ(*mat->GetDataInstance(), *material->GetDataInstance());
+
+	BaseObject* box = loaded->GetFirstObject();
+	CTrack* track = box->FindCTrack(DescID(DescLevel(ID_BASEOBJECT_REL_POSITION), DescLevel(VECTOR_X)));
+	ASSERT_NE(track, nullptr);
+	EXPECT_EQ(track->GetObject(), box);
+	ASSERT_EQ(track->GetCurve()->GetKeyCount(), 3);
+	for (LONG k = 0; k < 3; ++k)
+	{
+		EXPECT_EQ(track->GetCurve()->GetKey(k)->GetTime(), BaseTime(k * 10.0, 25.0));
+		EXPECT_EQ(track->GetCurve()->GetKey(k)->GetValue(), k * 1.5);
+	}
+
+	ASSERT_EQ(box->GetTagCount(), 2);
+	ExpectSameElement(*box->GetTagByIndex(0), *cube->GetTagByIndex(0));
+	EXPECT_EQ(*box->GetTagByIndex(0)->GetDataInstance(), *cube->GetTagByIndex(0)->GetDataInstance());
+	BaseTag* tag = box->GetTagByIndex(1);
+	ExpectSameElement(*tag, *probe);
+	EXPECT_NE(tag->GetNodeData(), nullptr);
+	EXPECT_EQ(tag->GetDocument(), loaded);
+	EXPECT_EQ(tag->GetDataInstance()->GetLong(5), 222);
+	EXPECT_EQ(tag->GetDataInstance()->GetData(EXPRESSION_PRIORITY), probe->GetDataInstance()->GetData(EXPRESSION_PRIORITY));
+	EXPECT_EQ(tag->GetDataInstance()->GetType(EXPRESSION_PRIORITY), CUSTOMDATATYPE_PRIORITY);
+	// The link goes to the loaded material, not the original.
+	EXPECT_EQ(tag->GetDataInstance()->GetLink(6, loaded), mat);
+	BaseDocument::Free(loaded);
+}
+
+TEST_F(SceneFileTest, LoadRefusesMissingAndForeignFiles)
+{
+	std::string problem;
+	EXPECT_EQ(LoadDocument(Path("absent.scn"), &problem), nullptr);
+	EXPECT_FALSE(problem.empty());
+
+	HyperFile* hf = HyperFile::Alloc();
+	ASSERT_TRUE(hf->Open(C4D_FOURCC('o', 't', 'h', 'r'), Path("other.hf"), FILEOPEN_WRITE, FILEDIALOG_NONE));
+	ASSERT_TRUE(hf->WriteContainer(BaseContainer()));
+	ASSERT_TRUE(hf->Close());
+	HyperFile::Free(hf);
+	problem.clear();
+	EXPECT_EQ(LoadDocument(Path("other.hf"), &problem), nullptr);
+	EXPECT_FALSE(problem.empty());
+}
+
+TEST_F(SceneFileTest, UnknownObjectTypeIsRefused)
+{
+	BaseContainer object;
+	object.SetLong(1, 987654);
+	object.SetString(2, "Alien");
+	object.SetLLong(3, 5);
+	object.SetContainer(4, BaseContainer());
+	BaseContainer objects;
+	objects.SetContainer(0, object);
+	BaseContainer document;
+	document.SetLong(1, 0);
+	document.SetString(2, "");
+	document.SetLLong(3, 6);
+	BaseContainer outline;
+	outline.SetLong(1, 1);
+	outline.SetContainer(2, document);
+	outline.SetContainer(3, objects);
+	outline.SetContainer(4, BaseContainer());
+	HyperFile* hf = HyperFile::Alloc();
+	ASSERT_TRUE(hf->Open(SCENEFILE_IDENT, Path("alien.scn"), FILEOPEN_WRITE, FILEDIALOG_NONE));
+	ASSERT_TRUE(hf->WriteContainer(outline));
+	ASSERT_TRUE(hf->Close());
+	HyperFile::Free(hf);
+	std::string problem;
+	EXPECT_EQ(LoadDocument(Path("alien.scn"), &problem), nullptr);
+	EXPECT_NE(problem.find("987654"), std::string::npos) << problem;
+}
+
+TEST_F(SceneFileTest, SaveIntoMissingFolderFailsAndExistingSceneSurvives)
+{
+	std::string problem;
+	EXPECT_FALSE(SaveDocument(*doc, Path("missing/s.scn"), &problem));
+	EXPECT_FALSE(problem.empty());
+	EXPECT_TRUE(fs::is_empty(dir));
+
+	ASSERT_TRUE(SaveDocument(*doc, Path("s.scn"), &problem));
+	const Bytes before = Load(Path("s.scn"));
+	// A value no file can hold makes the save fail; the old scene stays.
+	class Foreign : public CustomDataType
+	{
+	public:
+		LONG GetCustomDataTypeId() const override { return 1999402; }
+		CustomDataType* Clone() const override { return new Foreign; }
+		Bool IsEqual(const CustomDataType&) const override { return TRUE; }
+	};
+	cube->GetDataInstance()->SetData(7777, GeData(1999402, Foreign()));
+	problem.clear();
+	EXPECT_FALSE(SaveDocument(*doc, Path("s.scn"), &problem));
+	EXPECT_FALSE(problem.empty());
+	EXPECT_EQ(Load(Path("s.scn")), before);
+	EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+}
+
+TEST_F(SceneFileTest, EveryPrefixIsRefused)
+{
+	std::string problem;
+	ASSERT_TRUE(SaveDocument(*doc, Path("s.scn"), &problem));
+	const Bytes full = Load(Path("s.scn"));
+	for (size_t n = 0; n < full.size(); ++n)
+	{
+		Store(Path("cut.scn"), Bytes(full.begin(), full.begin() + (std::ptrdiff_t)n));
+		problem.clear();
+		ASSERT_EQ(LoadDocument(Path("cut.scn"), &problem), nullptr) << "prefix " << n;
+		ASSERT_FALSE(problem.empty());
+	}
+}
+
+TEST_F(SceneFileTest, EveryBitFlipIsRefused)
+{
+	std::string problem;
+	ASSERT_TRUE(SaveDocument(*doc, Path("s.scn"), &problem));
+	const Bytes full = Load(Path("s.scn"));
+	for (size_t bit = 0; bit < full.size() * 8; ++bit)
+	{
+		Bytes b = full;
+		b[bit / 8] ^= (uint8_t)(1u << (bit % 8));
+		Store(Path("flip.scn"), b);
+		problem.clear();
+		ASSERT_EQ(LoadDocument(Path("flip.scn"), &problem), nullptr) << "bit " << bit;
+		ASSERT_FALSE(problem.empty());
+	}
+}
+
+} // namespace
