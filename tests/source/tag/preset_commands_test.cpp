@@ -1,0 +1,193 @@
+// The preset commands: saving a tag's setup as a file, listing, loading it
+// into another tag, and choosing the folder.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "editing_fixture.h"
+
+namespace
+{
+
+namespace fs = std::filesystem;
+
+class PresetCommandTest : public pulsor_test::EditingTest
+{
+protected:
+	void SetUp() override
+	{
+		EditingTest::SetUp();
+		data()->SetString(PULSOR_PRESET_FOLDER, folder_.Text().c_str());
+	}
+	void TearDown() override
+	{
+		HostSetFileSelectHandler(nullptr);
+		EditingTest::TearDown();
+	}
+	void Save(const char* name)
+	{
+		data()->SetString(PULSOR_PRESET_NAME, name);
+		Command(PULSOR_PRESET_SAVE);
+	}
+	std::vector<std::string> Listed() const
+	{
+		std::vector<std::string> names;
+		const BaseContainer list = data()->GetContainer(PULSOR_PRESET_LIST);
+		for (LONG i = 0; list.GetIndexData(i); ++i)
+			names.push_back(list.GetString(list.GetIndexId(i)).GetStdString());
+		return names;
+	}
+	std::vector<std::string> Files() const
+	{
+		std::vector<std::string> files;
+		for (const auto& e : fs::directory_iterator(folder_.Path()))
+			files.push_back(e.path().filename().string());
+		std::sort(files.begin(), files.end());
+		return files;
+	}
+	BaseContainer ReadPreset(const char* file) const
+	{
+		BaseContainer preset;
+		HyperFile* hf = HyperFile::Alloc();
+		EXPECT_TRUE(hf->Open(C4D_FOURCC('t', 'e', 'm', 'p'), Filename((folder_.Path() / file).string().c_str()), FILEOPEN_READ, FILEDIALOG_IGNOREOPEN));
+		EXPECT_TRUE(hf->ReadContainer(&preset, TRUE));
+		hf->Close();
+		HyperFile::Free(hf);
+		return preset;
+	}
+
+	pulsor_test::TempFolder folder_;
+};
+
+TEST_F(PresetCommandTest, SavingWritesTheNamedFileWithoutPresetEntries)
+{
+	Add(PULSOR_MOD_SIN);
+	tag_->SetName("Wobbler");
+	data()->SetLong(PULSOR_PRESET_CHOICE, 3);
+	Save("Wobble");
+	EXPECT_EQ(Files(), std::vector<std::string>{ "WobbleHF" });
+	EXPECT_EQ(Listed(), std::vector<std::string>{ "Wobble" });
+
+	const BaseContainer preset = ReadPreset("WobbleHF");
+	EXPECT_EQ(preset.GetString(ID_BASELIST_NAME), String("Wobbler"));
+	for (LONG i = 0; preset.GetIndexData(i); ++i)
+	{
+		const LONG id = preset.GetIndexId(i);
+		EXPECT_FALSE(id >= 5000 && id <= 5099) << id;
+	}
+	// Everything else of the tag is in the file, tabs and curves included.
+	EXPECT_EQ(preset.GetString(TabBase(2) + PULSOR_TAB_NAME), String("Sin"));
+	EXPECT_EQ(preset.GetType(PULSOR_TIME_CURVE), (LONG)CUSTOMDATATYPE_SPLINE);
+	EXPECT_TRUE(preset.GetContainer(PULSOR_TAB_LIST) == data()->GetContainer(PULSOR_TAB_LIST));
+}
+
+TEST_F(PresetCommandTest, LoadingMergesTheFileAndTakesItsName)
+{
+	Add(PULSOR_MOD_NOISE);
+	Drop(cube_, pulsor_test::PositionY());
+	data()->SetReal(PULSOR_VOLUME, 0.25);
+	tag_->SetName("Source");
+	Save("Jitter");
+
+	// Another tag with more tabs and its own preset entries.
+	BaseTag* other = BaseTag::Alloc(PULSOR_TAG_ID);
+	cube_->InsertTag(other, tag_);
+	Pulsor* pulsor = static_cast<Pulsor*>(other->GetNodeData());
+	BaseContainer* od = other->GetDataInstance();
+	for (LONG type : { PULSOR_MOD_SIN, PULSOR_MOD_COS, PULSOR_MOD_BOUNCE })
+		pulsor->AddTab(od, other, type);
+	od->SetString(PULSOR_PRESET_FOLDER, folder_.Text().c_str());
+	od->SetString(PULSOR_PRESET_NAME, "Jitter");
+	DescriptionCommand load = { DescID(PULSOR_PRESET_LOAD) };
+	EXPECT_TRUE(other->Message(MSG_DESCRIPTION_COMMAND, &load));
+
+	EXPECT_EQ(other->GetName(), String("Source"));
+	EXPECT_EQ(od->GetReal(PULSOR_VOLUME), 0.25);
+	// The list is the file's: the extra tabs drop out, their entries stay.
+	EXPECT_EQ(od->GetContainer(PULSOR_TAB_LIST).GetLong(0), 1);
+	EXPECT_EQ(od->GetString(TabBase(4) + PULSOR_TAB_NAME), String("Bounce"));
+	// The tag's own preset entries are its own.
+	EXPECT_EQ(od->GetString(PULSOR_PRESET_NAME), String("Jitter"));
+	EXPECT_EQ(od->GetString(PULSOR_PRESET_FOLDER), String(folder_.Text().c_str()));
+
+	// An own-object link carries over to the loading tag's object.
+	doc_->SetTime(BaseTime(0.0));
+	cube_->SetRelPos(Vector());
+	ASSERT_TRUE(doc_->ExecutePasses(nullptr, TRUE, TRUE, TRUE, BUILDFLAGS_0));
+	EXPECT_EQ(od->GetLong(PULSOR_LINK_CLASS), (LONG)Obase);
+	EXPECT_NE(od->GetDataPointer(PULSOR_FINAL_OUTPUT + 1), nullptr);
+}
+
+TEST_F(PresetCommandTest, NamesOutsideTheFolderAndEmptyNamesAreRefused)
+{
+	fs::create_directories(folder_.Path() / "sub");
+	for (const char* name : { "", ".", "..", "sub/Escape", "..\\Escape", "C:Escape" })
+	{
+		Save(name);
+		EXPECT_EQ(Files(), std::vector<std::string>{ "sub" }) << name;
+	}
+	EXPECT_TRUE(fs::is_empty(folder_.Path() / "sub"));
+	EXPECT_FALSE(fs::exists(folder_.Path().parent_path() / "EscapeHF"));
+}
+
+TEST_F(PresetCommandTest, AFileThatDoesNotReadChangesNothing)
+{
+	std::ofstream(folder_.Path() / "BrokenHF") << "not a preset";
+	std::ofstream(folder_.Path() / "EmptyHF");
+	const BaseContainer before = *data();
+	const String name = tag_->GetName();
+	for (const char* preset : { "Broken", "Empty", "Missing" })
+	{
+		data()->SetString(PULSOR_PRESET_NAME, preset);
+		Command(PULSOR_PRESET_LOAD);
+		data()->RemoveData(PULSOR_PRESET_NAME);
+		EXPECT_TRUE(*data() == before) << preset;
+		EXPECT_EQ(tag_->GetName(), name);
+	}
+}
+
+TEST_F(PresetCommandTest, TheMenuChoiceThenLoadLoadsThatPreset)
+{
+	tag_->SetName("First");
+	data()->SetReal(PULSOR_STRENGTH, 0.1);
+	Save("A1");
+	tag_->SetName("Second");
+	data()->SetReal(PULSOR_STRENGTH, 0.2);
+	Save("B2");
+	EXPECT_EQ(Listed(), (std::vector<std::string>{ "A1", "B2" }));
+
+	data()->SetLong(PULSOR_PRESET_CHOICE, 0);
+	PostSet(PULSOR_PRESET_CHOICE);
+	EXPECT_EQ(data()->GetString(PULSOR_PRESET_NAME), String("A1"));
+	Command(PULSOR_PRESET_LOAD);
+	EXPECT_EQ(tag_->GetName(), String("First"));
+	EXPECT_EQ(data()->GetReal(PULSOR_STRENGTH), 0.1);
+}
+
+TEST_F(PresetCommandTest, ACancelledFolderDialogKeepsTheFolder)
+{
+	std::ofstream(folder_.Path() / "KeptHF") << "x";
+	Command(PULSOR_PRESET_REFRESH);
+	EXPECT_EQ(Listed(), std::vector<std::string>{ "Kept" });
+
+	HostSetFileSelectHandler(nullptr);
+	Command(PULSOR_PRESET_BROWSE);
+	EXPECT_EQ(data()->GetString(PULSOR_PRESET_FOLDER), String(folder_.Text().c_str()));
+	EXPECT_EQ(Listed(), std::vector<std::string>{ "Kept" });
+
+	pulsor_test::TempFolder other;
+	std::ofstream(other.Path() / "ElsewhereHF") << "x";
+	String title;
+	HostSetFileSelectHandler([&](FILESELECTTYPE, FILESELECT flags, const String& t, String* chosen) {
+		title = t;
+		*chosen = other.Text().c_str();
+		return flags == FILESELECT_DIRECTORY;
+	});
+	Command(PULSOR_PRESET_BROWSE);
+	EXPECT_EQ(title, String("Select save and load location"));
+	EXPECT_EQ(data()->GetString(PULSOR_PRESET_FOLDER), String(other.Text().c_str()));
+	EXPECT_EQ(Listed(), std::vector<std::string>{ "Elsewhere" });
+}
+
+} // namespace
