@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cmath>
 #include <fstream>
+#include <set>
 
 #include "editing_fixture.h"
 
@@ -188,6 +190,51 @@ TEST_F(PresetCommandTest, ACancelledFolderDialogKeepsTheFolder)
 	EXPECT_EQ(title, String("Select save and load location"));
 	EXPECT_EQ(data()->GetString(PULSOR_PRESET_FOLDER), String(other.Text().c_str()));
 	EXPECT_EQ(Listed(), std::vector<std::string>{ "Elsewhere" });
+}
+
+} // namespace
+
+namespace
+{
+
+// The presets that ship with the module load into a new tag and animate its
+// object: each one's parameter changes over the first three seconds and
+// stays finite.
+TEST_F(PresetCommandTest, EveryShippedPresetLoadsAndAnimates)
+{
+	const std::string shipped = std::string(PULSOR_SOURCE_DIR) + "/res/Presets";
+	struct Shipped
+	{
+		const char* name;
+		DescID parameter;
+	};
+	const Shipped presets[] = {
+		{ "Gentle Wobble", DescID(DescLevel(ID_BASEOBJECT_REL_POSITION), DescLevel(VECTOR_Y)) },
+		{ "Heartbeat", DescID(ID_BASEOBJECT_REL_SCALE) },
+		{ "Flicker", DescID(PRIM_CUBE_DOFILLET) },
+		{ "Colour Drift", DescID(ID_BASEOBJECT_COLOR) },
+	};
+	data()->SetString(PULSOR_PRESET_FOLDER, shipped.c_str());
+	Command(PULSOR_PRESET_REFRESH);
+	EXPECT_EQ(Listed().size(), 4u);
+	for (const Shipped& preset : presets)
+	{
+		data()->SetString(PULSOR_PRESET_NAME, preset.name);
+		Command(PULSOR_PRESET_LOAD);
+		EXPECT_EQ(tag_->GetName(), String(preset.name));
+		std::set<std::string> values;
+		for (LONG frame = 0; frame < 90; frame += 3)
+		{
+			doc_->SetTime(BaseTime((Real)frame, 30.0));
+			ASSERT_TRUE(doc_->ExecutePasses(nullptr, TRUE, TRUE, TRUE, BUILDFLAGS_0));
+			GeData value;
+			ASSERT_TRUE(cube_->GetParameter(preset.parameter, value, DESCFLAGS_GET_0)) << preset.name;
+			const Vector v = value.GetType() == DA_VECTOR ? value.GetVector() : Vector(value.GetReal());
+			EXPECT_TRUE(std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z)) << preset.name;
+			values.insert(RealToString(v.x).GetStdString() + " " + RealToString(v.y).GetStdString() + " " + RealToString(v.z).GetStdString());
+		}
+		EXPECT_GT(values.size(), 1u) << preset.name << " does not move";
+	}
 }
 
 } // namespace
