@@ -103,6 +103,15 @@ public:
 	// expression tag runs, ordered by its expression priority.
 	Bool ExecutePasses(BaseThread* bt, Bool animation, Bool expressions, Bool caches, BUILDFLAGS flags);
 
+	// Keys parameter id of op at time with the parameter's current value: adds
+	// the key, or replaces the one already at that time, creating the
+	// parameter's track when there is none. FALSE, with nothing changed, when
+	// the parameter cannot be read or the time is not finite. Tracks are not
+	// part of the undo state, so undo is not recorded; the three switches
+	// change nothing here.
+	Bool RecordKey(BaseList2D* op, const BaseTime& time, const DescID& id, BaseList2D* undo, Bool eval_attribmanager,
+		Bool autokeying, Bool allow_linking);
+
 private:
 	BaseDocument();
 	friend class BaseObject;

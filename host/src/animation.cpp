@@ -74,12 +74,15 @@ CKey* CCurve::AddKey(const BaseTime& t)
 {
 	if (!std::isfinite(t.Get()))
 		return nullptr;
-	if (CKey* existing = FindKey(t))
-		return existing;
+	// The keys are always sorted (here and in CKey::SetTime), so a binary
+	// search finds the key at t or the new key's place: recording one key per
+	// frame stays fast for long ranges.
+	auto at = std::lower_bound(keys_.begin(), keys_.end(), t, [](const CKey* k, const BaseTime& v) { return k->time_ < v; });
+	if (at != keys_.end() && (*at)->time_ == t)
+		return *at;
 	CKey* key = new CKey;
 	key->time_ = t;
-	keys_.push_back(key);
-	Sort();
+	keys_.insert(at, key);
 	return key;
 }
 

@@ -1,6 +1,7 @@
 #include "c4d_basedocument.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "c4d_canimation.h"
 #include "customgui_priority.h"
@@ -342,6 +343,38 @@ Bool BaseDocument::ExecutePasses(BaseThread* bt, Bool animation, Bool expression
 		TagData* plugin = static_cast<TagData*>(s.tag->GetNodeData());
 		plugin->Execute(s.tag, this, s.op, bt, s.priority, EXECUTIONFLAGS_EXPRESSION);
 	}
+	return TRUE;
+}
+
+Bool BaseDocument::RecordKey(BaseList2D* op, const BaseTime& time, const DescID& id, BaseList2D* undo,
+	Bool eval_attribmanager, Bool autokeying, Bool allow_linking)
+{
+	(void)undo;
+	(void)eval_attribmanager;
+	(void)autokeying;
+	(void)allow_linking;
+	if (!op || id.GetDepth() < 1 || !std::isfinite(time.Get()))
+		return FALSE;
+	GeData value;
+	// A parameter that cannot be read would leave an empty track behind.
+	if (!op->GetParameter(id, value, DESCFLAGS_GET_0) || value.GetType() == DA_NIL)
+		return FALSE;
+	CTrack* track = op->FindCTrack(id);
+	if (!track)
+	{
+		track = CTrack::Alloc(op, id);
+		if (!track)
+			return FALSE;
+		op->InsertTrackSorted(track);
+	}
+	CCurve* curve = track->GetCurve();
+	CKey* key = curve->AddKey(time);
+	if (!key)
+		return FALSE;
+	if (value.GetType() == DA_REAL)
+		key->SetValue(curve, value.GetReal());
+	else
+		key->SetGeData(curve, value);
 	return TRUE;
 }
 

@@ -65,6 +65,13 @@ public:
 	// type, slot, component mode and description, renames the tag and, on a
 	// change of type, seeds the start, end and variation values.
 	Bool ChangeParameter(BaseContainer* data, BaseDocument* doc, C4DAtom* element, DescID id, BaseTag* tag);
+	// Records one key per frame of the bake range (the tag's "From" .. "To"
+	// under "Keyframe Sequence", else the document's range) on the linked
+	// parameter and marks the tag baked. Always TRUE.
+	Bool Keyframe(BaseTag* tag, BaseContainer* data, BaseDocument* doc);
+	// Removes every track of the linked parameter from element and lifts the
+	// baked mark. Always TRUE.
+	Bool ClearKeyframes(BaseList2D* element, BaseContainer* data);
 
 	// ---- Presets ----
 	// The preset names found in folder, under ids 0, 1, 2, ...
