@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <cmath>
 #include <fstream>
+#include <iterator>
 #include <set>
 
 #include "editing_fixture.h"
@@ -235,6 +236,41 @@ TEST_F(PresetCommandTest, EveryShippedPresetLoadsAndAnimates)
 		}
 		EXPECT_GT(values.size(), 1u) << preset.name << " does not move";
 	}
+}
+
+} // namespace
+
+namespace
+{
+
+// A damaged preset never reaches the tag: every prefix of a shipped preset,
+// and every single-bit flip of it, is refused by Load with the tag unchanged.
+TEST_F(PresetCommandTest, EveryPrefixAndBitFlipOfAPresetIsRefused)
+{
+	std::ifstream in(std::string(PULSOR_SOURCE_DIR) + "/res/Presets/HeartbeatHF", std::ios::binary);
+	const std::string valid((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+	ASSERT_GT(valid.size(), 100u);
+	data()->SetString(PULSOR_PRESET_NAME, "Damaged");
+	const BaseContainer before = *data();
+	const String name = tag_->GetName();
+	const fs::path file = folder_.Path() / "DamagedHF";
+	const auto loadRefused = [&](const std::string& bytes) {
+		std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+		Command(PULSOR_PRESET_LOAD);
+		return *data() == before && tag_->GetName() == name;
+	};
+	for (size_t length = 0; length < valid.size(); ++length)
+		ASSERT_TRUE(loadRefused(valid.substr(0, length))) << "prefix of " << length << " bytes";
+	for (size_t bit = 0; bit < valid.size() * 8; ++bit)
+	{
+		std::string flipped = valid;
+		flipped[bit / 8] = (char)(flipped[bit / 8] ^ (1 << (bit % 8)));
+		ASSERT_TRUE(loadRefused(flipped)) << "bit " << bit;
+	}
+	// The intact file still loads.
+	std::ofstream(file, std::ios::binary | std::ios::trunc) << valid;
+	Command(PULSOR_PRESET_LOAD);
+	EXPECT_EQ(tag_->GetName(), String("Heartbeat"));
 }
 
 } // namespace
