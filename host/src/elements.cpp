@@ -232,15 +232,15 @@ Bool BaseList2D::DefaultSetParameter(const DescID& id, const GeData& t_data)
 		name_ = t_data.GetString();
 		return TRUE;
 	}
-	const ParameterSpec* spec = catalogueType_ ? catalogueType_->Find(id[0].id) : nullptr;
-	if (catalogueType_ && !spec)
+	const ParameterSpec* param = catalogueType_ ? catalogueType_->Find(id[0].id) : nullptr;
+	if (catalogueType_ && !param)
 		return FALSE;
 	if (depth == 1)
 	{
 		GeData stored;
-		if (!spec)
+		if (!param)
 			stored = t_data;
-		else if (!CoerceParameterValue(spec->dtype, t_data, &stored))
+		else if (!CoerceParameterValue(param->dtype, t_data, &stored))
 			return FALSE;
 		data_.SetData(id[0].id, stored);
 		return TRUE;

@@ -109,12 +109,12 @@ const CurveSpec kKnottedCurves[] = {
 	{ PULSOR_CURVE_S, 3, { { 0, 0, 0, 0, 0.25, 0 }, { 0.5, 0.5, -0.018, -0.396, 0.018, 0.396 }, { 1, 1, -0.25, 0, 0.25, 0 } } },
 };
 
-void BuildKnots(SplineData* spline, const CurveSpec& spec)
+void BuildKnots(SplineData* spline, const CurveSpec& curve)
 {
 	spline->DeleteAllPoints();
-	for (LONG i = 0; i < spec.knotCount; ++i)
+	for (LONG i = 0; i < curve.knotCount; ++i)
 	{
-		const KnotSpec& k = spec.knots[i];
+		const KnotSpec& k = curve.knots[i];
 		CustomSplineKnot* knot = spline->GetKnot(spline->InsertKnot(k.x, k.y, 0));
 		if (!knot)
 			continue;
