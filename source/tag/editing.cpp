@@ -421,6 +421,14 @@ BaseList2D* LinkedElement(const BaseContainer& data, BaseTag* tag, BaseDocument*
 	return data.GetLink(PULSOR_LINK, doc);
 }
 
+const DescID* LinkedParameter(const BaseContainer& data)
+{
+	const DescID* id = static_cast<const DescID*>(data.GetCustomDataType(PULSOR_LINK_DESCID, CUSTOMDATATYPE_DESCID));
+	if (!id || id->GetDepth() < 1 || (*id)[0].id == 0)
+		return nullptr;
+	return id;
+}
+
 Filename ResourceFile(const CHAR* name)
 {
 	Filename file = GeGetPluginPath();

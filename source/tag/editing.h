@@ -23,6 +23,10 @@ private:
 // object link, else the linked element in the tag's document.
 BaseList2D* LinkedElement(const BaseContainer& data, BaseTag* tag, BaseDocument* doc);
 
+// The linked parameter's identifier, or null while nothing is linked (a new
+// tag's identifier is the single level 0, which names no parameter).
+const DescID* LinkedParameter(const BaseContainer& data);
+
 // The plug-in folder, then "res", then name.
 Filename ResourceFile(const CHAR* name);
 // The plug-in folder, then "res", then "Presets".

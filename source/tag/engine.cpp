@@ -80,10 +80,14 @@ LONG FramesOf(const BaseContainer& data, LONG id, Real fps)
 	return data.GetTime(id).GetFrame(fps);
 }
 
+LONG SaturateToLong(LLONG v)
+{
+	return v > 2147483647 ? 2147483647 : (v < -2147483647 - 1 ? -2147483647 - 1 : (LONG)v);
+}
+
 LONG AddFrames(LONG a, LONG b)
 {
-	const LLONG sum = (LLONG)a + b;
-	return sum > 2147483647 ? 2147483647 : (sum < -2147483647 - 1 ? -2147483647 - 1 : (LONG)sum);
+	return SaturateToLong((LLONG)a + b);
 }
 
 Channels ReadChannels(const BaseContainer& data, LONG id, PulsorValueKind kind, Real fps)

@@ -25,6 +25,9 @@ Real FramePosition(const BaseTime& time, Real fps);
 // Truncation toward zero into 32 bits; saturates, and NaN gives 0.
 LONG TruncateToLong(Real v);
 
+// v in 32 bits, saturated at the ends of the range.
+LONG SaturateToLong(LLONG v);
+
 // Whole frames of the time at id.
 LONG FramesOf(const BaseContainer& data, LONG id, Real fps);
 // a + b, saturated to 32 bits.

@@ -47,17 +47,6 @@ BakeRange ReadBakeRange(const BaseContainer& data, const BaseDocument& doc)
 	return range;
 }
 
-// The linked parameter's identifier; FALSE while nothing is linked (a new
-// tag's identifier has the single level 0), which no element animates.
-Bool ReadLinkedId(const BaseContainer& data, DescID* id)
-{
-	const DescID* stored = static_cast<const DescID*>(data.GetCustomDataType(PULSOR_LINK_DESCID, CUSTOMDATATYPE_DESCID));
-	if (!stored || stored->GetDepth() < 1 || (*stored)[0].id == 0)
-		return FALSE;
-	*id = *stored;
-	return TRUE;
-}
-
 } // namespace
 
 Bool Pulsor::Keyframe(BaseTag* tag, BaseContainer* data, BaseDocument* doc)
@@ -69,9 +58,11 @@ Bool Pulsor::Keyframe(BaseTag* tag, BaseContainer* data, BaseDocument* doc)
 	if (!element)
 		return TRUE;
 	const LONG slot = data->GetLong(PULSOR_TYPE_SLOT, 0);
-	DescID id;
-	if (!ReadLinkedId(*data, &id))
+	const DescID* linked = LinkedParameter(*data);
+	if (!linked)
 		return TRUE;
+	// A copy: the bake writes the container that holds the identifier.
+	const DescID id = *linked;
 	const BakeRange range = ReadBakeRange(*data, *doc);
 	const Bool ignore = data->GetBool(PULSOR_IGNORE_KEYS, FALSE);
 

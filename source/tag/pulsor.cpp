@@ -8,15 +8,6 @@
 namespace
 {
 
-// The linked parameter's identifier, or null while nothing is linked.
-const DescID* LinkedParameter(const BaseContainer& data)
-{
-	const DescID* id = static_cast<const DescID*>(data.GetCustomDataType(PULSOR_LINK_DESCID, CUSTOMDATATYPE_DESCID));
-	if (!id || id->GetDepth() < 1 || (*id)[0].id == 0)
-		return nullptr;
-	return id;
-}
-
 // The final output plus the parameter's own value, in the parameter's type.
 GeData ValueToWrite(LONG linkType, const GeData& final, const GeData& own, Real fps)
 {
@@ -25,10 +16,7 @@ GeData ValueToWrite(LONG linkType, const GeData& final, const GeData& own, Real 
 		case DTYPE_BOOL:
 			return GeData((LONG)(final.GetBool() ? 1 : 0));
 		case DTYPE_LONG:
-		{
-			const LLONG sum = (LLONG)final.GetLong() + own.GetLong();
-			return GeData(sum > 2147483647 ? (LONG)2147483647 : (sum < -2147483647 - 1 ? (LONG)(-2147483647 - 1) : (LONG)sum));
-		}
+			return GeData(SaturateToLong((LLONG)final.GetLong() + own.GetLong()));
 		case DTYPE_VECTOR:
 		case DTYPE_COLOR:
 			return GeData(final.GetVector() + own.GetVector());
