@@ -17,6 +17,7 @@ enum
 enum
 {
 	ID_BASEOBJECT_COLOR = 880,          // colour: the display colour
+	ID_BASEOBJECT_VISIBLE = 906,        // bool: whether the object is shown
 	PRIM_CUBE_LEN = 1100,               // vector: size
 	PRIM_CUBE_SUBX = 1102,              // integer: segments
 	PRIM_CUBE_DOFILLET = 1105,          // bool

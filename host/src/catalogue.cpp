@@ -20,6 +20,7 @@ std::vector<ParameterSpec> Transform()
 		Param(ID_BASEOBJECT_REL_ROTATION, DTYPE_VECTOR, "Rotation", "R", GeData(Vector()), -kHuge, kHuge, 0.0174532925, DESC_UNIT_DEGREE),
 		Param(ID_BASEOBJECT_REL_SCALE, DTYPE_VECTOR, "Scale", "S", GeData(Vector(1.0, 1.0, 1.0)), -kHuge, kHuge, 0.01, DESC_UNIT_REAL),
 		Param(ID_BASEOBJECT_COLOR, DTYPE_COLOR, "Display Color", "", GeData(Vector(0.5, 0.5, 0.5)), 0.0, 1.0, 0.01, DESC_UNIT_PERCENT),
+		Param(ID_BASEOBJECT_VISIBLE, DTYPE_BOOL, "Visible", "", GeData((LONG)1), 0.0, 1.0, 1.0, DESC_UNIT_LONG),
 	};
 }
 
@@ -57,10 +58,15 @@ const ParameterSpec* ElementType::Find(LONG id) const
 	return nullptr;
 }
 
-const ElementType* FindElementType(LONG type)
+const std::vector<ElementType>& AllElementTypes()
 {
 	static const std::vector<ElementType> catalogue = BuildCatalogue();
-	for (const ElementType& t : catalogue)
+	return catalogue;
+}
+
+const ElementType* FindElementType(LONG type)
+{
+	for (const ElementType& t : AllElementTypes())
 		if (t.type == type)
 			return &t;
 	return nullptr;

@@ -31,6 +31,8 @@ struct ElementType
 
 // Null for a type the host does not have.
 const ElementType* FindElementType(LONG type);
+// Every type the host has, objects first, then materials and tags.
+const std::vector<ElementType>& AllElementTypes();
 
 // The description settings of one parameter (name, short name, limits, step,
 // unit), as the attribute manager shows them.

@@ -6,8 +6,8 @@ namespace
 {
 
 // Preset files end in these two letters, with no dot before them.
-const CHAR* const kPresetSuffix = "HF";
-const LONG kPresetSuffixLength = 2;
+const CHAR* const kPresetSuffix = PULSOR_PRESET_SUFFIX;
+const LONG kPresetSuffixLength = sizeof(PULSOR_PRESET_SUFFIX) - 1;
 
 } // namespace
 
@@ -40,8 +40,7 @@ BaseContainer Pulsor::RefreshList(Filename folder)
 namespace
 {
 
-// The identification of preset files: 't', 'e', 'm', 'p'.
-const LONG kPresetIdent = C4D_FOURCC('t', 'e', 'm', 'p');
+const LONG kPresetIdent = PULSOR_PRESET_IDENT;
 // A preset file carries the saving tag's name under this id.
 const LONG kPresetTagName = ID_BASELIST_NAME;
 // The tag's own preset entries stay out of its presets.

@@ -223,6 +223,14 @@ enum
 	PULSOR_PRESET_LAST_COMMAND = 5100
 };
 
+// Preset files: "<preset name>HF" in the preset folder, a container file
+// identified by 't', 'e', 'm', 'p'.
+#define PULSOR_PRESET_SUFFIX "HF"
+enum
+{
+	PULSOR_PRESET_IDENT = C4D_FOURCC('t', 'e', 'm', 'p')
+};
+
 // Entries of the tab list (PULSOR_TAB_LIST).
 enum
 {

@@ -1,0 +1,461 @@
+// pulsorhost: the host without a screen. It loads the modules of a plug-ins
+// folder through their c4d_main, as the host does, and drives Pulsor tags
+// in scenes through the tags' own messages.
+//
+//   pulsorhost run SCENE [--from F] [--to T] [--step S] [--entries ID,...] [--csv FILE] [--svg FILE]
+//   pulsorhost describe SCENE --tag NAME
+//   pulsorhost bake SCENE --tag NAME [--yes] [--csv FILE]
+//   pulsorhost dump SCENE --tag NAME
+//   pulsorhost preset list|show|save|load ...
+//   pulsorhost save SCENE OUT
+//   pulsorhost catalogue
+//
+// Exit codes: 0 done, 1 the host could not start the module, 2 bad input
+// (a file, a scene, an argument), reported as one line on standard error.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
+
+#include "c4d.h"
+#include "container_printer.h"
+#include "host_services.h"
+#include "output.h"
+#include "page_printer.h"
+#include "parameter_paths.h"
+#include "plot.h"
+#include "plugin_loader.h"
+#include "plugin_registry.h"
+#include "pulsor_ids.h"
+#include "recorder.h"
+#include "scene.h"
+#include "scene_file.h"
+
+#ifndef PULSORHOST_PLUGINS
+#define PULSORHOST_PLUGINS "plugins"
+#endif
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+const char* const kProgram = "pulsorhost";
+
+// A failure of the host itself, not of the input: exit code 1.
+struct HostFailure
+{
+	std::string problem;
+};
+
+fs::path ExecutableFolder(const char* argv0)
+{
+	std::error_code ec;
+#ifdef _WIN32
+	wchar_t path[32768];
+	const DWORD n = GetModuleFileNameW(nullptr, path, 32768);
+	if (n > 0 && n < 32768)
+		return fs::path(std::wstring(path, n)).parent_path();
+#else
+	const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+	if (!ec)
+		return self.parent_path();
+#endif
+	return fs::absolute(fs::u8path(argv0), ec).parent_path();
+}
+
+// The plug-ins folder beside the program, else the build's.
+std::string DefaultPlugins(const char* argv0)
+{
+	const fs::path beside = ExecutableFolder(argv0) / "plugins";
+	std::error_code ec;
+	if (fs::is_directory(beside, ec))
+		return beside.u8string();
+	return PULSORHOST_PLUGINS;
+}
+
+// The loaded modules, for as long as documents with their tags live: a
+// session is made before, and so ended after, every document.
+class HostSession
+{
+public:
+	explicit HostSession(const std::string& plugins)
+	{
+		HostSetErrorHandler([](const std::string& line) { std::cerr << kProgram << ": " << line << "\n"; });
+		std::error_code ec;
+		if (!fs::is_directory(fs::u8path(plugins), ec))
+			throw HostFailure{ "no plug-ins folder " + plugins };
+		loader_.LoadFolder(plugins);
+		if (!FindTagPlugin(PULSOR_TAG_ID, nullptr))
+			throw HostFailure{ "the Pulsor module did not load from " + plugins };
+	}
+	~HostSession()
+	{
+		HostSetActiveDocument(nullptr);
+		loader_.EndAll();
+		HostSetErrorHandler(nullptr);
+	}
+
+private:
+	PluginLoader loader_;
+};
+
+// ---- Output -------------------------------------------------------------------
+
+void WriteOut(const std::string& path, const std::string& content)
+{
+	std::string problem;
+	if (!WriteFileAtomically(path, content, &problem))
+		throw InputError{ path, "", problem };
+}
+
+// A table to a CSV file, or to standard output without one.
+void WriteTable(const std::string& csv, const Table& table)
+{
+	if (csv.empty())
+		std::cout << ToCsv(table);
+	else
+		WriteOut(csv, ToCsv(table));
+}
+
+// ---- Commands -----------------------------------------------------------------
+
+struct RunArgs
+{
+	std::string scene;
+	double from = 0.0, to = 0.0, step = 1.0;
+	bool hasFrom = false, hasTo = false;
+	std::vector<LONG> entries;
+	std::string csv, svg;
+	bool quiet = false;
+};
+
+void Run(const RunArgs& a)
+{
+	Scene scene = LoadScene(a.scene);
+	RunRange range;
+	range.from = a.hasFrom ? a.from : scene.from;
+	range.to = a.hasTo ? a.to : scene.to;
+	range.step = a.step;
+	const Recording rec = RecordScene(scene, FramesOf(range), a.entries);
+	if (!a.quiet)
+		std::cout << ToText(rec.table);
+	if (!a.csv.empty())
+		WriteOut(a.csv, ToCsv(rec.table));
+	if (a.svg.empty())
+		return;
+	std::vector<double> frames;
+	for (const std::vector<double>& row : rec.table.rows)
+		frames.push_back(row[0]);
+	std::vector<PlotSeries> series;
+	for (size_t c = 2; c < 2 + rec.linkedColumns; ++c)
+	{
+		PlotSeries s{ rec.table.columns[c], {} };
+		for (const std::vector<double>& row : rec.table.rows)
+			s.values.push_back(row[c]);
+		series.push_back(s);
+	}
+	PlotOptions options;
+	options.title = fs::u8path(a.scene).stem().u8string();
+	WriteOut(a.svg, PlotSvg(frames, series, options));
+}
+
+// Progress of a bake: a bar on a terminal, else a line per tenth.
+void ShowProgress(LONG percent)
+{
+	static LONG lastTenth = -1;
+	const bool terminal = isatty(fileno(stderr)) != 0;
+	if (percent < 0)
+	{
+		if (terminal)
+			std::cerr << "\n";
+		lastTenth = -1;
+		return;
+	}
+	percent = percent > 100 ? 100 : percent;
+	if (terminal)
+	{
+		std::cerr << "\rbaking [" << std::string((size_t)(percent / 5), '#') << std::string((size_t)(20 - percent / 5), ' ')
+				  << "] " << percent << "%" << std::flush;
+		return;
+	}
+	if (percent / 10 == lastTenth)
+		return;
+	lastTenth = percent / 10;
+	std::cerr << "baking " << lastTenth * 10 << "%\n";
+}
+
+void Bake(const std::string& path, const std::string& name, bool yes, const std::string& csv)
+{
+	Scene scene = LoadScene(path);
+	BaseTag* tag = FindPulsorTag(scene, name);
+	HostSetQuestionHandler([yes](const String& text) {
+		std::cerr << text.GetStdString() << (yes ? " yes\n" : " no (--yes answers yes)\n");
+		return yes;
+	});
+	HostSetStatusHandler(ShowProgress);
+	DescriptionCommand command = { DescID(PULSOR_CONVERT_TO_KEYS) };
+	tag->Message(MSG_DESCRIPTION_COMMAND, &command);
+	HostSetStatusHandler(nullptr);
+	HostSetQuestionHandler(nullptr);
+	WriteTable(csv, BakedKeys(scene, tag));
+}
+
+void Describe(const std::string& path, const std::string& name)
+{
+	Scene scene = LoadScene(path);
+	std::cout << PrintPage(FindPulsorTag(scene, name));
+}
+
+void Dump(const std::string& path, const std::string& name)
+{
+	Scene scene = LoadScene(path);
+	BaseTag* tag = FindPulsorTag(scene, name);
+	std::cout << "Pulsor tag \"" << name << "\"\n";
+	PrintContainer(std::cout, *tag->GetDataInstance());
+}
+
+void Save(const std::string& path, const std::string& out)
+{
+	Scene scene = LoadScene(path);
+	std::string problem;
+	if (!SaveDocument(*scene.doc, Filename(out), &problem))
+		throw InputError{ out, "", problem };
+}
+
+// ---- Presets --------------------------------------------------------------------
+
+void Press(BaseTag* tag, LONG id)
+{
+	DescriptionCommand command = { DescID(id) };
+	tag->Message(MSG_DESCRIPTION_COMMAND, &command);
+}
+
+// The folder a preset command works in: --folder, else the tag's.
+void UseFolder(BaseTag* tag, const std::string& folder)
+{
+	if (folder.empty())
+		return;
+	tag->SetParameter(DescID(PULSOR_PRESET_FOLDER), GeData(String(folder)), DESCFLAGS_SET_0);
+	Press(tag, PULSOR_PRESET_REFRESH);
+}
+
+std::vector<std::string> PresetNames(BaseTag* tag)
+{
+	const BaseContainer list = tag->GetDataInstance()->GetContainer(PULSOR_PRESET_LIST);
+	std::vector<std::string> names;
+	for (LONG i = 0; list.GetType(i) == DA_STRING; ++i)
+		if (list.GetString(i).Content())
+			names.push_back(list.GetString(i).GetStdString());
+	return names;
+}
+
+// A tag in a document of its own, for preset commands without a scene.
+struct LoneTag
+{
+	DocumentPtr doc{ BaseDocument::Alloc() };
+	BaseTag* tag = nullptr;
+	LoneTag()
+	{
+		BaseObject* op = BaseObject::Alloc(Onull);
+		doc->InsertObject(op);
+		tag = BaseTag::Alloc(PULSOR_TAG_ID);
+		op->InsertTag(tag);
+	}
+};
+
+void PresetList(const std::string& folder)
+{
+	LoneTag lone;
+	UseFolder(lone.tag, folder);
+	std::cout << "# " << lone.tag->GetDataInstance()->GetString(PULSOR_PRESET_FOLDER).GetStdString() << "\n";
+	for (const std::string& name : PresetNames(lone.tag))
+		std::cout << name << "\n";
+}
+
+void PresetShow(const std::string& nameOrFile, const std::string& folder)
+{
+	std::error_code ec;
+	std::string file = nameOrFile;
+	if (!fs::is_regular_file(fs::u8path(file), ec))
+	{
+		LoneTag lone;
+		UseFolder(lone.tag, folder);
+		const Filename dir(lone.tag->GetDataInstance()->GetString(PULSOR_PRESET_FOLDER));
+		file = (fs::u8path(dir.GetString().GetStdString()) / fs::u8path(nameOrFile + PULSOR_PRESET_SUFFIX)).u8string();
+		if (!fs::is_regular_file(fs::u8path(file), ec))
+			throw InputError{ nameOrFile, "", "no such preset or file" };
+	}
+	AutoAlloc<HyperFile> hf;
+	BaseContainer preset;
+	const bool read = hf && hf->Open(PULSOR_PRESET_IDENT, Filename(file), FILEOPEN_READ, FILEDIALOG_IGNOREOPEN)
+		&& hf->ReadContainer(&preset, TRUE);
+	if (hf)
+		hf->Close();
+	if (!read)
+		throw InputError{ file, "", "not a preset file" };
+	std::cout << "Preset \"" << fs::u8path(file).filename().u8string() << "\"\n";
+	PrintContainer(std::cout, preset);
+}
+
+void PresetSave(const std::string& path, const std::string& tagName, const std::string& name, const std::string& folder)
+{
+	Scene scene = LoadScene(path);
+	BaseTag* tag = FindPulsorTag(scene, tagName);
+	UseFolder(tag, folder);
+	tag->SetParameter(DescID(PULSOR_PRESET_NAME), GeData(String(name)), DESCFLAGS_SET_0);
+	Press(tag, PULSOR_PRESET_SAVE);
+	const std::vector<std::string> names = PresetNames(tag);
+	if (std::find(names.begin(), names.end(), name) == names.end())
+		throw InputError{ name, "", "the preset was not saved (a name without /, \\ or :, in a folder that can be written)" };
+	std::cout << "saved \"" << name << "\" in " << tag->GetDataInstance()->GetString(PULSOR_PRESET_FOLDER).GetStdString() << "\n";
+}
+
+void PresetLoad(const std::string& path, const std::string& tagName, const std::string& name, const std::string& folder,
+	const std::string& out)
+{
+	Scene scene = LoadScene(path);
+	BaseTag* tag = FindPulsorTag(scene, tagName);
+	UseFolder(tag, folder);
+	const std::vector<std::string> names = PresetNames(tag);
+	if (std::find(names.begin(), names.end(), name) == names.end())
+		throw InputError{ name, "", "no such preset in " + tag->GetDataInstance()->GetString(PULSOR_PRESET_FOLDER).GetStdString() };
+	tag->SetParameter(DescID(PULSOR_PRESET_NAME), GeData(String(name)), DESCFLAGS_SET_0);
+	Press(tag, PULSOR_PRESET_LOAD);
+	if (out.empty())
+	{
+		std::cout << "Pulsor tag \"" << tag->GetName().GetStdString() << "\"\n";
+		PrintContainer(std::cout, *tag->GetDataInstance());
+		return;
+	}
+	std::string problem;
+	if (!SaveDocument(*scene.doc, Filename(out), &problem))
+		throw InputError{ out, "", problem };
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+	CLI::App app{ "pulsorhost: runs scenes with Pulsor tags through the Pulsor module, without a screen." };
+	app.require_subcommand(1);
+	std::string plugins = DefaultPlugins(argc > 0 ? argv[0] : kProgram);
+	app.add_option("--plugins", plugins, "The plug-ins folder to load modules from")->capture_default_str();
+
+	RunArgs run;
+	CLI::App* runCmd = app.add_subcommand("run", "Evaluate the scene's frames; print a table, write CSV and SVG");
+	runCmd->add_option("scene", run.scene, "A JSON scene, or a scene that `save` wrote")->required();
+	runCmd->add_option("--from", run.from, "The first frame (default: the scene's)");
+	runCmd->add_option("--to", run.to, "The last frame (default: the scene's)");
+	runCmd->add_option("--step", run.step, "Frames between evaluations, fractional allowed")->capture_default_str();
+	runCmd->add_option("--entries", run.entries, "Tag entries to record, by id: 2292,2190")->delimiter(',');
+	runCmd->add_option("--csv", run.csv, "Write the table as CSV");
+	runCmd->add_option("--svg", run.svg, "Write a plot of the linked values as SVG");
+	runCmd->add_flag("--quiet,-q", run.quiet, "Do not print the table");
+
+	std::string scene, tag, csv, out, name, folder, nameOrFile;
+	bool yes = false;
+	CLI::App* describeCmd = app.add_subcommand("describe", "Print a tag's page, with what is greyed out");
+	CLI::App* bakeCmd = app.add_subcommand("bake", "Press \"Convert To Keyframes\"; write the keys as CSV");
+	CLI::App* dumpCmd = app.add_subcommand("dump", "Print a tag's container");
+	for (CLI::App* cmd : { describeCmd, bakeCmd, dumpCmd })
+	{
+		cmd->add_option("scene", scene, "A JSON scene, or a scene that `save` wrote")->required();
+		cmd->add_option("--tag", tag, "The Pulsor tag's name")->required();
+	}
+	bakeCmd->add_flag("--yes,-y", yes, "Answer yes to the question before long bakes");
+	bakeCmd->add_option("--csv", csv, "Write the keys to this file (default: standard output)");
+
+	CLI::App* saveCmd = app.add_subcommand("save", "Write the scene in the host's scene file format");
+	saveCmd->add_option("scene", scene, "A JSON scene, or a scene that `save` wrote")->required();
+	saveCmd->add_option("out", out, "The scene file to write")->required();
+
+	CLI::App* presetCmd = app.add_subcommand("preset", "List, show, save and load presets");
+	presetCmd->require_subcommand(1);
+	CLI::App* presetList = presetCmd->add_subcommand("list", "List the presets of a folder");
+	CLI::App* presetShow = presetCmd->add_subcommand("show", "Print a preset's container");
+	presetShow->add_option("preset", nameOrFile, "A preset name, or a preset file")->required();
+	CLI::App* presetSave = presetCmd->add_subcommand("save", "Save a tag's settings as a preset");
+	CLI::App* presetLoad = presetCmd->add_subcommand("load", "Load a preset into a tag; print it or save the scene");
+	for (CLI::App* cmd : { presetSave, presetLoad })
+	{
+		cmd->add_option("scene", scene, "A JSON scene, or a scene that `save` wrote")->required();
+		cmd->add_option("--tag", tag, "The Pulsor tag's name")->required();
+		cmd->add_option("--name", name, "The preset's name")->required();
+	}
+	presetLoad->add_option("--out", out, "Save the scene with the loaded preset here instead of printing the tag");
+	for (CLI::App* cmd : { presetList, presetShow, presetSave, presetLoad })
+		cmd->add_option("--folder", folder, "The preset folder (default: the module's res/Presets)");
+
+	CLI::App* catalogueCmd = app.add_subcommand("catalogue", "List the host's element types and their parameters");
+
+	try
+	{
+		app.parse(argc, argv);
+	}
+	catch (const CLI::CallForHelp& e)
+	{
+		return app.exit(e);
+	}
+	catch (const CLI::CallForAllHelp& e)
+	{
+		return app.exit(e);
+	}
+	catch (const CLI::ParseError& e)
+	{
+		std::cerr << kProgram << ": " << e.what() << "\n";
+		return 2;
+	}
+	runCmd->get_option("--from")->count() && (run.hasFrom = true);
+	runCmd->get_option("--to")->count() && (run.hasTo = true);
+
+	try
+	{
+		if (catalogueCmd->parsed())
+		{
+			for (const std::string& line : CatalogueLines())
+				std::cout << line << "\n";
+			return 0;
+		}
+		HostSession session(plugins);
+		if (runCmd->parsed())
+			Run(run);
+		else if (describeCmd->parsed())
+			Describe(scene, tag);
+		else if (bakeCmd->parsed())
+			Bake(scene, tag, yes, csv);
+		else if (dumpCmd->parsed())
+			Dump(scene, tag);
+		else if (saveCmd->parsed())
+			Save(scene, out);
+		else if (presetList->parsed())
+			PresetList(folder);
+		else if (presetShow->parsed())
+			PresetShow(nameOrFile, folder);
+		else if (presetSave->parsed())
+			PresetSave(scene, tag, name, folder);
+		else if (presetLoad->parsed())
+			PresetLoad(scene, tag, name, folder, out);
+	}
+	catch (const InputError& e)
+	{
+		std::cerr << e.Line() << "\n";
+		return 2;
+	}
+	catch (const HostFailure& e)
+	{
+		std::cerr << kProgram << ": " << e.problem << "\n";
+		return 1;
+	}
+	return 0;
+}
