@@ -312,6 +312,10 @@ void PresetSave(const std::string& path, const std::string& tagName, const std::
 {
 	Scene scene = LoadScene(path);
 	BaseTag* tag = FindPulsorTag(scene, tagName);
+	// Saving into a new folder makes it, as a file dialog would.
+	std::error_code ec;
+	if (!folder.empty())
+		fs::create_directories(fs::u8path(folder), ec);
 	UseFolder(tag, folder);
 	tag->SetParameter(DescID(PULSOR_PRESET_NAME), GeData(String(name)), DESCFLAGS_SET_0);
 	Press(tag, PULSOR_PRESET_SAVE);

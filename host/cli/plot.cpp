@@ -83,7 +83,7 @@ std::vector<double> NiceTicks(double lo, double hi, int count)
 		}
 	const double first = std::ceil(lo / step - 1e-9);
 	for (double k = first; k * step <= hi + step * 1e-9 && ticks.size() < 100; k += 1.0)
-		ticks.push_back(k * step);
+		ticks.push_back(k * step + 0.0);    // never -0
 	return ticks;
 }
 

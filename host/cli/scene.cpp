@@ -22,14 +22,15 @@ void DocumentFree::operator()(BaseDocument* doc) const
 namespace
 {
 
-// Saved scenes open with the container file's magic; JSON never does.
+// Saved scenes open with the container file's magic; JSON scenes open with
+// an object (and anything else that opens like JSON is refused as JSON).
 bool LooksLikeJson(const std::string& text)
 {
 	for (char c : text)
 	{
 		if (c == ' ' || c == '\t' || c == '\n' || c == '\r')
 			continue;
-		return c == '{';
+		return c == '{' || c == '[';
 	}
 	return false;
 }

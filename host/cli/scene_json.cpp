@@ -379,14 +379,15 @@ private:
 		}
 	}
 
-	// Whether the tag's page shows id.
-	bool OnPage(BaseTag* tag, LONG id) const
+	// Whether the tag's page shows id, as a button when button is set.
+	bool OnPage(BaseTag* tag, LONG id, bool button = false) const
 	{
 		AutoAlloc<Description> page;
 		if (!page || !tag->GetDescription(page, DESCFLAGS_DESC_0))
 			return false;
 		BaseContainer temp;
-		return page->GetParameter(DescID(id), temp, nullptr) != nullptr;
+		const BaseContainer* settings = page->GetParameter(DescID(id), temp, nullptr);
+		return settings && (!button || settings->GetId() == DTYPE_BUTTON);
 	}
 
 	GeData Curve(const json& j, const std::string& place) const
@@ -469,7 +470,7 @@ private:
 		{
 			const std::string at = place + "/" + std::to_string(i);
 			const LONG id = Long(j[i], at, 1, INT_MAX);
-			if (!OnPage(tag, id))
+			if (!OnPage(tag, id, true))
 				Fail(at, "the tag has no button " + std::to_string(id));
 			DescriptionCommand command = { DescID(id) };
 			tag->Message(MSG_DESCRIPTION_COMMAND, &command);

@@ -1,0 +1,285 @@
+// The program as users run it: every bundled scene against its stored
+// output, the other commands, and bad input.
+//
+// The stored output was read and checked once; after a deliberate change,
+// PULSOR_UPDATE_REFERENCE=1 rewrites it (then read the diff).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+namespace
+{
+
+namespace fs = std::filesystem;
+
+const fs::path kSource = PULSOR_SOURCE_DIR;
+
+std::string ReadAll(const fs::path& file)
+{
+	std::ifstream in(file, std::ios::binary);
+	std::ostringstream text;
+	text << in.rdbuf();
+	return text.str();
+}
+
+struct Result
+{
+	int code;
+	std::string out;
+	std::string err;
+};
+
+class PulsorHost : public ::testing::Test
+{
+protected:
+	void SetUp() override
+	{
+		const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+		dir = fs::temp_directory_path() / (std::string("pulsorhost-") + info->test_suite_name() + "-" + info->name());
+		fs::remove_all(dir);
+		fs::create_directories(dir);
+	}
+	void TearDown() override { fs::remove_all(dir); }
+
+	// Runs the program with args (already quoted where needed).
+	Result Run(const std::string& args) const
+	{
+		const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
+		const std::string command = "\"" + std::string(PULSORHOST_FILE) + "\" " + args + " >\"" + out.string() + "\" 2>\""
+			+ err.string() + "\"";
+		int status = std::system(command.c_str());
+#ifndef _WIN32
+		status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+		return Result{ status, ReadAll(out), ReadAll(err) };
+	}
+
+	std::string Scene(const std::string& name) const { return "\"" + (kSource / "scenes" / (name + ".json")).string() + "\""; }
+
+	std::string Write(const std::string& name, const std::string& text) const
+	{
+		std::ofstream(dir / name, std::ios::binary) << text;
+		return (dir / name).string();
+	}
+
+	// Compares text with the stored reference, or stores it when asked to.
+	void ExpectReference(const std::string& name, const std::string& text) const
+	{
+		const fs::path ref = kSource / "tests" / "cli" / "reference" / name;
+		const char* update = std::getenv("PULSOR_UPDATE_REFERENCE");
+		if (update && std::string(update) == "1")
+		{
+			fs::create_directories(ref.parent_path());
+			std::ofstream(ref, std::ios::binary) << text;
+			return;
+		}
+		ASSERT_TRUE(fs::exists(ref)) << ref;
+		EXPECT_EQ(text, ReadAll(ref)) << name;
+	}
+
+	fs::path dir;
+};
+
+const char* const kScenes[] = { "demo", "bouncing_ball", "colour_flicker", "visibility_threshold", "segments_square",
+	"time_parameter", "uniform_noise_scale", "tag_to_tag", "additive_staircase", "baked" };
+
+TEST_F(PulsorHost, EveryBundledSceneMatchesItsReference)
+{
+	for (const char* scene : kScenes)
+	{
+		const fs::path csv = dir / (std::string(scene) + ".csv");
+		const fs::path svg = dir / (std::string(scene) + ".svg");
+		const Result r = Run("run -q " + Scene(scene) + " --csv \"" + csv.string() + "\" --svg \"" + svg.string() + "\"");
+		ASSERT_EQ(r.code, 0) << scene << ": " << r.err;
+		EXPECT_TRUE(r.out.empty()) << "-q prints no table";
+		ExpectReference(std::string(scene) + ".csv", ReadAll(csv));
+		const std::string plot = ReadAll(svg);
+		EXPECT_NE(plot.find("</svg>"), std::string::npos) << scene;
+	}
+}
+
+TEST_F(PulsorHost, TheTablePrintsEveryFrameAndStepsMayBeFractional)
+{
+	const Result r = Run("run " + Scene("bouncing_ball") + " --from 10 --to 12 --step 0.5 --entries 2291,2342");
+	ASSERT_EQ(r.code, 0) << r.err;
+	std::istringstream lines(r.out);
+	std::string header;
+	std::getline(lines, header);
+	EXPECT_NE(header.find("Bounce.position.y"), std::string::npos);
+	EXPECT_NE(header.find("Bounce.#2291"), std::string::npos);
+	int rows = 0;
+	for (std::string line; std::getline(lines, line);)
+		++rows;
+	EXPECT_EQ(rows, 5);    // 10, 10.5, 11, 11.5, 12
+	const fs::path csv = dir / "f.csv";
+	ASSERT_EQ(Run("run -q " + Scene("bouncing_ball") + " --from 10 --to 11 --step 0.5 --entries 2069 --csv \"" + csv.string() + "\"").code, 0);
+	// A vector entry takes three columns.
+	EXPECT_EQ(ReadAll(csv).substr(0, ReadAll(csv).find('\n')),
+		"frame,time,Bounce.position.y,Bounce.#2069.x,Bounce.#2069.y,Bounce.#2069.z");
+}
+
+TEST_F(PulsorHost, ASavedSceneRunsLikeItsJson)
+{
+	const fs::path saved = dir / "tag_to_tag.pscn";
+	ASSERT_EQ(Run("save " + Scene("tag_to_tag") + " \"" + saved.string() + "\"").code, 0);
+	const Result json = Run("run -q " + Scene("tag_to_tag") + " --csv \"" + (dir / "a.csv").string() + "\"");
+	const Result binary = Run("run -q \"" + saved.string() + "\" --csv \"" + (dir / "b.csv").string() + "\"");
+	ASSERT_EQ(binary.code, 0) << binary.err;
+	EXPECT_EQ(ReadAll(dir / "a.csv"), ReadAll(dir / "b.csv"));
+	EXPECT_GT(ReadAll(dir / "b.csv").size(), 1000u);
+}
+
+TEST_F(PulsorHost, BakeAsksBeforeLongBakesAndWritesTheKeys)
+{
+	// 2000 frames: the tag asks first; without --yes the answer is no.
+	const std::string scene = Write("long.json", R"({ "from": 0, "to": 2000, "objects": [ { "type": "cube", "name": "C",
+		"tags": [ { "type": "pulsor", "name": "P", "link": "position.x", "add": ["Sin"],
+		"set": [ { "id": 22060, "real": 1.0 }, { "id": 2358, "frames": 2000 } ] } ] } ] })");
+	Result r = Run("bake \"" + scene + "\" --tag P");
+	ASSERT_EQ(r.code, 0) << r.err;
+	EXPECT_NE(r.err.find("Are you sure you want to key frame 2000 frames? no"), std::string::npos) << r.err;
+	EXPECT_EQ(r.out, "frame,time\n");
+
+	r = Run("bake \"" + scene + "\" --tag P --yes --csv \"" + (dir / "keys.csv").string() + "\"");
+	ASSERT_EQ(r.code, 0) << r.err;
+	// Not a terminal: plain progress lines, the last at 100%.
+	EXPECT_NE(r.err.find("baking 100%\n"), std::string::npos) << r.err;
+	const std::string keys = ReadAll(dir / "keys.csv");
+	EXPECT_EQ(keys.substr(0, keys.find('\n')), "frame,time,P.position.x");
+	EXPECT_EQ(std::count(keys.begin(), keys.end(), '\n'), 2002);
+
+	r = Run("bake " + Scene("bouncing_ball") + " --tag Bounce");
+	ASSERT_EQ(r.code, 0) << r.err;
+	ExpectReference("bouncing_ball.keys.csv", r.out);
+}
+
+TEST_F(PulsorHost, DumpAndDescribeShowTheTag)
+{
+	Result r = Run("dump " + Scene("segments_square") + " --tag Steps");
+	ASSERT_EQ(r.code, 0) << r.err;
+	EXPECT_NE(r.out.find("2070 PULSOR_END_VALUE[slot 3]: integer 6"), std::string::npos);
+	EXPECT_NE(r.out.find("tab 2 PULSOR_TAB_NAME: string \"Square\""), std::string::npos);
+	r = Run("describe " + Scene("segments_square") + " --tag Steps");
+	ASSERT_EQ(r.code, 0) << r.err;
+	EXPECT_NE(r.out.find("\"Add Modifiers\""), std::string::npos);
+	EXPECT_NE(r.out.find(" disabled"), std::string::npos);
+}
+
+TEST_F(PulsorHost, PresetsListShowSaveAndLoad)
+{
+	Result r = Run("preset list");
+	ASSERT_EQ(r.code, 0) << r.err;
+	EXPECT_NE(r.out.find("\nHeartbeat\n"), std::string::npos) << r.out;
+	r = Run("preset show Heartbeat");
+	ASSERT_EQ(r.code, 0) << r.err;
+	EXPECT_NE(r.out.find("900: string \"Heartbeat\""), std::string::npos);
+
+	const fs::path folder = dir / "new folder";
+	r = Run("preset save " + Scene("segments_square") + " --tag Steps --name Mine --folder \"" + folder.string() + "\"");
+	ASSERT_EQ(r.code, 0) << r.err;
+	EXPECT_TRUE(fs::exists(folder / "MineHF"));
+	r = Run("preset load " + Scene("bouncing_ball") + " --tag Bounce --name Mine --folder \"" + folder.string() + "\"");
+	ASSERT_EQ(r.code, 0) << r.err;
+	EXPECT_NE(r.out.find("Pulsor tag \"Steps\""), std::string::npos);
+	EXPECT_NE(r.out.find("tab 2 PULSOR_TAB_NAME: string \"Square\""), std::string::npos);
+
+	// A name with a path in it saves nothing anywhere.
+	r = Run("preset save " + Scene("segments_square") + " --tag Steps --name ../Escape --folder \"" + folder.string() + "\"");
+	EXPECT_EQ(r.code, 2);
+	EXPECT_FALSE(fs::exists(dir / "EscapeHF"));
+	EXPECT_EQ(Run("preset show \"" + Write("junk", "not a preset") + "\"").code, 2);
+}
+
+struct BadInput
+{
+	const char* what;
+	std::string scene;
+	std::string message;    // the whole line, after the file name
+};
+
+TEST_F(PulsorHost, BadInputIsOneLineAndExitCodeTwo)
+{
+	const std::vector<BadInput> cases = {
+		{ "malformed", "{ \"objects\": [ { \"type\": \"cube\", } ] }",
+			": line 1, column 34: malformed JSON: syntax error while parsing object key - unexpected '}'; expected string literal" },
+		{ "not an object", "[1]", ": a scene is a JSON object" },
+		{ "unknown key", "{ \"fsp\": 25 }", ": /fsp: unknown key \"fsp\"" },
+		{ "element", "{ \"objects\": [ { \"type\": \"sphere\" } ] }", ": /objects/0/type: unknown object type \"sphere\"" },
+		{ "parameter", "{ \"objects\": [ { \"type\": \"cube\", \"parameters\": { \"colour\": [1, 0, 0] } } ] }",
+			": /objects/0/parameters/colour: unknown parameter \"colour\"" },
+		{ "value type", "{ \"objects\": [ { \"type\": \"cube\", \"parameters\": { \"position\": 3 } } ] }",
+			": /objects/0/parameters/position: expected an array of three numbers" },
+		{ "link", "{ \"objects\": [ { \"type\": \"cube\", \"tags\": [ { \"type\": \"pulsor\", \"link\": { \"material\": \"Red\", \"parameter\": \"color\" } } ] } ] }",
+			": /objects/0/tags/0/link/material: no material named \"Red\"" },
+		{ "string link", "{ \"objects\": [ { \"type\": \"cube\", \"name\": \"C\", \"tags\": [ { \"type\": \"pulsor\", \"name\": \"P\" }, "
+			"{ \"type\": \"pulsor\", \"link\": { \"tag\": \"P\", \"parameter\": \"#5004\" } } ] } ] }",
+			": /objects/0/tags/1/link/parameter: the tag does not take this parameter" },
+		{ "id", "{ \"objects\": [ { \"type\": \"cube\", \"tags\": [ { \"type\": \"pulsor\", \"set\": [ { \"id\": 424242, \"real\": 1 } ] } ] } ] }",
+			": /objects/0/tags/0/set/0/id: the tag has no entry 424242" },
+		{ "entry type", "{ \"objects\": [ { \"type\": \"cube\", \"tags\": [ { \"type\": \"pulsor\", \"set\": [ { \"id\": 2068, \"integer\": 1 } ] } ] } ] }",
+			": /objects/0/tags/0/set/0/integer: entry 2068 does not hold a value of type \"integer\"" },
+		{ "set type", "{ \"objects\": [ { \"type\": \"cube\", \"tags\": [ { \"type\": \"pulsor\", \"set\": [ { \"id\": 2068, \"double\": 1 } ] } ] } ] }",
+			": /objects/0/tags/0/set/0/double: unknown value type \"double\" (one of real, integer, bool, seconds, frames, vector, string, curve)" },
+		{ "modifier", "{ \"objects\": [ { \"type\": \"cube\", \"tags\": [ { \"type\": \"pulsor\", \"add\": [ \"Sine\" ] } ] } ] }",
+			": /objects/0/tags/0/add/0: unknown modifier type \"Sine\"" },
+		{ "button", "{ \"objects\": [ { \"type\": \"cube\", \"tags\": [ { \"type\": \"pulsor\", \"press\": [ 2068 ] } ] } ] }",
+			": /objects/0/tags/0/press/0: the tag has no button 2068" },
+		{ "preset", "{ \"objects\": [ { \"type\": \"cube\", \"tags\": [ { \"type\": \"pulsor\", \"preset\": \"../../etc/passwd\" } ] } ] }",
+			": /objects/0/tags/0/preset: no preset named \"../../etc/passwd\" in the preset folder" },
+		{ "range", "{ \"from\": 10, \"to\": 5 }", ": /to: \"to\" lies before \"from\"" },
+		{ "huge frame", "{ \"to\": 1e300 }", ": /to: frame out of range" },
+		{ "deep", std::string(100000, '[') + std::string(100000, ']'), ": a scene is a JSON object" },
+	};
+	for (const BadInput& c : cases)
+	{
+		const std::string file = Write("bad.json", c.scene);
+		const fs::path csv = dir / "out.csv";
+		fs::remove(csv);
+		const Result r = Run("run \"" + file + "\" --csv \"" + csv.string() + "\"");
+		EXPECT_EQ(r.code, 2) << c.what << ": " << r.err;
+		EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << c.what << ": " << r.err;
+		if (!c.message.empty())
+		{
+			EXPECT_EQ(r.err, file + c.message + "\n") << c.what;
+		}
+		EXPECT_FALSE(fs::exists(csv)) << c.what << ": no output file";
+	}
+}
+
+TEST_F(PulsorHost, BadArgumentsAndFilesExitTwo)
+{
+	EXPECT_EQ(Run("run \"" + (dir / "missing.json").string() + "\"").err, (dir / "missing.json").string() + ": cannot open the file\n");
+	EXPECT_EQ(Run("run " + Scene("demo") + " --step 0").code, 2);
+	EXPECT_EQ(Run("run " + Scene("demo") + " --step 0.000001").code, 2);
+	EXPECT_EQ(Run("run " + Scene("demo") + " --from x").code, 2);
+	EXPECT_EQ(Run("frobnicate").code, 2);
+	EXPECT_EQ(Run("dump " + Scene("demo") + " --tag Nobody").err, (kSource / "scenes" / "demo.json").string() + ": no Pulsor tag named \"Nobody\"\n");
+	// A corrupt saved scene is refused, not half read.
+	const Result r = Run("run \"" + Write("bad.pscn", std::string("PLHF\x01\x02\x03", 7)) + "\"");
+	EXPECT_EQ(r.code, 2);
+	EXPECT_NE(r.err.find("not a scene"), std::string::npos);
+	// Without the module the host says so: exit code 1.
+	EXPECT_EQ(Run("--plugins \"" + dir.string() + "\" run " + Scene("demo")).code, 1);
+	EXPECT_EQ(Run("--help").code, 0);
+}
+
+TEST_F(PulsorHost, AnOutputThatCannotBeWrittenLeavesTheOldFile)
+{
+	const fs::path csv = dir / "keep.csv";
+	std::ofstream(csv) << "old\n";
+	fs::create_directories(dir / "blocked.svg");
+	const Result r = Run("run -q " + Scene("demo") + " --csv \"" + csv.string() + "\" --svg \"" + (dir / "blocked.svg").string() + "\"");
+	EXPECT_EQ(r.code, 2);
+	EXPECT_TRUE(fs::is_directory(dir / "blocked.svg"));
+	for (const fs::directory_entry& e : fs::directory_iterator(dir))
+		EXPECT_EQ(e.path().string().find(".tmp"), std::string::npos) << e.path();
+}
+
+} // namespace
