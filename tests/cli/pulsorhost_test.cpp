@@ -282,4 +282,26 @@ TEST_F(PulsorHost, AnOutputThatCannotBeWrittenLeavesTheOldFile)
 		EXPECT_EQ(e.path().string().find(".tmp"), std::string::npos) << e.path();
 }
 
+#ifndef _WIN32
+TEST_F(PulsorHost, TheHelpPagesAreWhatTheGeneratorMakesFromTheModule)
+{
+	// Every page a help icon opens is there.
+	for (const char* page : { "base", "output", "noise", "sin", "cos", "sawtooth", "square", "triangle", "bounce", "custom" })
+		EXPECT_TRUE(fs::exists(kSource / "docs" / "training" / "pulsor" / page / "index.html")) << page;
+	const std::string command = "PULSORHOST=\"" + std::string(PULSORHOST_FILE) + "\" \"" + (kSource / "tools" / "helppages" / "make.sh").string()
+		+ "\" \"" + dir.string() + "\"";
+	ASSERT_EQ(std::system(command.c_str()), 0);
+	int pages = 0;
+	for (const fs::directory_entry& e : fs::recursive_directory_iterator(dir / "training"))
+	{
+		if (!e.is_regular_file())
+			continue;
+		++pages;
+		const fs::path stored = kSource / "docs" / fs::relative(e.path(), dir);
+		EXPECT_EQ(ReadAll(e.path()), ReadAll(stored)) << stored << " is out of date: run tools/helppages/make.sh";
+	}
+	EXPECT_EQ(pages, 12);
+}
+#endif
+
 } // namespace
