@@ -1,6 +1,6 @@
 // JSON scenes. Elements are made first; then every Pulsor tag is edited, in
-// file order, the way a user edits it: a parameter dropped on it, a preset
-// loaded, modifiers added through "Add Modifiers", entries set with the
+// file order, the way a user edits it: a preset loaded, a parameter dropped
+// on it, modifiers added through "Add Modifiers", entries set with the
 // post-set message, buttons pressed. A tag gets its name from the file last,
 // as linking renames it.
 #include "scene.h"
@@ -494,10 +494,11 @@ private:
 	void EditPulsor(BaseTag* tag, const json& j, const std::string& place) const
 	{
 		const String name = tag->GetName();
-		if (j.contains("link"))
-			Link(tag, j["link"], place + "/link");
+		// A preset carries a link of its own: the scene's link goes on top.
 		if (j.contains("preset"))
 			LoadPreset(tag, j["preset"], place + "/preset");
+		if (j.contains("link"))
+			Link(tag, j["link"], place + "/link");
 		if (j.contains("add"))
 			Add(tag, j["add"], place + "/add");
 		if (j.contains("set"))

@@ -102,6 +102,10 @@ TEST_F(PulsorHost, EveryBundledSceneMatchesItsReference)
 		ExpectReference(std::string(scene) + ".csv", ReadAll(csv));
 		const std::string plot = ReadAll(svg);
 		EXPECT_NE(plot.find("</svg>"), std::string::npos) << scene;
+		if (std::string(scene) == "demo")
+		{
+			EXPECT_EQ(plot, ReadAll(kSource / "docs" / "demo.svg")) << "the README's plot is out of date";
+		}
 	}
 }
 
@@ -189,6 +193,15 @@ TEST_F(PulsorHost, PresetsListShowSaveAndLoad)
 	ASSERT_EQ(r.code, 0) << r.err;
 	EXPECT_NE(r.out.find("Pulsor tag \"Steps\""), std::string::npos);
 	EXPECT_NE(r.out.find("tab 2 PULSOR_TAB_NAME: string \"Square\""), std::string::npos);
+
+	// In a scene, the preset comes first and the scene's link replaces the
+	// preset's own.
+	const std::string scene = Write("preset.json", R"({ "objects": [ { "type": "cube", "name": "C", "tags": [
+		{ "type": "pulsor", "name": "P", "preset": "Heartbeat", "link": "position.y" } ] } ] })");
+	r = Run("run \"" + scene + "\" --to 0");
+	ASSERT_EQ(r.code, 0) << r.err;
+	EXPECT_EQ(r.out.substr(0, r.out.find('\n')).find("P.position.y"), r.out.substr(0, r.out.find('\n')).size() - 12) << r.out;
+	EXPECT_NE(Run("dump \"" + scene + "\" --tag P").out.find("PULSOR_TAB_NAME"), std::string::npos);
 
 	// A name with a path in it saves nothing anywhere.
 	r = Run("preset save " + Scene("segments_square") + " --tag Steps --name ../Escape --folder \"" + folder.string() + "\"");
