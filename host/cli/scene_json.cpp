@@ -40,6 +40,8 @@ std::string LineAndColumn(const std::string& text, size_t byte)
 	return "line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
+const size_t kMaxAddedTabs = 100;
+
 struct PendingTag
 {
 	BaseTag* tag;
@@ -363,8 +365,12 @@ private:
 
 	void Add(BaseTag* tag, const json& j, const std::string& place) const
 	{
+		// Every added tab is an undoable edit of the whole container: an
+		// absurd count would keep the program busy for minutes.
+		if (Array(j, place).size() > kMaxAddedTabs)
+			Fail(place, "more than " + std::to_string(kMaxAddedTabs) + " modifier tabs");
 		const BaseContainer names = tag->GetDataInstance()->GetContainer(PULSOR_TYPE_NAMES);
-		for (size_t i = 0; i < Array(j, place).size(); ++i)
+		for (size_t i = 0; i < j.size(); ++i)
 		{
 			const std::string at = place + "/" + std::to_string(i);
 			const std::string name = Text(j[i], at);

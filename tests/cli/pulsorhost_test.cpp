@@ -219,6 +219,9 @@ struct BadInput
 
 TEST_F(PulsorHost, BadInputIsOneLineAndExitCodeTwo)
 {
+	std::string manySins = "\"Sin\"";
+	for (int i = 0; i < 100; ++i)
+		manySins += ", \"Sin\"";
 	const std::vector<BadInput> cases = {
 		{ "malformed", "{ \"objects\": [ { \"type\": \"cube\", } ] }",
 			": line 1, column 34: malformed JSON: syntax error while parsing object key - unexpected '}'; expected string literal" },
@@ -242,6 +245,8 @@ TEST_F(PulsorHost, BadInputIsOneLineAndExitCodeTwo)
 			": /objects/0/tags/0/set/0/double: unknown value type \"double\" (one of real, integer, bool, seconds, frames, vector, string, curve)" },
 		{ "modifier", "{ \"objects\": [ { \"type\": \"cube\", \"tags\": [ { \"type\": \"pulsor\", \"add\": [ \"Sine\" ] } ] } ] }",
 			": /objects/0/tags/0/add/0: unknown modifier type \"Sine\"" },
+		{ "tabs", "{ \"objects\": [ { \"type\": \"cube\", \"tags\": [ { \"type\": \"pulsor\", \"add\": [" + manySins
+			+ "] } ] } ] }", ": /objects/0/tags/0/add: more than 100 modifier tabs" },
 		{ "button", "{ \"objects\": [ { \"type\": \"cube\", \"tags\": [ { \"type\": \"pulsor\", \"press\": [ 2068 ] } ] } ] }",
 			": /objects/0/tags/0/press/0: the tag has no button 2068" },
 		{ "preset", "{ \"objects\": [ { \"type\": \"cube\", \"tags\": [ { \"type\": \"pulsor\", \"preset\": \"../../etc/passwd\" } ] } ] }",
