@@ -11,6 +11,12 @@ namespace
 // Longer ranges are only baked after the user confirmed them.
 const LLONG kFramesWithoutQuestion = 1000;
 
+// Longer ranges are never baked, asked about or not: over nine hours at 30
+// frames per second, beyond any animation; such a range comes from a damaged
+// or hostile file (its ends may lie anywhere in 32 bits), and baking it would
+// exhaust memory and never finish.
+const LLONG kMostFramesBaked = 1000000;
+
 // The host message sent to the element after each scene evaluation of a bake,
 // so that the element's parameter holds the evaluated value when read.
 const LONG kMessageAfterEvaluation = 5;
@@ -70,6 +76,8 @@ Bool Pulsor::Keyframe(BaseTag* tag, BaseContainer* data, BaseDocument* doc)
 	// parameter's own animation included, the scene evaluation of a later
 	// frame would otherwise read the keys of this bake back in.
 	const LLONG count = range.FrameCount();
+	if (count > kMostFramesBaked)
+		return TRUE;
 	std::unique_ptr<GeData[]> values;
 	if (count > 0)
 	{
@@ -139,13 +147,19 @@ Bool KeyframeCommand(Pulsor* pulsor, BaseTag* tag, BaseContainer* data, BaseDocu
 	BaseList2D* element = LinkedElement(*data, tag, doc);
 	if (!element)
 		return TRUE;
+	// A bake that cannot be done leaves everything as it was: no keys, no
+	// baked mark, no undo step.
+	const BakeRange range = ReadBakeRange(*data, *doc);
+	const bool tooLong = range.FrameCount() > kMostFramesBaked;
 	switch (id)
 	{
 		case PULSOR_CONVERT_TO_KEYS:
 		{
-			const LLONG span = ReadBakeRange(*data, *doc).Span();
+			const LLONG span = range.Span();
 			if (span > kFramesWithoutQuestion &&
 				!QuestionDialog(String("Are you sure you want to key frame ") + LLongToString(span) + String(" frames?")))
+				return TRUE;
+			if (tooLong)
 				return TRUE;
 			UndoGroup undo(doc);
 			doc->AddUndo(UNDOTYPE_CHANGE_SMALL, tag);
@@ -156,6 +170,8 @@ Bool KeyframeCommand(Pulsor* pulsor, BaseTag* tag, BaseContainer* data, BaseDocu
 			break;
 		}
 		case PULSOR_BAKE_DIRECT:
+			if (tooLong)
+				return TRUE;
 			pulsor->Keyframe(tag, data, doc);
 			data->SetBool(PULSOR_HAS_KEYS, TRUE);
 			break;

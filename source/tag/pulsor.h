@@ -67,7 +67,8 @@ public:
 	Bool ChangeParameter(BaseContainer* data, BaseDocument* doc, C4DAtom* element, DescID id, BaseTag* tag);
 	// Records one key per frame of the bake range (the tag's "From" .. "To"
 	// under "Keyframe Sequence", else the document's range) on the linked
-	// parameter and marks the tag baked. Always TRUE.
+	// parameter and marks the tag baked. A range of more than a million frames
+	// is refused: nothing is recorded or marked. Always TRUE.
 	Bool Keyframe(BaseTag* tag, BaseContainer* data, BaseDocument* doc);
 	// Removes every track of the linked parameter from element and lifts the
 	// baked mark. Always TRUE.

@@ -208,6 +208,47 @@ TEST_F(KeyframeTest, AFarRangeIsAskedAboutAlthoughItsLengthExceeds32Bits)
 	EXPECT_EQ(Track(), nullptr);
 }
 
+// A range from a damaged or hostile file: no bake of more than a million
+// frames is even started (it would exhaust memory and never end). Nothing
+// changes: no track, no baked mark, no undo step, the container as it was.
+TEST_F(KeyframeTest, ARangeOfMoreThanAMillionFramesIsNeverBaked)
+{
+	LinkPositionY();
+	doc_->SetMinTime(Frame(-2000000000));
+	doc_->SetMaxTime(Frame(2000000000));
+	const BaseContainer before = *data();
+	const LONG undoSteps = doc_->GetUndoCount();
+
+	Command(PULSOR_BAKE_DIRECT);
+	EXPECT_TRUE(questions_.empty());
+	Answer(true);
+	Command(PULSOR_CONVERT_TO_KEYS);
+	EXPECT_EQ(questions_.size(), 1u);
+	pulsor()->Keyframe(tag_, data(), doc_);
+
+	EXPECT_EQ(Track(), nullptr);
+	EXPECT_FALSE(HasKeys());
+	EXPECT_TRUE(*data() == before);
+	EXPECT_EQ(doc_->GetUndoCount(), undoSteps);
+}
+
+TEST_F(KeyframeTest, TheLimitCountsFramesOfTheKeyframeSequence)
+{
+	LinkPositionY();
+	// One frame more than a million, from "From" to "To" inclusive.
+	Sequence(0, 1000000);
+	const BaseContainer before = *data();
+	Command(PULSOR_BAKE_DIRECT);
+	EXPECT_EQ(Track(), nullptr);
+	EXPECT_TRUE(*data() == before);
+
+	// The document's range is not what counts under "Keyframe Sequence".
+	Sequence(10, 12);
+	Command(PULSOR_BAKE_DIRECT);
+	EXPECT_EQ(KeyFrames(), Range(10, 12));
+	EXPECT_TRUE(HasKeys());
+}
+
 TEST_F(KeyframeTest, KeyframeSequenceBakesFromToOnly)
 {
 	LinkPositionY();
