@@ -6,16 +6,11 @@
 #include "c4d_canimation.h"
 #include "customgui_priority.h"
 #include "element_anchor.h"
+#include "element_list.h"
 #include "plugin_registry.h"
 
 namespace
 {
-
-template <class T>
-void Erase(std::vector<T*>& list, T* item)
-{
-	list.erase(std::remove(list.begin(), list.end(), item), list.end());
-}
 
 // Sets every animated parameter of element to its track's value at t.
 void ApplyTracks(BaseList2D* element, const BaseTime& t)
@@ -269,7 +264,7 @@ void BaseDocument::InsertObject(BaseObject* op, BaseObject* pred)
 {
 	if (!op || op->GetDocument())
 		return;
-	auto at = std::find(objects_.begin(), objects_.end(), pred);
+	auto at = FindInElementList(objects_, pred);
 	objects_.insert(pred && at != objects_.end() ? at + 1 : objects_.begin(), op);
 	op->PropagateDocument(this);
 }
@@ -278,20 +273,20 @@ void BaseDocument::InsertMaterial(BaseMaterial* mat, BaseMaterial* pred)
 {
 	if (!mat || mat->GetDocument())
 		return;
-	auto at = std::find(materials_.begin(), materials_.end(), pred);
+	auto at = FindInElementList(materials_, pred);
 	materials_.insert(pred && at != materials_.end() ? at + 1 : materials_.begin(), mat);
 	mat->SetDocument(this);
 }
 
 void BaseDocument::DetachObject(BaseObject* op)
 {
-	Erase(objects_, op);
+	EraseFromElementList(objects_, op);
 	op->PropagateDocument(nullptr);
 }
 
 void BaseDocument::DetachMaterial(BaseMaterial* mat)
 {
-	Erase(materials_, mat);
+	EraseFromElementList(materials_, mat);
 	mat->SetDocument(nullptr);
 }
 

@@ -2,18 +2,8 @@
 
 #include "c4d_basedocument.h"
 #include "catalogue.h"
+#include "element_list.h"
 #include "host_services.h"
-
-namespace
-{
-
-template <class T>
-void Erase(std::vector<T*>& list, T* item)
-{
-	list.erase(std::remove(list.begin(), list.end(), item), list.end());
-}
-
-} // namespace
 
 // ---- Objects ----------------------------------------------------------------
 
@@ -67,7 +57,7 @@ void BaseObject::InsertTag(BaseTag* tp, BaseTag* pred)
 {
 	if (!tp || tp->GetObject())
 		return;
-	auto at = std::find(tags_.begin(), tags_.end(), pred);
+	auto at = FindInElementList(tags_, pred);
 	tags_.insert(pred && at != tags_.end() ? at + 1 : tags_.begin(), tp);
 	tp->SetObject(this);
 	tp->SetDocument(GetDocument());
@@ -75,7 +65,7 @@ void BaseObject::InsertTag(BaseTag* tp, BaseTag* pred)
 
 void BaseObject::DetachTag(BaseTag* tag)
 {
-	Erase(tags_, tag);
+	EraseFromElementList(tags_, tag);
 	tag->SetDocument(nullptr);
 }
 

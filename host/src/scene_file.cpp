@@ -5,7 +5,12 @@
 // state -- to any element of the scene -- resolve to the new elements.
 #include "scene_file.h"
 
+#include <map>
 #include <memory>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "c4d_canimation.h"
 #include "plugin_registry.h"
@@ -77,6 +82,57 @@ BaseContainer State(const BaseList2D& element)
 	bc.SetContainer(ELEMENT_TRACKS, Tracks(element));
 	return bc;
 }
+
+// The document, its objects each followed by its tags, and its materials:
+// the order in which links look for their element.
+std::vector<BaseList2D*> Elements(const BaseDocument* doc)
+{
+	std::vector<BaseList2D*> all;
+	if (!doc)
+		return all;
+	all.push_back(const_cast<BaseDocument*>(doc));
+	for (LONG i = 0; i < doc->GetObjectCount(); ++i)
+	{
+		BaseObject* op = doc->GetObjectByIndex(i);
+		all.push_back(op);
+		for (LONG t = 0; t < op->GetTagCount(); ++t)
+			all.push_back(op->GetTagByIndex(t));
+	}
+	for (LONG i = 0; i < doc->GetMaterialCount(); ++i)
+		all.push_back(doc->GetMaterialByIndex(i));
+	return all;
+}
+
+// FindElementForLink for a document that does not change while the links of
+// a file resolve: each lookup is constant time, so a scene of many elements
+// with many links loads in linear time rather than elements times links.
+class ElementIndex
+{
+public:
+	explicit ElementIndex(const BaseDocument* doc)
+	{
+		// The first element with an id, or with a type and name, is the one
+		// found, as in a search in document order.
+		for (BaseList2D* element : Elements(doc))
+		{
+			byId_.emplace(element->GetUniqueId(), element);
+			byTypeAndName_.emplace(std::make_pair(element->GetType(), element->GetName().GetStdString()), element);
+		}
+	}
+
+	BaseList2D* Find(LLONG uniqueId, LONG type, const String& name) const
+	{
+		const auto id = byId_.find(uniqueId);
+		if (id != byId_.end())
+			return id->second;
+		const auto named = byTypeAndName_.find(std::make_pair(type, name.GetStdString()));
+		return named != byTypeAndName_.end() ? named->second : nullptr;
+	}
+
+private:
+	std::unordered_map<LLONG, BaseList2D*> byId_;
+	std::map<std::pair<LONG, std::string>, BaseList2D*> byTypeAndName_;
+};
 
 void SetProblem(std::string* problem, const std::string& text)
 {
@@ -180,9 +236,11 @@ bool ReadFile(const Filename& file, BaseContainer* outline, BaseContainer* state
 	bool ok = hf->ReadContainer(outline, TRUE) != 0;
 	if (ok && doc)
 	{
-		// Links in the state go to the new scene's elements first.
-		HyperFileSetLinkResolver(hf, [doc](LLONG id, LONG type, const String& name) {
-			return FindElementForLink(doc, id, type, name);
+		// Links in the state go to the new scene's elements first. Every
+		// element exists by now and none is added while the state is read.
+		std::shared_ptr<const ElementIndex> index = std::make_shared<ElementIndex>(doc);
+		HyperFileSetLinkResolver(hf, [index](LLONG id, LONG type, const String& name) {
+			return index->Find(id, type, name);
 		});
 	}
 	ok = ok && hf->ReadContainer(state, TRUE);
@@ -197,19 +255,7 @@ bool ReadFile(const Filename& file, BaseContainer* outline, BaseContainer* state
 
 BaseList2D* FindElementForLink(const BaseDocument* doc, LLONG uniqueId, LONG type, const String& name)
 {
-	if (!doc)
-		return nullptr;
-	std::vector<BaseList2D*> all;
-	all.push_back(const_cast<BaseDocument*>(doc));
-	for (LONG i = 0; i < doc->GetObjectCount(); ++i)
-	{
-		BaseObject* op = doc->GetObjectByIndex(i);
-		all.push_back(op);
-		for (LONG t = 0; t < op->GetTagCount(); ++t)
-			all.push_back(op->GetTagByIndex(t));
-	}
-	for (LONG i = 0; i < doc->GetMaterialCount(); ++i)
-		all.push_back(doc->GetMaterialByIndex(i));
+	const std::vector<BaseList2D*> all = Elements(doc);
 	for (BaseList2D* element : all)
 		if (element->GetUniqueId() == uniqueId)
 			return element;
