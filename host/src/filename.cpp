@@ -57,6 +57,12 @@ Filename Filename::GetDirectory() const
 		return Filename();
 	if (sep == 0)
 		return Filename(String(p.substr(0, 1)));
+#ifdef _WIN32
+	// The folder of "C:\x" is the drive's root "C:\" rather than "C:",
+	// which names the current folder of that drive.
+	if (sep == 2 && p[1] == ':')
+		return Filename(String(p.substr(0, 3)));
+#endif
 	return Filename(String(p.substr(0, sep)));
 }
 

@@ -14,14 +14,10 @@
 // exactly; the checksum catches damage that still parses.
 #include "c4d_hyperfile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -29,6 +25,7 @@
 #include "customgui_bitmapbutton.h"
 #include "customgui_priority.h"
 #include "customgui_splinecontrol.h"
+#include "platform.h"
 #include "scene_file.h"
 
 namespace
@@ -499,29 +496,16 @@ struct HyperFile::Impl
 
 	LinkResolver resolver;
 
-	bool WriteAll(const std::vector<uint8_t>& bytes)
-	{
-		size_t done = 0;
-		while (done < bytes.size())
-		{
-			const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-			if (n < 0 && errno == EINTR)
-				continue;
-			if (n <= 0)
-				return false;
-			done += (size_t)n;
-		}
-		return true;
-	}
+	bool WriteAll(const std::vector<uint8_t>& bytes) { return platform::WriteAll(fd, bytes.data(), bytes.size()); }
 
 	// Drops an unfinished write: the temporary file goes, the target stays.
 	void Abandon()
 	{
 		if (fd >= 0)
-			::close(fd);
+			platform::Close(fd);
 		fd = -1;
 		if (!temp.empty())
-			::unlink(temp.c_str());
+			platform::RemoveFile(temp);
 		temp.clear();
 	}
 
@@ -568,7 +552,7 @@ Bool HyperFile::Open(LONG ident, const Filename& name, FILEOPEN mode, FILEDIALOG
 		return FALSE;
 	if (mode == FILEOPEN_READ)
 	{
-		std::ifstream in(path, std::ios::binary | std::ios::ate);
+		std::ifstream in(std::filesystem::u8path(path), std::ios::binary | std::ios::ate);
 		if (!in)
 			return FALSE;
 		const std::streamoff size = in.tellg();
@@ -594,14 +578,10 @@ Bool HyperFile::Open(LONG ident, const Filename& name, FILEOPEN mode, FILEDIALOG
 	if (mode != FILEOPEN_WRITE)
 		return FALSE;
 
-	struct stat existing;
-	const bool exists = ::stat(path.c_str(), &existing) == 0;
-	std::string temp = path + ".tmpXXXXXX";
-	const int fd = ::mkstemp(&temp[0]);
+	std::string temp;
+	const int fd = platform::CreateTemporaryBeside(path, &temp);
 	if (fd < 0)
 		return FALSE;
-	// The replacement keeps the permissions of the file it replaces.
-	::fchmod(fd, exists ? (existing.st_mode & 07777) : 0644);
 	impl_->fd = fd;
 	impl_->temp = temp;
 	impl_->target = path;
@@ -684,10 +664,10 @@ Bool HyperFile::Close()
 	}
 	if (impl_->state != Impl::WRITING)
 		return FALSE;
-	bool ok = !impl_->failed && ::fsync(impl_->fd) == 0;
-	ok = (::close(impl_->fd) == 0) && ok;
+	bool ok = !impl_->failed;
+	ok = platform::SyncAndClose(impl_->fd) && ok;
 	impl_->fd = -1;
-	ok = ok && ::rename(impl_->temp.c_str(), impl_->target.c_str()) == 0;
+	ok = ok && platform::RenameOver(impl_->temp, impl_->target);
 	if (ok)
 		impl_->temp.clear();
 	impl_->Reset();

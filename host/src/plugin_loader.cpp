@@ -4,13 +4,8 @@
 #include <filesystem>
 #include <stdint.h>
 
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <dlfcn.h>
-#endif
-
 #include "host_services.h"
+#include "platform.h"
 
 namespace
 {
@@ -18,42 +13,6 @@ namespace
 C4D_CrashHandler g_crashHandler = nullptr;
 
 typedef LONG (*MainFunc)(LONG, void*, void*, void*);
-
-void* OpenLibrary(const std::string& path, std::string* problem)
-{
-#if defined(_WIN32)
-	HMODULE h = LoadLibraryW(std::filesystem::u8path(path).wstring().c_str());
-	if (!h)
-		*problem = "cannot be loaded (error " + std::to_string((unsigned long)GetLastError()) + ")";
-	return (void*)h;
-#else
-	void* h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-	if (!h)
-	{
-		const char* error = dlerror();
-		*problem = std::string("cannot be loaded: ") + (error ? error : "unknown error");
-	}
-	return h;
-#endif
-}
-
-MainFunc FindMain(void* handle)
-{
-#if defined(_WIN32)
-	return (MainFunc)(void*)GetProcAddress((HMODULE)handle, "c4d_main");
-#else
-	return (MainFunc)dlsym(handle, "c4d_main");
-#endif
-}
-
-void CloseLibrary(void* handle)
-{
-#if defined(_WIN32)
-	FreeLibrary((HMODULE)handle);
-#else
-	dlclose(handle);
-#endif
-}
 
 } // namespace
 
@@ -133,20 +92,20 @@ bool PluginLoader::LoadModule(const std::string& folder, const std::string& bina
 		modules_.push_back(m);
 		return false;
 	};
-	m.handle = OpenLibrary(binary, &m.problem);
+	m.handle = platform::OpenLibrary(binary, &m.problem);
 	if (!m.handle)
 		return fail(m.problem);
-	m.main = FindMain(m.handle);
+	m.main = (MainFunc)platform::FindSymbol(m.handle, "c4d_main");
 	if (!m.main)
 	{
-		CloseLibrary(m.handle);
+		platform::CloseLibrary(m.handle);
 		m.handle = nullptr;
 		return fail("exports no c4d_main");
 	}
 	const LONG init = m.main(C4DPL_INIT_SYS, &tables_, nullptr, (void*)folder.c_str());
 	if (init != 1)
 	{
-		CloseLibrary(m.handle);
+		platform::CloseLibrary(m.handle);
 		m.handle = nullptr;
 		m.main = nullptr;
 		return fail("refused the host (answer " + std::to_string(init) + ")");

@@ -11,6 +11,7 @@
 #include "customgui_priority.h"
 #include "host_services.h"
 #include "scene_file.h"
+#include "scratch_folder.h"
 
 namespace
 {
@@ -40,9 +41,8 @@ protected:
 	void SetUp() override
 	{
 		RegisterTagPlugin(kProbeTag, "Probe", TAG_VISIBLE | TAG_EXPRESSION, ProbeTag::Alloc, "Texpression", nullptr, 0);
-		char pattern[] = "/tmp/scene_file_test_XXXXXX";
-		ASSERT_NE(mkdtemp(pattern), nullptr);
-		dir = pattern;
+		dir = MakeScratchFolder("scene_file_test_");
+		ASSERT_FALSE(dir.empty());
 		doc = BaseDocument::Alloc();
 		doc->SetFps(25);
 		doc->SetMinTime(BaseTime(-1.0));

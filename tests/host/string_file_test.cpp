@@ -61,14 +61,21 @@ TEST(String, CaseSubStringsAndSearch)
 	EXPECT_EQ(String("\xc3\x84pfel").ToLower(), String("\xc3\x84pfel"));
 }
 
+// Joining puts in the system's separator.
+#ifdef _WIN32
+#define SEP "\\"
+#else
+#define SEP "/"
+#endif
+
 TEST(Filename, ComponentsDirectoryFileAndSuffix)
 {
 	Filename f("/plugins/Pulsor");
 	f += Filename("res");
 	f += Filename("Presets");
-	EXPECT_EQ(f.GetString(), String("/plugins/Pulsor/res/Presets"));
+	EXPECT_EQ(f.GetString(), String("/plugins/Pulsor" SEP "res" SEP "Presets"));
 	EXPECT_EQ(f.GetFile().GetString(), String("Presets"));
-	EXPECT_EQ(f.GetDirectory().GetString(), String("/plugins/Pulsor/res"));
+	EXPECT_EQ(f.GetDirectory().GetString(), String("/plugins/Pulsor" SEP "res"));
 
 	Filename trailing("/plugins/Pulsor/");
 	trailing += Filename("res");
@@ -85,6 +92,24 @@ TEST(Filename, ComponentsDirectoryFileAndSuffix)
 	EXPECT_EQ(Filename("/a/b.tif").GetSuffix(), String("tif"));
 	EXPECT_EQ(Filename("/a.b/c").GetSuffix(), String());
 	EXPECT_EQ(Filename("/").GetDirectory().GetString(), String("/"));
+}
+
+TEST(Filename, BackslashesSeparateOnWindowsOnly)
+{
+	const Filename f("C:\\Plugins\\Pulsor\\res.tif");
+#ifdef _WIN32
+	EXPECT_EQ(f.GetFile().GetString(), String("res.tif"));
+	EXPECT_EQ(f.GetDirectory().GetString(), String("C:\\Plugins\\Pulsor"));
+	EXPECT_EQ(Filename("C:\\Plugins").GetDirectory().GetString(), String("C:\\"));
+	Filename mixed("C:/Plugins\\");
+	mixed += Filename("res");
+	EXPECT_EQ(mixed.GetString(), String("C:/Plugins\\res"));
+	EXPECT_EQ(mixed.GetDirectory().GetString(), String("C:/Plugins"));
+#else
+	EXPECT_EQ(f.GetFile().GetString(), f.GetString());
+	EXPECT_EQ(f.GetDirectory().GetString(), String());
+#endif
+	EXPECT_EQ(f.GetSuffix(), String("tif"));
 }
 
 TEST(Filename, FileSelectWithoutADialogIsACancel)
