@@ -11,8 +11,16 @@
 #include <system_error>
 #include <vector>
 
-#include <tiffio.h>
 #include <unistd.h>
+
+#include "tiff_codec.h"
+
+#if HOST_WITH_LIBTIFF
+#include <tiffio.h>
+#else
+#include <fstream>
+#include <iterator>
+#endif
 
 // ===========================================================================
 // Pixels in memory
@@ -34,14 +42,7 @@ bool DepthSupported(LONG depth)
 	return depth == 1 || depth == 4 || depth == 8 || depth == 16 || depth == 24 || depth == 32;
 }
 
-// One decoded or to-be-encoded image: top-left origin, rgb holds 3 bytes per
-// pixel, alpha 1 byte per pixel or nothing.
-struct Raster
-{
-	uint32_t w = 0, h = 0;
-	std::vector<UCHAR> rgb;
-	std::vector<UCHAR> alpha;
-};
+using Raster = TiffRaster;
 
 } // namespace
 
@@ -258,6 +259,8 @@ BaseBitmap* BaseBitmap::GetClone() const
 
 namespace
 {
+
+#if HOST_WITH_LIBTIFF
 
 // libtiff reports through process-wide handlers that print to stderr; a
 // damaged file must fail quietly, and the return codes say all we need.
@@ -482,6 +485,58 @@ IMAGERESULT WriteTiffTo(const std::string& path, const Raster& in)
 	return IMAGERESULT_OK;
 }
 
+#else
+
+// Files are icons and glyph strips: read whole, decoded in memory.
+const uintmax_t kMaxTiffFileSize = uintmax_t(1) << 30;
+
+IMAGERESULT ReadTiff(const std::string& path, LONG frame, Raster* out)
+{
+	std::error_code ec;
+	if (path.empty() || !std::filesystem::is_regular_file(std::filesystem::u8path(path), ec))
+		return IMAGERESULT_NOTEXISTING;
+	const uintmax_t size = std::filesystem::file_size(std::filesystem::u8path(path), ec);
+	if (ec)
+		return IMAGERESULT_WRONGTYPE;
+	if (size > kMaxTiffFileSize)
+		return IMAGERESULT_OUTOFMEMORY;
+	std::vector<uint8_t> bytes;
+	try
+	{
+		std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
+		bytes.resize((size_t)size);
+		if (!in || !in.read(reinterpret_cast<char*>(bytes.data()), (std::streamsize)size))
+			return IMAGERESULT_WRONGTYPE;
+	}
+	catch (const std::bad_alloc&)
+	{
+		return IMAGERESULT_OUTOFMEMORY;
+	}
+	return DecodeTiff(bytes.data(), bytes.size(), frame, out);
+}
+
+IMAGERESULT WriteTiffTo(const std::string& path, const Raster& in)
+{
+	std::vector<uint8_t> bytes;
+	try
+	{
+		if (!EncodeTiff(in, &bytes))
+			return IMAGERESULT_MISC_ERROR;
+	}
+	catch (const std::bad_alloc&)
+	{
+		return IMAGERESULT_OUTOFMEMORY;
+	}
+	std::ofstream out(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
+	if (!out || !out.write(reinterpret_cast<const char*>(bytes.data()), (std::streamsize)bytes.size()) || !out.flush())
+		return IMAGERESULT_MISC_ERROR;
+	return IMAGERESULT_OK;
+}
+
+void SilenceLibtiff() {}
+
+#endif
+
 IMAGERESULT WriteTiff(const std::string& path, const Raster& in)
 {
 	if (path.empty())
@@ -494,11 +549,11 @@ IMAGERESULT WriteTiff(const std::string& path, const Raster& in)
 	std::error_code ec;
 	if (written == IMAGERESULT_OK)
 	{
-		std::filesystem::rename(temporary, path, ec);
+		std::filesystem::rename(std::filesystem::u8path(temporary), std::filesystem::u8path(path), ec);
 		if (!ec)
 			return IMAGERESULT_OK;
 	}
-	std::filesystem::remove(temporary, ec);
+	std::filesystem::remove(std::filesystem::u8path(temporary), ec);
 	return written == IMAGERESULT_OK ? IMAGERESULT_MISC_ERROR : written;
 }
 
