@@ -6,6 +6,8 @@
 #include <limits>
 #include <new>
 
+#include "portable_trig.h"
+
 namespace {
 
 // ---------------------------------------------------------------------------
@@ -52,13 +54,14 @@ bool OnChord(const Vector& handle, Real dx, Real dy)
 
 // sin and cos of 2 pi x, with the quarter turns folded out first so that the
 // presets' knots at x = 0, 1/4, 1/2, ... land on exactly 0.5, 1, 0.5, 0 and
-// get exactly level tangents at the peaks.
+// get exactly level tangents at the peaks. What is left is an angle within
+// pi/4 of zero, where the portable polynomials serve.
 void SinCos2Pi(Real x, Real* s, Real* c)
 {
 	const Real quarters = std::round(4.0 * x);
 	const Real angle = 2.0 * pi * (x - 0.25 * quarters);
-	const Real sa = std::sin(angle);
-	const Real ca = std::cos(angle);
+	const Real sa = PortableSin(angle);
+	const Real ca = PortableCos(angle);
 	switch (static_cast<int>(std::fmod(quarters, 4.0) + 4.0) % 4)
 	{
 		case 0: *s = sa; *c = ca; break;
