@@ -374,11 +374,20 @@ bool QuickBake(const Scene& s)
 	return span <= 3000 || span >= 1000000;
 }
 
-void PrepareCommand(const Scene& s, LONG id)
+// Preset commands work in the scratch folder, on a shipped preset's name, a
+// new one, or any text (separators, "..", empty).
+void PrepareCommand(FuzzedDataProvider& in, const Scene& s, LONG id)
 {
 	if (id < PULSOR_PRESET_FIRST_COMMAND || id > PULSOR_PRESET_LAST_COMMAND)
 		return;
 	s.data()->SetString(PULSOR_PRESET_FOLDER, (g_module / "res" / "Presets").string().c_str());
+	static const char* const kNames[] = { "Flicker", "Heartbeat", "Gentle Wobble", "Colour Drift", "Mine", "." };
+	switch (in.ConsumeIntegralInRange(0, 2))
+	{
+		case 0: s.data()->SetString(PULSOR_PRESET_NAME, kNames[in.ConsumeIntegralInRange<size_t>(0, Count(kNames) - 1)]); break;
+		case 1: s.data()->SetString(PULSOR_PRESET_NAME, in.ConsumeRandomLengthString(24).c_str()); break;
+		default: break;
+	}
 	g_presetsTouched = true;
 }
 
@@ -459,7 +468,7 @@ void Run(FuzzedDataProvider& in, const Scene& s)
 				std::fprintf(stderr, "  command %d\n", (int)id);
 			if ((id == PULSOR_BAKE_DIRECT || id == PULSOR_CONVERT_TO_KEYS) && !QuickBake(s))
 				return;
-			PrepareCommand(s, id);
+			PrepareCommand(in, s, id);
 			DescriptionCommand command = { DescID(id) };
 			s.tag->Message(MSG_DESCRIPTION_COMMAND, &command);
 			return;
