@@ -8,7 +8,7 @@ cd "$(dirname "$0")/../.."
 
 budget=${FUZZ_SECONDS:-30}
 
-packages=(clang libclang-rt-dev cmake make libtiff-dev)
+packages=(clang libclang-rt-dev cmake make libtiff-dev libcli11-dev nlohmann-json3-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -21,9 +21,10 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # Only the fuzz targets are built: the loadable module cannot be linked
-# against the fuzzer's runtime, and the tests run in the other stages.
+# against the fuzzer's runtime, and the tests run in the other stages. The
+# headless host's code is configured for its scene reader's target.
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPULSOR_FUZZ=ON \
-  -DPULSOR_BUILD_TESTS=OFF -DPULSOR_BUILD_BENCHMARKS=OFF -DPULSOR_BUILD_CLI=OFF >/dev/null
+  -DPULSOR_BUILD_TESTS=OFF -DPULSOR_BUILD_BENCHMARKS=OFF -DPULSOR_BUILD_CLI=ON >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target fuzz_targets
 
 work=$(mktemp -d)
@@ -43,7 +44,7 @@ fi
 export ASAN_OPTIONS="halt_on_error=1:abort_on_error=0:detect_leaks=${leaks}:allocator_may_return_null=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 
-for target in hyperfile_fuzz scene_fuzz tag_hooks_fuzz resource_fuzz; do
+for target in hyperfile_fuzz scene_fuzz tag_hooks_fuzz resource_fuzz json_scene_fuzz; do
   corpus="$work/corpus/$target"
   mkdir -p "$corpus"
   cp -r fuzz/corpus/"$target"/. "$corpus"/

@@ -538,5 +538,12 @@ void ReadJsonScene(const std::string& file, const std::string& text, BaseDocumen
 		throw InputError{ file, LineAndColumn(text, e.byte ? e.byte - 1 : 0),
 			"malformed JSON: " + (colon == std::string::npos ? what : what.substr(colon + 2)) };
 	}
+	catch (const json::exception& e)
+	{
+		// A number too large for a double, say: the parser knows no place.
+		const std::string what = e.what();
+		const size_t bracket = what.find("] ");
+		throw InputError{ file, "", "malformed JSON: " + (bracket == std::string::npos ? what : what.substr(bracket + 2)) };
+	}
 	JsonSceneReader(file, doc, scene).Read(root);
 }

@@ -226,6 +226,7 @@ TEST_F(PulsorHost, BadInputIsOneLineAndExitCodeTwo)
 		{ "malformed", "{ \"objects\": [ { \"type\": \"cube\", } ] }",
 			": line 1, column 34: malformed JSON: syntax error while parsing object key - unexpected '}'; expected string literal" },
 		{ "not an object", "[1]", ": a scene is a JSON object" },
+		{ "number overflow", "{ \"fps\": 1e30830 }", ": malformed JSON: number overflow parsing '1e30830'" },
 		{ "unknown key", "{ \"fsp\": 25 }", ": /fsp: unknown key \"fsp\"" },
 		{ "element", "{ \"objects\": [ { \"type\": \"sphere\" } ] }", ": /objects/0/type: unknown object type \"sphere\"" },
 		{ "parameter", "{ \"objects\": [ { \"type\": \"cube\", \"parameters\": { \"colour\": [1, 0, 0] } } ] }",
