@@ -628,13 +628,20 @@ IMAGERESULT DecodeTiff(const uint8_t* bytes, size_t size, int64_t frame, TiffRas
 	Directory d;
 	if (!ReadDirectory(file, at, &d))
 		return IMAGERESULT_WRONGTYPE;
-	// Each further image is one more directory down the chain; the bound
-	// keeps a chain that loops back finite.
+	// Each further image is one more directory down the chain. Passing one
+	// reads only its size and link, so that even a chain looping back on a
+	// directory of 65535 entries costs little; the bound keeps it finite.
 	if (frame > 0xFFFF)
 		return IMAGERESULT_MISC_ERROR;
-	for (int64_t i = 0; i < frame; ++i)
+	if (frame > 0)
 	{
-		const uint32_t next = d.next;
+		uint32_t next = d.next;
+		for (int64_t i = 1; i < frame; ++i)
+		{
+			uint16_t count;
+			if (next < 8 || !file.U16(next, &count) || !file.U32((uint64_t)next + 2 + (uint64_t)count * 12, &next))
+				return IMAGERESULT_MISC_ERROR;
+		}
 		d = Directory();
 		if (next == 0 || !ReadDirectory(file, next, &d))
 			return IMAGERESULT_MISC_ERROR;

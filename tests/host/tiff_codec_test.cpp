@@ -522,14 +522,17 @@ TEST(TiffCodec, StripsCompressionsPredictorAndOrientation)
 
 TEST(TiffCodec, FramesWalkTheDirectoryChain)
 {
-	const std::vector<uint8_t> file = FileBuilder(true).Build(
-		{ OneStrip(1, 1, 8, 1, 1, std::string("\x11", 1)), OneStrip(2, 1, 8, 1, 1, std::string("\x22\x33", 2)) });
+	const std::vector<uint8_t> file = FileBuilder(true).Build({ OneStrip(1, 1, 8, 1, 1, std::string("\x11", 1)),
+		OneStrip(2, 1, 8, 1, 1, std::string("\x22\x33", 2)), OneStrip(1, 2, 8, 1, 0, std::string("\x00\x01", 2)) });
 	TiffRaster r;
 	ASSERT_EQ(Decode(file, &r, 0), IMAGERESULT_OK);
 	EXPECT_EQ(r.w, 1u);
 	ASSERT_EQ(Decode(file, &r, 1), IMAGERESULT_OK);
 	EXPECT_EQ(r.rgb, Rgb({ 0x22, 0x22, 0x22, 0x33, 0x33, 0x33 }));
-	EXPECT_EQ(Decode(file, &r, 2), IMAGERESULT_MISC_ERROR);
+	ASSERT_EQ(Decode(file, &r, 2), IMAGERESULT_OK);
+	EXPECT_EQ(r.rgb, Rgb({ 0xff, 0xff, 0xff, 0xfe, 0xfe, 0xfe }));
+	EXPECT_EQ(Decode(file, &r, 3), IMAGERESULT_MISC_ERROR);
+	EXPECT_EQ(Decode(file, &r, 4), IMAGERESULT_MISC_ERROR);
 	EXPECT_EQ(Decode(file, &r, 0x10000), IMAGERESULT_MISC_ERROR);
 	EXPECT_EQ(r.w, 0u);
 
