@@ -34,7 +34,7 @@ fi
 say "configuring and building build-win64"
 cmake -S . -B build-win64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" \
-  -DPULSOR_BUILD_BENCHMARKS=OFF -DPULSOR_BUILD_CLI=OFF >/dev/null
+  -DPULSOR_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build build-win64 -j"$(nproc)"
 
 say "checking the binaries' exports and imports"

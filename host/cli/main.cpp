@@ -20,7 +20,6 @@
 
 #ifdef _WIN32
 #include <io.h>
-#include <windows.h>
 #define isatty _isatty
 #define fileno _fileno
 #else
@@ -33,6 +32,7 @@
 #include "output.h"
 #include "page_printer.h"
 #include "parameter_paths.h"
+#include "platform.h"
 #include "plot.h"
 #include "plugin_loader.h"
 #include "plugin_registry.h"
@@ -60,17 +60,10 @@ struct HostFailure
 
 fs::path ExecutableFolder(const char* argv0)
 {
+	const std::string self = platform::ProgramFile();
+	if (!self.empty())
+		return fs::u8path(self).parent_path();
 	std::error_code ec;
-#ifdef _WIN32
-	wchar_t path[32768];
-	const DWORD n = GetModuleFileNameW(nullptr, path, 32768);
-	if (n > 0 && n < 32768)
-		return fs::path(std::wstring(path, n)).parent_path();
-#else
-	const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-	if (!ec)
-		return self.parent_path();
-#endif
 	return fs::absolute(fs::u8path(argv0), ec).parent_path();
 }
 
@@ -353,6 +346,8 @@ int main(int argc, char** argv)
 {
 	CLI::App app{ "pulsorhost: runs scenes with Pulsor tags through the Pulsor module, without a screen." };
 	app.require_subcommand(1);
+	// Paths start with "/" on POSIX systems; they are never Windows options.
+	app.allow_windows_style_options(false);
 	std::string plugins = DefaultPlugins(argc > 0 ? argv[0] : kProgram);
 	app.add_option("--plugins", plugins, "The plug-ins folder to load modules from")->capture_default_str();
 

@@ -9,6 +9,8 @@
 #include <random>
 #include <system_error>
 
+#include "platform.h"
+
 namespace fs = std::filesystem;
 
 std::string FormatNumber(double v)
@@ -105,11 +107,10 @@ bool WriteFileAtomically(const std::string& path, const std::string& content, st
 			return false;
 		}
 	}
-	fs::rename(temp, target, ec);
-	if (ec)
+	if (!platform::RenameOver(temp.u8string(), target.u8string()))
 	{
 		fs::remove(temp, ec);
-		*problem = "cannot write " + path + ": " + ec.message();
+		*problem = "cannot write " + path;
 		return false;
 	}
 	return true;
