@@ -10,27 +10,11 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 say() { echo "linux-x86: $*"; }
 
-update=0
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   say "adding the i386 architecture"
   dpkg --add-architecture i386
-  update=1
 fi
-install_missing() {
-  local missing=()
-  for p in "$@"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-  done
-  if [ ${#missing[@]} -gt 0 ] || [ $update = 1 ]; then
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    update=0
-  fi
-  if [ ${#missing[@]} -gt 0 ]; then
-    say "installing ${missing[*]}"
-    apt-get install -y -qq "${missing[@]}"
-  fi
-}
+source tools/install_missing.sh
 install_missing g++ g++-multilib cmake make googletest libcli11-dev nlohmann-json3-dev libtiff-dev:i386
 
 if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then

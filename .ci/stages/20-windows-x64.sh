@@ -8,17 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 say() { echo "windows-x64: $*"; }
 
-packages=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest libcli11-dev nlohmann-json3-dev wine64)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  say "installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq "${missing[@]}"
-fi
+source tools/install_missing.sh
+install_missing cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest libcli11-dev nlohmann-json3-dev wine64
 
 wine=/usr/lib/wine/wine64
 [ -x $wine ] || wine=$(command -v wine64)

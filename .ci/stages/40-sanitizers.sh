@@ -7,17 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 # gcc brings its sanitizer runtimes; the rest is what the native build needs.
-packages=(g++ cmake make libgtest-dev libbenchmark-dev libtiff-dev libasan8 libubsan1)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "sanitizers: installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq "${missing[@]}"
-fi
+source tools/install_missing.sh
+install_missing g++ cmake make libgtest-dev libbenchmark-dev libtiff-dev libcli11-dev nlohmann-json3-dev libasan8 libubsan1
 
 # Leak checking stops the process's threads through ptrace, which some
 # containers forbid; it is kept on wherever a leaking probe is caught.

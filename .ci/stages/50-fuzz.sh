@@ -8,17 +8,8 @@ cd "$(dirname "$0")/../.."
 
 budget=${FUZZ_SECONDS:-30}
 
-packages=(clang libclang-rt-dev cmake make libtiff-dev libcli11-dev nlohmann-json3-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "fuzz: installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq "${missing[@]}"
-fi
+source tools/install_missing.sh
+install_missing clang libclang-rt-dev cmake make libtiff-dev libcli11-dev nlohmann-json3-dev
 
 # Only the fuzz targets are built: the loadable module cannot be linked
 # against the fuzzer's runtime, and the tests run in the other stages. The
