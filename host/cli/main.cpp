@@ -415,8 +415,8 @@ int main(int argc, char** argv)
 		std::cerr << kProgram << ": " << e.what() << "\n";
 		return 2;
 	}
-	runCmd->get_option("--from")->count() && (run.hasFrom = true);
-	runCmd->get_option("--to")->count() && (run.hasTo = true);
+	run.hasFrom = runCmd->get_option("--from")->count() > 0;
+	run.hasTo = runCmd->get_option("--to")->count() > 0;
 
 	try
 	{
