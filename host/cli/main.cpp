@@ -40,6 +40,7 @@
 #include "recorder.h"
 #include "scene.h"
 #include "scene_file.h"
+#include "tag_edits.h"
 
 #ifndef PULSORHOST_PLUGINS
 #define PULSORHOST_PLUGINS "plugins"
@@ -197,8 +198,7 @@ void Bake(const std::string& path, const std::string& name, bool yes, const std:
 		return yes;
 	});
 	HostSetStatusHandler(ShowProgress);
-	DescriptionCommand command = { DescID(PULSOR_CONVERT_TO_KEYS) };
-	tag->Message(MSG_DESCRIPTION_COMMAND, &command);
+	PressButton(tag, PULSOR_CONVERT_TO_KEYS);
 	HostSetStatusHandler(nullptr);
 	HostSetQuestionHandler(nullptr);
 	WriteTable(csv, BakedKeys(scene, tag));
@@ -228,29 +228,13 @@ void Save(const std::string& path, const std::string& out)
 
 // ---- Presets --------------------------------------------------------------------
 
-void Press(BaseTag* tag, LONG id)
-{
-	DescriptionCommand command = { DescID(id) };
-	tag->Message(MSG_DESCRIPTION_COMMAND, &command);
-}
-
 // The folder a preset command works in: --folder, else the tag's.
 void UseFolder(BaseTag* tag, const std::string& folder)
 {
 	if (folder.empty())
 		return;
 	tag->SetParameter(DescID(PULSOR_PRESET_FOLDER), GeData(String(folder)), DESCFLAGS_SET_0);
-	Press(tag, PULSOR_PRESET_REFRESH);
-}
-
-std::vector<std::string> PresetNames(BaseTag* tag)
-{
-	const BaseContainer list = tag->GetDataInstance()->GetContainer(PULSOR_PRESET_LIST);
-	std::vector<std::string> names;
-	for (LONG i = 0; list.GetType(i) == DA_STRING; ++i)
-		if (list.GetString(i).Content())
-			names.push_back(list.GetString(i).GetStdString());
-	return names;
+	PressButton(tag, PULSOR_PRESET_REFRESH);
 }
 
 // A tag in a document of its own, for preset commands without a scene.
@@ -311,7 +295,7 @@ void PresetSave(const std::string& path, const std::string& tagName, const std::
 		fs::create_directories(fs::u8path(folder), ec);
 	UseFolder(tag, folder);
 	tag->SetParameter(DescID(PULSOR_PRESET_NAME), GeData(String(name)), DESCFLAGS_SET_0);
-	Press(tag, PULSOR_PRESET_SAVE);
+	PressButton(tag, PULSOR_PRESET_SAVE);
 	const std::vector<std::string> names = PresetNames(tag);
 	if (std::find(names.begin(), names.end(), name) == names.end())
 		throw InputError{ name, "", "the preset was not saved (a name without /, \\ or :, in a folder that can be written)" };
@@ -324,11 +308,8 @@ void PresetLoad(const std::string& path, const std::string& tagName, const std::
 	Scene scene = LoadScene(path);
 	BaseTag* tag = FindPulsorTag(scene, tagName);
 	UseFolder(tag, folder);
-	const std::vector<std::string> names = PresetNames(tag);
-	if (std::find(names.begin(), names.end(), name) == names.end())
+	if (!LoadPreset(tag, name))
 		throw InputError{ name, "", "no such preset in " + tag->GetDataInstance()->GetString(PULSOR_PRESET_FOLDER).GetStdString() };
-	tag->SetParameter(DescID(PULSOR_PRESET_NAME), GeData(String(name)), DESCFLAGS_SET_0);
-	Press(tag, PULSOR_PRESET_LOAD);
 	if (out.empty())
 	{
 		std::cout << "Pulsor tag \"" << tag->GetName().GetStdString() << "\"\n";

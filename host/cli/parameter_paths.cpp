@@ -88,12 +88,12 @@ bool ParsePath(const BaseList2D& element, const std::string& path, ParameterPath
 	const ElementType* type = FindElementType(element.GetType());
 	if (type)
 	{
-		for (const ParameterSpec& spec : type->parameters)
+		for (const ParameterSpec& parameter : type->parameters)
 		{
-			if (PathName(spec.name) != head)
+			if (PathName(parameter.name) != head)
 				continue;
-			p.id = spec.id;
-			p.dtype = spec.dtype;
+			p.id = parameter.id;
+			p.dtype = parameter.dtype;
 		}
 	}
 	if (p.id == 0 && ParseEntryId(head, &p.id))
@@ -133,8 +133,8 @@ std::string PathOf(const BaseList2D& element, const DescID& id)
 		return std::string();
 	std::string path;
 	const ElementType* type = FindElementType(element.GetType());
-	const ParameterSpec* spec = type ? type->Find(id[0].id) : nullptr;
-	path = spec ? PathName(spec->name) : "#" + std::to_string(id[0].id);
+	const ParameterSpec* parameter = type ? type->Find(id[0].id) : nullptr;
+	path = parameter ? PathName(parameter->name) : "#" + std::to_string(id[0].id);
 	if (id.GetDepth() > 1)
 		path += std::string(".") + ComponentSuffix(id[1].id);
 	return path;

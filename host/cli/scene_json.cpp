@@ -13,6 +13,7 @@
 #include "host_services.h"
 #include "parameter_paths.h"
 #include "pulsor_ids.h"
+#include "tag_edits.h"
 
 using json = nlohmann::json;
 
@@ -45,7 +46,7 @@ const size_t kMaxAddedTabs = 100;
 struct PendingTag
 {
 	BaseTag* tag;
-	const json* spec;
+	const json* edits;
 	std::string place;
 };
 
@@ -75,7 +76,7 @@ public:
 		for (size_t i = 0; root.contains("objects") && i < Array(root["objects"], "/objects").size(); ++i)
 			ReadObject(root["objects"][i], "/objects/" + std::to_string(i));
 		for (const PendingTag& p : pending_)
-			EditPulsor(p.tag, *p.spec, p.place);
+			EditPulsor(p.tag, *p.edits, p.place);
 	}
 
 private:
@@ -208,19 +209,19 @@ private:
 		for (size_t i = 0; i < Array(j, place).size(); ++i)
 		{
 			const std::string at = place + "/" + std::to_string(i);
-			const json& spec = j[i];
-			if (!spec.is_object())
+			const json& entry = j[i];
+			if (!entry.is_object())
 				Fail(at, "expected an object with \"parameter\" and \"keys\"");
-			Keys(spec, at, { "parameter", "keys" });
-			if (!spec.contains("parameter") || !spec.contains("keys"))
+			Keys(entry, at, { "parameter", "keys" });
+			if (!entry.contains("parameter") || !entry.contains("keys"))
 				Fail(at, "a track needs \"parameter\" and \"keys\"");
-			const ParameterPath path = Path(*element, spec["parameter"], at + "/parameter");
+			const ParameterPath path = Path(*element, entry["parameter"], at + "/parameter");
 			const LONG dtype = path.component < 0 ? path.dtype : DTYPE_REAL;
 			if (element->FindCTrack(path.ToDescID()))
 				Fail(at + "/parameter", "the parameter has a track already");
 			CTrack* track = CTrack::Alloc(element, path.ToDescID());
 			element->InsertTrackSorted(track);
-			const json& keys = Array(spec["keys"], at + "/keys");
+			const json& keys = Array(entry["keys"], at + "/keys");
 			for (size_t k = 0; k < keys.size(); ++k)
 			{
 				const std::string keyAt = at + "/keys/" + std::to_string(k);
@@ -356,13 +357,6 @@ private:
 			Fail(at, "the tag does not take this parameter");
 	}
 
-	void PostSet(BaseTag* tag, LONG id) const
-	{
-		const DescID descid(id);
-		DescriptionPostSetValue set = { &descid };
-		tag->Message(MSG_DESCRIPTION_POSTSETPARAMETER, &set);
-	}
-
 	void Add(BaseTag* tag, const json& j, const std::string& place) const
 	{
 		// Every added tab is an undoable edit of the whole container: an
@@ -380,8 +374,7 @@ private:
 					type = t;
 			if (type == PULSOR_MOD_NONE)
 				Fail(at, "unknown modifier type \"" + name + "\"");
-			tag->SetParameter(DescID(PULSOR_ADD_MODIFIER), GeData(type), DESCFLAGS_SET_0);
-			PostSet(tag, PULSOR_ADD_MODIFIER);
+			SetEntry(tag, PULSOR_ADD_MODIFIER, GeData(type));
 		}
 	}
 
@@ -465,8 +458,7 @@ private:
 				Fail(at + "/id", "the tag has no entry " + std::to_string(id));
 			if (held != DA_NIL && held != value.GetType())
 				Fail(valueAt, "entry " + std::to_string(id) + " does not hold a value of type \"" + kind + "\"");
-			tag->SetParameter(DescID(id), value, DESCFLAGS_SET_0);
-			PostSet(tag, id);
+			SetEntry(tag, id, value);
 		}
 	}
 
@@ -478,23 +470,15 @@ private:
 			const LONG id = Long(j[i], at, 1, INT_MAX);
 			if (!OnPage(tag, id, true))
 				Fail(at, "the tag has no button " + std::to_string(id));
-			DescriptionCommand command = { DescID(id) };
-			tag->Message(MSG_DESCRIPTION_COMMAND, &command);
+			PressButton(tag, id);
 		}
 	}
 
-	void LoadPreset(BaseTag* tag, const json& j, const std::string& place) const
+	void Preset(BaseTag* tag, const json& j, const std::string& place) const
 	{
-		const String name(Text(j, place));
-		const BaseContainer list = tag->GetDataInstance()->GetContainer(PULSOR_PRESET_LIST);
-		bool listed = false;
-		for (LONG i = 0; list.GetType(i) == DA_STRING || i == 0; ++i)
-			listed = listed || list.GetString(i) == name;
-		if (!listed)
-			Fail(place, "no preset named \"" + name.GetStdString() + "\" in the preset folder");
-		tag->SetParameter(DescID(PULSOR_PRESET_NAME), GeData(name), DESCFLAGS_SET_0);
-		DescriptionCommand command = { DescID(PULSOR_PRESET_LOAD) };
-		tag->Message(MSG_DESCRIPTION_COMMAND, &command);
+		const std::string name = Text(j, place);
+		if (!LoadPreset(tag, name))
+			Fail(place, "no preset named \"" + name + "\" in the preset folder");
 	}
 
 	void EditPulsor(BaseTag* tag, const json& j, const std::string& place) const
@@ -502,7 +486,7 @@ private:
 		const String name = tag->GetName();
 		// A preset carries a link of its own: the scene's link goes on top.
 		if (j.contains("preset"))
-			LoadPreset(tag, j["preset"], place + "/preset");
+			Preset(tag, j["preset"], place + "/preset");
 		if (j.contains("link"))
 			Link(tag, j["link"], place + "/link");
 		if (j.contains("add"))
