@@ -8,15 +8,12 @@
 
 #include "c4d.h"
 #include "fuzz_common.h"
-#include "linked_pulsor.h"
+#include "registered_pulsor.h"
 #include "scene_file.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-	pulsor_fuzz::QuietHost();
-	HostSetPluginPath(Filename(PULSOR_SOURCE_DIR));
-	if (!RegisterLinkedPulsor(PULSOR_SOURCE_DIR))
-		std::abort();
+	pulsor_fuzz::QuietHostWithPulsor();
 	return 0;
 }
 
