@@ -21,20 +21,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$wine" wineboot --init >/dev/null 2>&1 || true
 fi
 
-# The headless host is left out until host/cli builds for Windows.
-say "configuring and building build-win64"
-cmake -S . -B build-win64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" \
-  -DPULSOR_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build build-win64 -j"$(nproc)"
-
-say "checking the binaries' exports and imports"
-for f in build-win64/bin/*.exe build-win64/bin/*.dll build-win64/source/Pulsor.cdl64; do
-  if x86_64-w64-mingw32-objdump -p "$f" | grep -E 'DLL Name: (libstdc\+\+|libgcc_s|libwinpthread)'; then
-    say "$f needs a MinGW runtime DLL"
-    exit 1
-  fi
-done
+source .ci/windows_build.sh
+windows_build x86_64 build-win64 Pulsor.cdl64
 x86_64-w64-mingw32-objdump -p build-win64/source/Pulsor.cdl64 | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p'
 
 say "running the test programs under wine64"

@@ -11,18 +11,6 @@ say() { echo "windows-x86: $*"; }
 source tools/install_missing.sh
 install_missing cmake make g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest libcli11-dev nlohmann-json3-dev
 
-# The headless host is left out until host/cli builds for Windows.
-say "configuring and building build-win32"
-cmake -S . -B build-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" \
-  -DPULSOR_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build build-win32 -j"$(nproc)"
-
-say "checking the binaries' exports and imports"
-for f in build-win32/bin/*.exe build-win32/bin/*.dll build-win32/source/Pulsor.cdl; do
-  if i686-w64-mingw32-objdump -p "$f" | grep -E 'DLL Name: (libstdc\+\+|libgcc_s|libwinpthread)'; then
-    say "$f needs a MinGW runtime DLL"
-    exit 1
-  fi
-done
+source .ci/windows_build.sh
+windows_build i686 build-win32 Pulsor.cdl
 ctest --test-dir build-win32 --output-on-failure -R '^PulsorModule\.ExportsOnlyC4dMain$'
