@@ -18,7 +18,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <mutex>
 #include <vector>
 
 #include "c4d_basedocument.h"
@@ -34,8 +34,6 @@ namespace
 const uint32_t kMagic = 0x46484C50u;    // "PLHF" as it appears in the file
 const uint32_t kVersion = 1;
 const int kMaxDepth = 64;
-// Beyond this a file is not one of ours; it is never read into memory.
-const uint64_t kMaxFileSize = uint64_t(1) << 30;
 // Entry id, value type and value length.
 const size_t kMinEntrySize = 12;
 // Position, flags and two tangents.
@@ -476,49 +474,75 @@ bool ReadContainerPayload(Reader& r, const ReadContext& ctx, int depth, BaseCont
 	return true;
 }
 
+// ---- HyperFile --------------------------------------------------------------
+
+// Why the last failed step of any HyperFile failed, for the embedding program:
+// a module only ever sees FALSE.
+std::mutex problemMutex;
+std::string lastProblem, lastProblemFile;
+
+void Report(const std::string& file, const std::string& problem)
+{
+	std::lock_guard<std::mutex> lock(problemMutex);
+	lastProblem = problem;
+	lastProblemFile = file;
+}
+
 } // namespace
 
-// ---- HyperFile --------------------------------------------------------------
+std::string HyperFileLastProblem(std::string* file)
+{
+	std::lock_guard<std::mutex> lock(problemMutex);
+	if (file)
+		*file = lastProblemFile;
+	return lastProblem;
+}
+
+void HyperFileClearLastProblem()
+{
+	std::lock_guard<std::mutex> lock(problemMutex);
+	lastProblem.clear();
+	lastProblemFile.clear();
+}
 
 struct HyperFile::Impl
 {
 	enum State { CLOSED, READING, WRITING };
 	State state = CLOSED;
-	// A write or read failed: the file is no longer trusted.
+	// A write or read failed: the file is no longer trusted, and a file being
+	// written never replaces its target.
 	bool failed = false;
 
 	std::vector<uint8_t> data;
 	size_t pos = 0;
 
-	int fd = -1;
-	std::string target;
-	std::string temp;
+	std::string path;
+	platform::FileReplacement out;
 
 	LinkResolver resolver;
 
-	bool WriteAll(const std::vector<uint8_t>& bytes) { return platform::WriteAll(fd, bytes.data(), bytes.size()); }
-
-	// Drops an unfinished write: the temporary file goes, the target stays.
-	void Abandon()
+	bool Fail(const std::string& problem)
 	{
-		if (fd >= 0)
-			platform::Close(fd);
-		fd = -1;
-		if (!temp.empty())
-			platform::RemoveFile(temp);
-		temp.clear();
+		failed = true;
+		Report(path, problem);
+		return false;
 	}
 
+	bool WriteAll(const std::vector<uint8_t>& bytes)
+	{
+		return out.Write(bytes.data(), bytes.size()) || Fail(out.Problem());
+	}
+
+	// Drops an unfinished write: the temporary file goes, the target stays.
 	void Reset()
 	{
-		if (state == WRITING)
-			Abandon();
+		out.Abandon();
 		state = CLOSED;
 		failed = false;
 		data.clear();
 		data.shrink_to_fit();
 		pos = 0;
-		target.clear();
+		path.clear();
 	}
 };
 
@@ -548,43 +572,38 @@ Bool HyperFile::Open(LONG ident, const Filename& name, FILEOPEN mode, FILEDIALOG
 	(void)error_dialog;
 	impl_->Reset();
 	const std::string path = name.GetString().GetStdString();
+	impl_->path = path;
 	if (path.empty())
-		return FALSE;
+		return impl_->Fail("no file name");
 	if (mode == FILEOPEN_READ)
 	{
-		std::ifstream in(std::filesystem::u8path(path), std::ios::binary | std::ios::ate);
-		if (!in)
-			return FALSE;
-		const std::streamoff size = in.tellg();
-		if (size < 12 || (uint64_t)size > kMaxFileSize)
-			return FALSE;
-		std::vector<uint8_t> bytes((size_t)size);
-		in.seekg(0);
-		if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
-			return FALSE;
-		Reader r(bytes.data(), bytes.size());
+		std::string bytes, problem;
+		if (!platform::ReadFileBounded(path, platform::kMaxInputFileSize, &bytes, &problem))
+			return impl_->Fail(problem);
+		if (bytes.size() < 12)
+			return impl_->Fail(bytes.empty() ? "empty file" : "too short for a container file");
+		Reader r(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 		uint32_t magic, version;
 		LONG fileIdent;
 		r.U32(&magic);
 		r.I32(&fileIdent);
 		r.U32(&version);
-		if (magic != kMagic || fileIdent != ident || version != kVersion)
-			return FALSE;
-		impl_->data.swap(bytes);
+		if (magic != kMagic)
+			return impl_->Fail("not a container file");
+		if (fileIdent != ident)
+			return impl_->Fail("a container file of another kind");
+		if (version != kVersion)
+			return impl_->Fail("a container file of another version");
+		impl_->data.assign(bytes.begin(), bytes.end());
 		impl_->pos = 12;
 		impl_->state = Impl::READING;
 		return TRUE;
 	}
 	if (mode != FILEOPEN_WRITE)
-		return FALSE;
+		return impl_->Fail("can only be opened for reading or writing");
 
-	std::string temp;
-	const int fd = platform::CreateTemporaryBeside(path, &temp);
-	if (fd < 0)
-		return FALSE;
-	impl_->fd = fd;
-	impl_->temp = temp;
-	impl_->target = path;
+	if (!impl_->out.Begin(path))
+		return impl_->Fail(impl_->out.Problem());
 	impl_->state = Impl::WRITING;
 	Writer w;
 	w.U32(kMagic);
@@ -605,19 +624,15 @@ Bool HyperFile::WriteContainer(const BaseContainer& v)
 	Writer w;
 	w.I32(DA_CONTAINER);
 	w.U32(0);
-	if (!WriteContainerPayload(w, v, 1) || w.out.size() - 8 > 0xFFFFFFFFu)
-	{
-		// Nothing of it reached the file: what was written before stays valid.
-		return FALSE;
-	}
+	// A refused container spoils the whole file: a writer that ignores the
+	// answer and closes must not replace a good file with an incomplete one.
+	if (!WriteContainerPayload(w, v, 1))
+		return impl_->Fail("holds a value that this file format cannot store, or nesting too deep");
+	if (w.out.size() - 8 > 0xFFFFFFFFu)
+		return impl_->Fail("a container too large for this file format");
 	w.PatchU32(4, (uint32_t)(w.out.size() - 8));
 	w.U32(Crc32(w.out.data(), w.out.size()));
-	if (!impl_->WriteAll(w.out))
-	{
-		impl_->failed = true;
-		return FALSE;
-	}
-	return TRUE;
+	return impl_->WriteAll(w.out) ? TRUE : FALSE;
 }
 
 Bool HyperFile::ReadContainer(BaseContainer* v, Bool flush)
@@ -625,23 +640,19 @@ Bool HyperFile::ReadContainer(BaseContainer* v, Bool flush)
 	if (!v || impl_->state != Impl::READING || impl_->failed)
 		return FALSE;
 	Reader file(impl_->data.data() + impl_->pos, impl_->data.size() - impl_->pos);
+	if (file.Left() == 0)
+		return impl_->Fail("no further container in the file");
 	LONG type;
 	uint32_t length;
 	Reader payload(nullptr, 0);
 	uint32_t crc;
 	if (!file.I32(&type) || type != DA_CONTAINER || !file.U32(&length) || !file.Sub(length, &payload) || !file.U32(&crc)
 		|| Crc32(impl_->data.data() + impl_->pos, (size_t)length + 8) != crc)
-	{
-		impl_->failed = true;
-		return FALSE;
-	}
+		return impl_->Fail("truncated or damaged");
 	ReadContext ctx{ &impl_->resolver };
 	BaseContainer bc;
 	if (!ReadContainerPayload(payload, ctx, 1, &bc))
-	{
-		impl_->failed = true;
-		return FALSE;
-	}
+		return impl_->Fail("a container that does not read (damaged, or nested too deep)");
 	impl_->pos += (size_t)length + 12;
 	if (flush)
 	{
@@ -664,12 +675,8 @@ Bool HyperFile::Close()
 	}
 	if (impl_->state != Impl::WRITING)
 		return FALSE;
-	bool ok = !impl_->failed;
-	ok = platform::SyncAndClose(impl_->fd) && ok;
-	impl_->fd = -1;
-	ok = ok && platform::RenameOver(impl_->temp, impl_->target);
-	if (ok)
-		impl_->temp.clear();
+	const bool ok = !impl_->failed
+		&& ((impl_->out.Finish() && impl_->out.Install()) || impl_->Fail(impl_->out.Problem()));
 	impl_->Reset();
 	return ok ? TRUE : FALSE;
 }

@@ -304,23 +304,18 @@ bool SaveDocument(const BaseDocument& doc, const Filename& file, std::string* pr
 	outline.SetContainer(SCENE_MATERIALS, materials);
 	state.SetContainer(SCENE_MATERIALS, materialStates);
 
+	// The file says why it failed: a full disk, a folder in the way, a value
+	// the format cannot hold.
+	HyperFileClearLastProblem();
 	HyperFile* hf = HyperFile::Alloc();
-	if (!hf->Open(SCENEFILE_IDENT, file, FILEOPEN_WRITE, FILEDIALOG_NONE))
-	{
-		HyperFile::Free(hf);
-		SetProblem(problem, "cannot write " + file.GetString().GetStdString());
-		return false;
-	}
-	if (!hf->WriteContainer(outline) || !hf->WriteContainer(state))
-	{
-		HyperFile::Free(hf);   // never closed: the target stays as it was
-		SetProblem(problem, "the scene holds a value that cannot be saved");
-		return false;
-	}
-	const bool ok = hf->Close() != 0;
-	HyperFile::Free(hf);
+	const bool ok = hf->Open(SCENEFILE_IDENT, file, FILEOPEN_WRITE, FILEDIALOG_NONE) && hf->WriteContainer(outline)
+		&& hf->WriteContainer(state) && hf->Close();
+	HyperFile::Free(hf);    // unless closed, the target stays as it was
 	if (!ok)
-		SetProblem(problem, "cannot write " + file.GetString().GetStdString());
+	{
+		const std::string cause = HyperFileLastProblem();
+		SetProblem(problem, cause.empty() ? "cannot write " + file.GetString().GetStdString() : cause);
+	}
 	return ok;
 }
 

@@ -34,6 +34,13 @@ void HostSetUniqueId(BaseList2D* element, LLONG id);
 using LinkResolver = std::function<BaseList2D*(LLONG uniqueId, LONG type, const String& name)>;
 void HyperFileSetLinkResolver(HyperFile* hf, LinkResolver resolver);
 
+// Why the most recent failed step of any HyperFile (open, read, write or
+// close) failed, and (in *file) the file's path; empty when none failed since
+// the last clearing. A module that drove the file only saw FALSE, so clear it
+// before the step whose outcome is wanted.
+std::string HyperFileLastProblem(std::string* file = nullptr);
+void HyperFileClearLastProblem();
+
 // The element of doc (the document itself, its objects, their tags, its
 // materials) with the unique id, else the first with the type and name; null
 // when there is none.

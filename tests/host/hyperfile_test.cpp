@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <vector>
 
@@ -523,5 +524,88 @@ TEST_F(HyperFileTest, HostileCountsAndNestingAreRefused)
 
 	EXPECT_EQ(target, before);
 }
+
+TEST_F(HyperFileTest, ARefusedContainerSpoilsTheWriteEvenWhenTheWriterClosesAnyway)
+{
+	BaseContainer original;
+	original.SetString(1, "keep me");
+	ASSERT_TRUE(Write(Path("keep.hf"), { original }));
+	const Bytes before = Load(Path("keep.hf"));
+
+	// As a module that ignores WriteContainer's answer does it: Close must
+	// not put a header-only file in place of the good one.
+	BaseContainer foreign;
+	foreign.SetData(1, GeData(1999301, ForeignData()));
+	HyperFileClearLastProblem();
+	HyperFile* hf = HyperFile::Alloc();
+	ASSERT_TRUE(hf->Open(kIdent, Path("keep.hf"), FILEOPEN_WRITE, FILEDIALOG_NONE));
+	EXPECT_FALSE(hf->WriteContainer(foreign));
+	EXPECT_FALSE(hf->Close());
+	HyperFile::Free(hf);
+	EXPECT_EQ(Load(Path("keep.hf")), before);
+	// Nor does a good container written after the refused one.
+	BaseContainer other;
+	other.SetString(1, "other");
+	hf = HyperFile::Alloc();
+	ASSERT_TRUE(hf->Open(kIdent, Path("keep.hf"), FILEOPEN_WRITE, FILEDIALOG_NONE));
+	EXPECT_FALSE(hf->WriteContainer(foreign));
+	EXPECT_FALSE(hf->WriteContainer(other));
+	EXPECT_FALSE(hf->Close());
+	HyperFile::Free(hf);
+	EXPECT_EQ(Load(Path("keep.hf")), before);
+	EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+	std::string file;
+	EXPECT_NE(HyperFileLastProblem(&file).find("cannot store"), std::string::npos);
+	EXPECT_EQ(file, Path("keep.hf").GetString().GetStdString());
+}
+
+TEST_F(HyperFileTest, TheHostKeepsWhyAFileFailed)
+{
+	auto cause = [](const std::function<bool()>& step) {
+		HyperFileClearLastProblem();
+		EXPECT_FALSE(step());
+		return HyperFileLastProblem();
+	};
+	BaseContainer bc;
+	auto read = [&](const char* name, LONG ident = kIdent) {
+		return cause([&] { return ReadOne(Path(name), &bc, ident); });
+	};
+	Store(Path("empty.hf"), Bytes());
+	EXPECT_EQ(read("empty.hf"), "empty file");
+	const Bytes whole = FileAround(Bytes());
+	Store(Path("header.hf"), Bytes(whole.begin(), whole.begin() + 12));
+	EXPECT_EQ(read("header.hf"), "no further container in the file");
+	ASSERT_TRUE(Write(Path("other.hf"), { BaseContainer() }, kIdent + 1));
+	EXPECT_EQ(read("other.hf"), "a container file of another kind");
+	Store(Path("junk.hf"), Bytes(20, 'x'));
+	EXPECT_EQ(read("junk.hf"), "not a container file");
+	EXPECT_EQ(read("absent.hf"), "cannot open the file");
+
+	fs::create_directory(dir / "folder");
+	EXPECT_EQ(cause([&] { return Write(Path("folder"), { bc }); }), "is a folder");
+	// A success leaves the last problem alone.
+	HyperFileClearLastProblem();
+	ASSERT_TRUE(Write(Path("fine.hf"), { bc }));
+	ASSERT_TRUE(ReadOne(Path("fine.hf"), &bc));
+	EXPECT_EQ(HyperFileLastProblem(), "");
+#ifndef _WIN32
+	// A full disk is named as such, and the link to the device stays.
+	fs::create_symlink("/dev/full", dir / "full.hf");
+	EXPECT_NE(cause([&] { return Write(Path("full.hf"), { Rich() }); }).find(std::generic_category().message(ENOSPC)),
+		std::string::npos);
+	EXPECT_TRUE(fs::is_symlink(dir / "full.hf"));
+#endif
+}
+
+#ifndef _WIN32
+TEST_F(HyperFileTest, AnEndlessStreamIsNotReadUntilMemoryRunsOut)
+{
+	HyperFileClearLastProblem();
+	HyperFile* hf = HyperFile::Alloc();
+	EXPECT_FALSE(hf->Open(kIdent, Filename("/dev/zero"), FILEOPEN_READ, FILEDIALOG_NONE));
+	HyperFile::Free(hf);
+	EXPECT_NE(HyperFileLastProblem().find("larger than"), std::string::npos);
+}
+#endif
 
 } // namespace
