@@ -14,6 +14,7 @@
 // (a file, a scene, an argument), reported as one line on standard error.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -106,20 +107,22 @@ private:
 
 // ---- Output -------------------------------------------------------------------
 
-void WriteOut(const std::string& path, const std::string& content)
+// Refused before any work: an output over one of the inputs would destroy
+// it, and two outputs over one file would leave only one of them.
+void CheckOutputs(const std::vector<std::string>& outputs, const std::vector<std::string>& inputs)
 {
 	std::string problem;
-	if (!WriteFileAtomically(path, content, &problem))
-		throw InputError{ path, "", problem };
+	const std::string clash = OutputInTheWay(outputs, inputs, &problem);
+	if (!clash.empty())
+		throw InputError{ clash, "", problem };
 }
 
-// A table to a CSV file, or to standard output without one.
-void WriteTable(const std::string& csv, const Table& table)
+// All of a command's outputs, or none.
+void WriteOut(const std::vector<Output>& outputs)
 {
-	if (csv.empty())
-		std::cout << ToCsv(table);
-	else
-		WriteOut(csv, ToCsv(table));
+	std::string failed, problem;
+	if (!WriteOutputs(outputs, &failed, &problem))
+		throw InputError{ failed, "", problem };
 }
 
 // ---- Commands -----------------------------------------------------------------
@@ -136,18 +139,28 @@ struct RunArgs
 
 void Run(const RunArgs& a)
 {
+	std::vector<std::string> paths;
+	for (const std::string& path : { a.csv, a.svg })
+		if (!path.empty())
+			paths.push_back(path);
+	CheckOutputs(paths, { a.scene });
 	Scene scene = LoadScene(a.scene);
 	RunRange range;
 	range.from = a.hasFrom ? a.from : scene.from;
 	range.to = a.hasTo ? a.to : scene.to;
 	range.step = a.step;
 	const Recording rec = RecordScene(scene, FramesOf(range), a.entries);
-	if (!a.quiet)
+	// A table on standard output would spoil a CSV or SVG written there.
+	if (!a.quiet && std::find(paths.begin(), paths.end(), "-") == paths.end())
 		std::cout << ToText(rec.table);
+	std::vector<Output> outputs;
 	if (!a.csv.empty())
-		WriteOut(a.csv, ToCsv(rec.table));
+		outputs.push_back(Output{ a.csv, ToCsv(rec.table) });
 	if (a.svg.empty())
+	{
+		WriteOut(outputs);
 		return;
+	}
 	std::vector<double> frames;
 	for (const std::vector<double>& row : rec.table.rows)
 		frames.push_back(row[0]);
@@ -161,7 +174,8 @@ void Run(const RunArgs& a)
 	}
 	PlotOptions options;
 	options.title = fs::u8path(a.scene).stem().u8string();
-	WriteOut(a.svg, PlotSvg(frames, series, options));
+	outputs.push_back(Output{ a.svg, PlotSvg(frames, series, options) });
+	WriteOut(outputs);
 }
 
 // Progress of a bake: a bar on a terminal, else a line per tenth.
@@ -191,6 +205,9 @@ void ShowProgress(LONG percent)
 
 void Bake(const std::string& path, const std::string& name, bool yes, const std::string& csv)
 {
+	// Without --csv the keys go to standard output.
+	const std::string out = csv.empty() ? "-" : csv;
+	CheckOutputs({ out }, { path });
 	Scene scene = LoadScene(path);
 	BaseTag* tag = FindPulsorTag(scene, name);
 	HostSetQuestionHandler([yes](const String& text) {
@@ -201,7 +218,7 @@ void Bake(const std::string& path, const std::string& name, bool yes, const std:
 	PressButton(tag, PULSOR_CONVERT_TO_KEYS);
 	HostSetStatusHandler(nullptr);
 	HostSetQuestionHandler(nullptr);
-	WriteTable(csv, BakedKeys(scene, tag));
+	WriteOut({ Output{ out, ToCsv(BakedKeys(scene, tag)) } });
 }
 
 void Describe(const std::string& path, const std::string& name)
@@ -220,6 +237,7 @@ void Dump(const std::string& path, const std::string& name)
 
 void Save(const std::string& path, const std::string& out)
 {
+	CheckOutputs({ out }, { path });
 	Scene scene = LoadScene(path);
 	std::string problem;
 	if (!SaveDocument(*scene.doc, Filename(out), &problem))
@@ -295,21 +313,35 @@ void PresetSave(const std::string& path, const std::string& tagName, const std::
 		fs::create_directories(fs::u8path(folder), ec);
 	UseFolder(tag, folder);
 	tag->SetParameter(DescID(PULSOR_PRESET_NAME), GeData(String(name)), DESCFLAGS_SET_0);
+	// The module only sees that its file failed; the host's file layer
+	// knows why.
+	HyperFileClearLastProblem();
 	PressButton(tag, PULSOR_PRESET_SAVE);
+	std::string file;
+	const std::string cause = HyperFileLastProblem(&file);
+	if (!cause.empty())
+		throw InputError{ file, "", "the preset was not saved: " + cause };
 	const std::vector<std::string> names = PresetNames(tag);
 	if (std::find(names.begin(), names.end(), name) == names.end())
-		throw InputError{ name, "", "the preset was not saved (a name without /, \\ or :, in a folder that can be written)" };
+		throw InputError{ name, "", "the preset was not saved: the Pulsor tag refused the name and wrote no file" };
 	std::cout << "saved \"" << name << "\" in " << tag->GetDataInstance()->GetString(PULSOR_PRESET_FOLDER).GetStdString() << "\n";
 }
 
 void PresetLoad(const std::string& path, const std::string& tagName, const std::string& name, const std::string& folder,
 	const std::string& out)
 {
+	if (!out.empty())
+		CheckOutputs({ out }, { path });
 	Scene scene = LoadScene(path);
 	BaseTag* tag = FindPulsorTag(scene, tagName);
 	UseFolder(tag, folder);
+	HyperFileClearLastProblem();
 	if (!LoadPreset(tag, name))
 		throw InputError{ name, "", "no such preset in " + tag->GetDataInstance()->GetString(PULSOR_PRESET_FOLDER).GetStdString() };
+	std::string file;
+	const std::string cause = HyperFileLastProblem(&file);
+	if (!cause.empty())
+		throw InputError{ file, "", "the preset was not loaded: " + cause };
 	if (out.empty())
 	{
 		std::cout << "Pulsor tag \"" << tag->GetName().GetStdString() << "\"\n";
@@ -339,8 +371,8 @@ int main(int argc, char** argv)
 	runCmd->add_option("--to", run.to, "The last frame (default: the scene's)");
 	runCmd->add_option("--step", run.step, "Frames between evaluations, fractional allowed")->capture_default_str();
 	runCmd->add_option("--entries", run.entries, "Tag entries to record, by id: 2292,2190")->delimiter(',');
-	runCmd->add_option("--csv", run.csv, "Write the table as CSV");
-	runCmd->add_option("--svg", run.svg, "Write a plot of the linked values as SVG");
+	runCmd->add_option("--csv", run.csv, "Write the table as CSV (- for standard output)");
+	runCmd->add_option("--svg", run.svg, "Write a plot of the linked values as SVG (- for standard output)");
 	runCmd->add_flag("--quiet,-q", run.quiet, "Do not print the table");
 
 	std::string scene, tag, csv, out, name, folder, nameOrFile;
@@ -354,7 +386,7 @@ int main(int argc, char** argv)
 		cmd->add_option("--tag", tag, "The Pulsor tag's name")->required();
 	}
 	bakeCmd->add_flag("--yes,-y", yes, "Answer yes to the question before long bakes");
-	bakeCmd->add_option("--csv", csv, "Write the keys to this file (default: standard output)");
+	bakeCmd->add_option("--csv", csv, "Write the keys to this file (default, or -: standard output)");
 
 	CLI::App* saveCmd = app.add_subcommand("save", "Write the scene in the host's scene file format");
 	saveCmd->add_option("scene", scene, "A JSON scene, or a scene that `save` wrote")->required();

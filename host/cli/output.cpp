@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <random>
+#include <iostream>
+#include <memory>
 #include <system_error>
 
 #include "platform.h"
@@ -87,31 +87,82 @@ std::string ToText(const Table& table)
 	return out;
 }
 
-bool WriteFileAtomically(const std::string& path, const std::string& content, std::string* problem)
+bool WriteOutputs(const std::vector<Output>& outputs, std::string* failed, std::string* problem)
 {
-	const fs::path target = fs::u8path(path);
-	std::error_code ec;
-	if (target.has_parent_path())
-		fs::create_directories(target.parent_path(), ec);
-	std::random_device random;
-	fs::path temp = target;
-	temp += ".tmp" + std::to_string(random() % 1000000);
+	std::vector<std::unique_ptr<platform::FileReplacement>> staged(outputs.size());
+	for (size_t i = 0; i < outputs.size(); ++i)
 	{
-		std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-		out.write(content.data(), (std::streamsize)content.size());
-		out.close();
-		if (!out)
+		const Output& o = outputs[i];
+		if (o.path == "-")
+			continue;
+		const fs::path target = fs::u8path(o.path);
+		std::error_code ec;
+		if (target.has_parent_path())
+			fs::create_directories(target.parent_path(), ec);
+		staged[i].reset(new platform::FileReplacement);
+		platform::FileReplacement& file = *staged[i];
+		if (!file.Begin(o.path) || !file.Write(o.content.data(), o.content.size()) || !file.Finish())
 		{
-			fs::remove(temp, ec);
-			*problem = "cannot write " + path;
+			*failed = o.path;
+			*problem = file.Problem();
+			return false;    // the staged ones are dropped with their temporaries
+		}
+	}
+	for (size_t i = 0; i < outputs.size(); ++i)
+	{
+		if (!staged[i])
+			continue;
+		if (!staged[i]->Install())
+		{
+			*failed = outputs[i].path;
+			*problem = staged[i]->Problem();
 			return false;
 		}
 	}
-	if (!platform::RenameOver(temp.u8string(), target.u8string()))
+	for (const Output& o : outputs)
 	{
-		fs::remove(temp, ec);
-		*problem = "cannot write " + path;
-		return false;
+		if (o.path != "-")
+			continue;
+		std::cout << o.content << std::flush;
+		if (!std::cout)
+		{
+			*failed = "-";
+			*problem = "cannot write to standard output";
+			return false;
+		}
 	}
 	return true;
+}
+
+std::string OutputInTheWay(const std::vector<std::string>& outputs, const std::vector<std::string>& inputs,
+	std::string* problem)
+{
+	for (size_t i = 0; i < outputs.size(); ++i)
+	{
+		const std::string& out = outputs[i];
+		if (out == "-")
+			continue;
+		for (const std::string& in : inputs)
+			if (out == in || platform::SameFile(out, in))
+			{
+				*problem = "is an input of the command: it is not written over";
+				return out;
+			}
+		for (size_t k = 0; k < i; ++k)
+			if (out == outputs[k] || platform::SameFile(out, outputs[k]))
+			{
+				*problem = "is named by two outputs of the command";
+				return out;
+			}
+	}
+	return std::string();
+}
+
+bool WriteFileAtomically(const std::string& path, const std::string& content, std::string* problem)
+{
+	std::string failed, cause;
+	if (WriteOutputs({ Output{ path, content } }, &failed, &cause))
+		return true;
+	*problem = failed + ": " + cause;
+	return false;
 }

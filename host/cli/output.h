@@ -25,9 +25,28 @@ std::string ToCsv(const Table& table);
 // A compact fixed-width text table, values to six significant digits.
 std::string ToText(const Table& table);
 
-// Writes content to path through a temporary file in the same folder that
-// is renamed over path, so that path never holds half a file. Creates
-// missing folders. False with *problem set when it cannot.
+// One output of a command: "-" is standard output.
+struct Output
+{
+	std::string path;
+	std::string content;
+};
+
+// Writes every output or, when one cannot be written, none: each file is
+// staged beside its target first (missing folders are made), and only when
+// all are staged are they put in place and standard output written. What the
+// paths name is never replaced by anything but a whole new file (see
+// platform::FileReplacement). False with *failed naming the output and
+// *problem the cause.
+bool WriteOutputs(const std::vector<Output>& outputs, std::string* failed, std::string* problem);
+
+// The first output path that names one of the inputs, or another output
+// (the same file, by device and inode where it exists); empty when none does.
+// *problem says which.
+std::string OutputInTheWay(const std::vector<std::string>& outputs, const std::vector<std::string>& inputs,
+	std::string* problem);
+
+// One output; *problem names the path.
 bool WriteFileAtomically(const std::string& path, const std::string& content, std::string* problem);
 
 #endif

@@ -1,9 +1,8 @@
 #include "scene.h"
 
-#include <fstream>
-#include <sstream>
 
 #include "host_services.h"
+#include "platform.h"
 #include "pulsor_ids.h"
 #include "scene_file.h"
 
@@ -47,19 +46,18 @@ Scene LoadScene(const std::string& path)
 {
 	Scene scene;
 	scene.file = path;
-	std::ifstream in(path, std::ios::binary);
-	if (!in)
-		throw InputError{ path, "", "cannot open the file" };
-	std::ostringstream text;
-	text << in.rdbuf();
-	if (LooksLikeJson(text.str()))
+	// Bounded before anything is held: a huge file or an endless stream is
+	// refused, not read until memory runs out.
+	std::string text, problem;
+	if (!platform::ReadFileBounded(path, platform::kMaxInputFileSize, &text, &problem))
+		throw InputError{ path, "", problem };
+	if (LooksLikeJson(text))
 	{
 		scene.doc.reset(BaseDocument::Alloc());
 		HostSetActiveDocument(scene.doc.get());
-		ReadJsonScene(path, text.str(), scene.doc.get(), &scene);
+		ReadJsonScene(path, text, scene.doc.get(), &scene);
 		return scene;
 	}
-	std::string problem;
 	scene.doc.reset(LoadDocument(Filename(path), &problem));
 	if (!scene.doc)
 		throw InputError{ path, "", "not a scene: " + problem };

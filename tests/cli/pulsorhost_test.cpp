@@ -5,10 +5,13 @@
 // PULSOR_UPDATE_REFERENCE=1 rewrites it (then read the diff).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <system_error>
 
 #ifndef _WIN32
 #include <sys/wait.h>
@@ -300,6 +303,190 @@ TEST_F(PulsorHost, AnOutputThatCannotBeWrittenLeavesTheOldFile)
 	for (const fs::directory_entry& e : fs::directory_iterator(dir))
 		EXPECT_EQ(e.path().string().find(".tmp"), std::string::npos) << e.path();
 }
+
+TEST_F(PulsorHost, AllOutputsOrNone)
+{
+	// The CSV could be written, the SVG cannot: the CSV keeps its old bytes.
+	const fs::path csv = dir / "keep.csv";
+	std::ofstream(csv) << "old\n";
+	fs::create_directories(dir / "blocked.svg" / "inside");
+	const Result r = Run("run -q " + Scene("demo") + " --csv \"" + csv.string() + "\" --svg \"" + (dir / "blocked.svg").string() + "\"");
+	EXPECT_EQ(r.code, 2);
+	EXPECT_NE(r.err.find("blocked.svg: is a folder"), std::string::npos) << r.err;
+	EXPECT_EQ(ReadAll(csv), "old\n");
+	EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4);    // and stdout, stderr
+}
+
+TEST_F(PulsorHost, ADashIsStandardOutput)
+{
+	Result r = Run("run " + Scene("demo") + " --to 2 --csv -");
+	ASSERT_EQ(r.code, 0) << r.err;
+	// The CSV alone: the text table would spoil it.
+	EXPECT_EQ(r.out.substr(0, 6), "frame,") << r.out;
+	EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 4);
+	r = Run("run -q " + Scene("demo") + " --to 2 --svg -");
+	ASSERT_EQ(r.code, 0) << r.err;
+	EXPECT_EQ(r.out.substr(0, 4), "<svg");
+	r = Run("bake " + Scene("bouncing_ball") + " --tag Bounce --csv -");
+	EXPECT_NE(r.out.find("frame"), std::string::npos) << r.out;
+	EXPECT_EQ(r.code, 0) << r.err;
+	EXPECT_FALSE(fs::exists(dir / "-"));
+	EXPECT_FALSE(fs::exists("-"));
+}
+
+TEST_F(PulsorHost, AnOutputThatIsAnInputIsRefused)
+{
+	const std::string scene = Write("scene.json", ReadAll(kSource / "scenes" / "demo.json"));
+	const std::string before = ReadAll(scene);
+	Result r = Run("run -q \"" + scene + "\" --csv \"" + scene + "\"");
+	EXPECT_EQ(r.code, 2);
+	EXPECT_EQ(r.err, scene + ": is an input of the command: it is not written over\n");
+	// The same file under other names.
+	fs::create_hard_link(scene, dir / "hard.json");
+	EXPECT_EQ(Run("run -q \"" + scene + "\" --svg \"" + (dir / "hard.json").string() + "\"").code, 2);
+	EXPECT_EQ(Run("bake \"" + scene + "\" --tag Bounce --csv \"" + (dir / "hard.json").string() + "\"").code, 2);
+#ifndef _WIN32
+	// Links need privileges on Windows.
+	fs::create_symlink(scene, dir / "soft.json");
+	EXPECT_EQ(Run("save \"" + scene + "\" \"" + (dir / "soft.json").string() + "\"").code, 2);
+	EXPECT_TRUE(fs::is_symlink(dir / "soft.json"));
+#endif
+	EXPECT_EQ(Run("preset load \"" + scene + "\" --tag Bounce --name Heartbeat --out \"" + scene + "\"").code, 2);
+	// Two outputs over one file.
+	r = Run("run -q \"" + scene + "\" --csv \"" + (dir / "x").string() + "\" --svg \"" + (dir / "x").string() + "\"");
+	EXPECT_EQ(r.code, 2);
+	EXPECT_FALSE(fs::exists(dir / "x"));
+	EXPECT_EQ(ReadAll(scene), before);
+}
+
+#ifndef _WIN32
+TEST_F(PulsorHost, OutputsWriteThroughWhatIsNotARegularFile)
+{
+	// Links to the devices, so that a fault replaces a link, never a device.
+	fs::create_symlink("/dev/null", dir / "null");
+	fs::create_symlink("/dev/full", dir / "full");
+	Result r = Run("run -q " + Scene("demo") + " --csv \"" + (dir / "null").string() + "\"");
+	EXPECT_EQ(r.code, 0) << r.err;
+	EXPECT_TRUE(fs::is_symlink(dir / "null"));
+	EXPECT_TRUE(fs::is_character_file("/dev/null"));
+	const std::string full = std::generic_category().message(ENOSPC);
+	for (const std::string& command : { "run -q " + Scene("demo") + " --svg", "save " + Scene("demo") })
+	{
+		r = Run(command + " \"" + (dir / "full").string() + "\"");
+		EXPECT_EQ(r.code, 2) << command;
+		EXPECT_NE(r.err.find(full), std::string::npos) << r.err;
+		EXPECT_EQ(r.err.find("cannot be saved"), std::string::npos) << r.err;
+		EXPECT_TRUE(fs::is_symlink(dir / "full"));
+	}
+	// A file of its owner alone stays so.
+	const fs::path secret = dir / "secret.csv";
+	std::ofstream(secret) << "old";
+	fs::permissions(secret, fs::perms(0600));
+	ASSERT_EQ(Run("run -q " + Scene("demo") + " --csv \"" + secret.string() + "\"").code, 0);
+	EXPECT_EQ(fs::status(secret).permissions(), fs::perms(0600));
+}
+
+TEST_F(PulsorHost, APresetSaveThatWroteNothingSaysWhy)
+{
+	const std::string save = "preset save " + Scene("segments_square") + " --tag Steps ";
+	// The preset's file name is taken by a folder.
+	fs::create_directories(dir / "presets" / "MineHF");
+	Result r = Run(save + "--name Mine --folder \"" + (dir / "presets").string() + "\"");
+	EXPECT_EQ(r.code, 2);
+	EXPECT_EQ(r.err, (dir / "presets" / "MineHF").string() + ": the preset was not saved: is a folder\n");
+	EXPECT_EQ(r.out, "");
+	// A folder that cannot be written, even by root.
+	r = Run(save + "--name Mine --folder /sys");
+	EXPECT_EQ(r.code, 2);
+	EXPECT_NE(r.err.find("cannot create a file beside it"), std::string::npos) << r.err;
+	// A full disk.
+	fs::create_symlink("/dev/full", dir / "presets" / "FullHF");
+	r = Run(save + "--name Full --folder \"" + (dir / "presets").string() + "\"");
+	EXPECT_EQ(r.code, 2);
+	EXPECT_NE(r.err.find(std::generic_category().message(ENOSPC)), std::string::npos) << r.err;
+	EXPECT_TRUE(fs::is_symlink(dir / "presets" / "FullHF"));
+	// A name too long for a file is not blamed on its characters.
+	r = Run(save + "--name " + std::string(300, 'n') + " --folder \"" + (dir / "presets").string() + "\"");
+	EXPECT_EQ(r.code, 2);
+	EXPECT_NE(r.err.find(std::generic_category().message(ENAMETOOLONG)), std::string::npos) << r.err;
+	EXPECT_EQ(r.err.find("/, \\"), std::string::npos) << r.err;
+	EXPECT_EQ(std::distance(fs::directory_iterator(dir / "presets"), fs::directory_iterator()), 2);
+}
+#endif
+
+uint32_t Crc32(const std::string& bytes)
+{
+	uint32_t c = 0xFFFFFFFFu;
+	for (unsigned char b : bytes)
+	{
+		c ^= b;
+		for (int k = 0; k < 8; ++k)
+			c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+	}
+	return c ^ 0xFFFFFFFFu;
+}
+
+std::string Le32(uint32_t v)
+{
+	std::string s;
+	for (int i = 0; i < 4; ++i)
+		s += (char)(uint8_t)(v >> (8 * i));
+	return s;
+}
+
+TEST_F(PulsorHost, APresetThatDoesNotReadIsRefusedWithItsCause)
+{
+	const fs::path folder = dir / "presets";
+	ASSERT_EQ(Run("preset save " + Scene("segments_square") + " --tag Steps --name Good --folder \"" + folder.string() + "\"").code, 0);
+	const std::string good = ReadAll(folder / "GoodHF");
+	ASSERT_GT(good.size(), 12u);
+	ASSERT_EQ(Run("save " + Scene("demo") + " \"" + (dir / "scene").string() + "\"").code, 0);
+
+	// Nesting far deeper than the reader follows, each length consistent.
+	const uint32_t kContainer = 132;
+	std::string nested = Le32(0) + Le32(0);
+	for (int i = 0; i < 100; ++i)
+		nested = Le32(0) + Le32(1) + Le32(1) + Le32(kContainer) + Le32((uint32_t)nested.size()) + nested;
+	const std::string record = Le32(kContainer) + Le32((uint32_t)nested.size()) + nested;
+
+	const struct
+	{
+		const char* name;
+		std::string bytes;
+		const char* cause;
+	} bad[] = {
+		{ "Empty", "", "empty file" },
+		{ "Header", good.substr(0, 12), "no further container in the file" },
+		{ "Scene", ReadAll(dir / "scene"), "a container file of another kind" },
+		{ "Deep", good.substr(0, 12) + record + Le32(Crc32(record)), "nested too deep" },
+	};
+	for (const auto& b : bad)
+	{
+		std::ofstream(folder / (std::string(b.name) + "HF"), std::ios::binary) << b.bytes;
+		const Result r = Run("preset load " + Scene("bouncing_ball") + " --tag Bounce --name " + b.name + " --folder \"" + folder.string() + "\"");
+		EXPECT_EQ(r.code, 2) << b.name;
+		EXPECT_EQ(r.out, "") << b.name;
+		EXPECT_NE(r.err.find((folder / (std::string(b.name) + "HF")).string() + ": the preset was not loaded: "), std::string::npos) << r.err;
+		EXPECT_NE(r.err.find(b.cause), std::string::npos) << r.err;
+	}
+}
+
+#ifndef _WIN32
+TEST_F(PulsorHost, ScenesAreReadWithinALimit)
+{
+	Result r = Run("run /dev/zero");
+	EXPECT_EQ(r.code, 2);
+	EXPECT_NE(r.err.find("/dev/zero: larger than"), std::string::npos) << r.err;
+	// Refused from its size: the sparse file is never read.
+	{
+		std::ofstream(dir / "huge.json") << "{";
+	}
+	fs::resize_file(dir / "huge.json", uintmax_t(1) << 40);
+	r = Run("run \"" + (dir / "huge.json").string() + "\"");
+	EXPECT_EQ(r.code, 2);
+	EXPECT_NE(r.err.find("larger than"), std::string::npos) << r.err;
+}
+#endif
 
 #ifndef _WIN32
 TEST_F(PulsorHost, TheHelpPagesAreWhatTheGeneratorMakesFromTheModule)
