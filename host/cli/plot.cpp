@@ -60,6 +60,19 @@ struct Range
 		hi = any ? std::max(hi, v) : v;
 		any = true;
 	}
+	// An empty range gets room around its value; for a value so large that
+	// the room is lost in rounding, room in proportion to it.
+	void Widen(double room)
+	{
+		if (hi > lo)
+			return;
+		const double r = std::max(room, std::fabs(lo) * 1e-6);
+		lo -= r;
+		hi += r;
+	}
+	// Where v lies from lo (0) to hi (1). Halved first, so that a span wider
+	// than the largest double still divides.
+	double Fraction(double v) const { return (v / 2 - lo / 2) / (hi / 2 - lo / 2); }
 };
 
 } // namespace
@@ -72,6 +85,9 @@ std::vector<double> NiceTicks(double lo, double hi, int count)
 	const double span = hi - lo;
 	if (span <= 0.0)
 		return { lo };
+	// Wider than the largest double: no step of it is a number.
+	if (!std::isfinite(span))
+		return ticks;
 	const double raw = span / count;
 	const double power = std::pow(10.0, std::floor(std::log10(raw)));
 	double step = 10.0 * power;
@@ -107,20 +123,18 @@ std::string PlotSvg(const std::vector<double>& frames, const std::vector<PlotSer
 		x.Add(0.0), x.Add(1.0);
 	if (!y.any)
 		y.Add(0.0), y.Add(1.0);
-	if (x.hi == x.lo)
-		x.hi = x.lo + 1.0;
-	if (y.hi == y.lo)
-		y.lo -= 0.5, y.hi += 0.5;
-	// A little air above and below the curves.
+	x.Widen(1.0);
+	y.Widen(0.5);
+	// A little air above and below the curves, where there is room for it.
 	const double pad = (y.hi - y.lo) * 0.05;
-	y.lo -= pad;
-	y.hi += pad;
+	if (std::isfinite(y.lo - pad) && std::isfinite(y.hi + pad))
+		y.lo -= pad, y.hi += pad;
 	const std::vector<double> xTicks = NiceTicks(x.lo, x.hi, 8);
 	const std::vector<double> yTicks = NiceTicks(y.lo, y.hi, 6);
 	const double xStep = xTicks.size() > 1 ? xTicks[1] - xTicks[0] : 1.0;
 	const double yStep = yTicks.size() > 1 ? yTicks[1] - yTicks[0] : 1.0;
-	auto px = [&](double f) { return left + (f - x.lo) / (x.hi - x.lo) * plotW; };
-	auto py = [&](double v) { return top + (y.hi - v) / (y.hi - y.lo) * plotH; };
+	auto px = [&](double f) { return left + x.Fraction(f) * plotW; };
+	auto py = [&](double v) { return top + (1.0 - y.Fraction(v)) * plotH; };
 
 	std::string svg;
 	svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Num(width) + "\" height=\"" + Num(height)
@@ -159,12 +173,13 @@ std::string PlotSvg(const std::vector<double>& frames, const std::vector<PlotSer
 		for (size_t k = 0; k < frames.size() && k < series[i].values.size(); ++k)
 		{
 			const double v = series[i].values[k];
-			if (!std::isfinite(v) || !std::isfinite(frames[k]))
+			const double cx = px(frames[k]), cy = py(v);
+			if (!std::isfinite(cx) || !std::isfinite(cy))
 			{
 				flush();
 				continue;
 			}
-			points += (points.empty() ? "" : " ") + Num(px(frames[k])) + "," + Num(py(v));
+			points += (points.empty() ? "" : " ") + Num(cx) + "," + Num(cy);
 		}
 		flush();
 	}

@@ -106,6 +106,32 @@ TEST(PlotSvg, DrawsOneLinePerSeriesWithGapsAndEscapedNames)
 	EXPECT_NE(PlotSvg({}, {}, PlotOptions()).find("</svg>"), std::string::npos);
 }
 
+TEST(PlotSvg, NeverHoldsCoordinatesThatAreNotNumbers)
+{
+	const double inf = std::numeric_limits<double>::infinity();
+	const double nan = std::numeric_limits<double>::quiet_NaN();
+	const double big = std::numeric_limits<double>::max();
+	// A constant too large for a unit of room around it, a span wider than
+	// the largest double, frames that are not finite, and only gaps.
+	const std::vector<std::pair<std::vector<double>, std::vector<double>>> cases = {
+		{ { 0, 1, 2 }, { 1e20, 1e20, 1e20 } },
+		{ { 0, 1, 2 }, { -big, big, 0 } },
+		{ { -big, 0, big }, { 1, 2, 3 } },
+		{ { nan, 1, inf }, { 1, nan, -inf } },
+		{ { 0, 1 }, { nan, nan } },
+	};
+	for (const auto& c : cases)
+	{
+		const std::string svg = PlotSvg(c.first, { PlotSeries{ "v", c.second } }, PlotOptions());
+		for (const char* word : { "nan", "inf" })
+			EXPECT_EQ(svg.find(word), std::string::npos) << svg;
+		EXPECT_NE(svg.find("</svg>"), std::string::npos);
+	}
+	// The large constant is still drawn, as a line.
+	EXPECT_NE(PlotSvg({ 0, 1, 2 }, { PlotSeries{ "v", { 1e20, 1e20, 1e20 } } }, PlotOptions()).find("<polyline"),
+		std::string::npos);
+}
+
 TEST(ParameterPaths, NameCatalogueParametersComponentsAndEntries)
 {
 	BaseObject* cube = BaseObject::Alloc(Ocube);
