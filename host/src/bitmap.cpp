@@ -1,7 +1,6 @@
 #include "c4d_basebitmap.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -11,8 +10,8 @@
 #include <system_error>
 #include <vector>
 
-#include <unistd.h>
 
+#include "platform.h"
 #include "tiff_codec.h"
 
 #if HOST_WITH_LIBTIFF
@@ -434,12 +433,8 @@ IMAGERESULT ReadTiff(const std::string& path, LONG frame, Raster* out)
 	return ReadGeneral(tif.get(), w, h, out);
 }
 
-IMAGERESULT WriteTiffTo(const std::string& path, const Raster& in)
+IMAGERESULT EncodeInto(TIFF* t, const Raster& in)
 {
-	TiffHandle tif(TIFFOpen(path.c_str(), "w"));
-	if (!tif)
-		return IMAGERESULT_MISC_ERROR;
-	TIFF* t = tif.get();
 	const bool withAlpha = !in.alpha.empty();
 	const uint16_t samples = withAlpha ? 4 : 3;
 	bool ok = TIFFSetField(t, TIFFTAG_IMAGEWIDTH, in.w) && TIFFSetField(t, TIFFTAG_IMAGELENGTH, in.h)
@@ -485,6 +480,72 @@ IMAGERESULT WriteTiffTo(const std::string& path, const Raster& in)
 	return IMAGERESULT_OK;
 }
 
+// libtiff writes into memory here, so that the file itself is written by the
+// host's one safe-replace routine.
+struct MemoryTiff
+{
+	std::vector<uint8_t> bytes;
+	toff_t pos = 0;
+
+	static MemoryTiff* Of(thandle_t h) { return static_cast<MemoryTiff*>(h); }
+	static tmsize_t Read(thandle_t h, void* to, tmsize_t n)
+	{
+		MemoryTiff* m = Of(h);
+		if (n < 0 || m->pos >= m->bytes.size())
+			return 0;
+		const size_t count = std::min((size_t)n, (size_t)(m->bytes.size() - m->pos));
+		std::copy_n(m->bytes.data() + m->pos, count, static_cast<uint8_t*>(to));
+		m->pos += count;
+		return (tmsize_t)count;
+	}
+	static tmsize_t Write(thandle_t h, void* from, tmsize_t n)
+	{
+		MemoryTiff* m = Of(h);
+		if (n < 0)
+			return -1;
+		try
+		{
+			if (m->pos + (size_t)n > m->bytes.size())
+				m->bytes.resize((size_t)(m->pos + (size_t)n));
+		}
+		catch (const std::bad_alloc&)
+		{
+			return -1;
+		}
+		std::copy_n(static_cast<const uint8_t*>(from), (size_t)n, m->bytes.data() + m->pos);
+		m->pos += (toff_t)n;
+		return n;
+	}
+	static toff_t Seek(thandle_t h, toff_t offset, int whence)
+	{
+		MemoryTiff* m = Of(h);
+		const toff_t base = whence == SEEK_CUR ? m->pos : whence == SEEK_END ? (toff_t)m->bytes.size() : 0;
+		m->pos = base + offset;
+		return m->pos;
+	}
+	static int Close(thandle_t) { return 0; }
+	static toff_t Size(thandle_t h) { return (toff_t)Of(h)->bytes.size(); }
+	static int Map(thandle_t, void**, toff_t*) { return 0; }
+	static void Unmap(thandle_t, void*, toff_t) {}
+};
+
+IMAGERESULT EncodeTiffFile(const Raster& in, std::vector<uint8_t>* bytes)
+{
+	MemoryTiff memory;
+	IMAGERESULT result = IMAGERESULT_OK;
+	{
+		TiffHandle tif(TIFFClientOpen("memory", "wm", &memory, MemoryTiff::Read, MemoryTiff::Write, MemoryTiff::Seek,
+			MemoryTiff::Close, MemoryTiff::Size, MemoryTiff::Map, MemoryTiff::Unmap));
+		if (!tif)
+			return IMAGERESULT_MISC_ERROR;
+		result = EncodeInto(tif.get(), in);
+		// The directory is written on closing.
+	}
+	if (result == IMAGERESULT_OK)
+		bytes->swap(memory.bytes);
+	return result;
+}
+
 #else
 
 // Files are icons and glyph strips: read whole, decoded in memory.
@@ -515,21 +576,17 @@ IMAGERESULT ReadTiff(const std::string& path, LONG frame, Raster* out)
 	return DecodeTiff(bytes.data(), bytes.size(), frame, out);
 }
 
-IMAGERESULT WriteTiffTo(const std::string& path, const Raster& in)
+IMAGERESULT EncodeTiffFile(const Raster& in, std::vector<uint8_t>* bytes)
 {
-	std::vector<uint8_t> bytes;
 	try
 	{
-		if (!EncodeTiff(in, &bytes))
+		if (!EncodeTiff(in, bytes))
 			return IMAGERESULT_MISC_ERROR;
 	}
 	catch (const std::bad_alloc&)
 	{
 		return IMAGERESULT_OUTOFMEMORY;
 	}
-	std::ofstream out(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
-	if (!out || !out.write(reinterpret_cast<const char*>(bytes.data()), (std::streamsize)bytes.size()) || !out.flush())
-		return IMAGERESULT_MISC_ERROR;
 	return IMAGERESULT_OK;
 }
 
@@ -542,19 +599,13 @@ IMAGERESULT WriteTiff(const std::string& path, const Raster& in)
 	if (path.empty())
 		return IMAGERESULT_MISC_ERROR;
 	SilenceLibtiff();
-	// Beside the target, so that the final rename stays on one file system.
-	static std::atomic<unsigned> counter(0);
-	const std::string temporary = path + ".tmp-" + std::to_string((long)getpid()) + "-" + std::to_string(counter++);
-	const IMAGERESULT written = WriteTiffTo(temporary, in);
-	std::error_code ec;
-	if (written == IMAGERESULT_OK)
-	{
-		std::filesystem::rename(std::filesystem::u8path(temporary), std::filesystem::u8path(path), ec);
-		if (!ec)
-			return IMAGERESULT_OK;
-	}
-	std::filesystem::remove(std::filesystem::u8path(temporary), ec);
-	return written == IMAGERESULT_OK ? IMAGERESULT_MISC_ERROR : written;
+	// Encoded whole first: the file is then written as every output is.
+	std::vector<uint8_t> bytes;
+	const IMAGERESULT encoded = EncodeTiffFile(in, &bytes);
+	if (encoded != IMAGERESULT_OK)
+		return encoded;
+	std::string problem;
+	return platform::ReplaceFile(path, bytes.data(), bytes.size(), &problem) ? IMAGERESULT_OK : IMAGERESULT_MISC_ERROR;
 }
 
 } // namespace

@@ -414,6 +414,25 @@ TEST_F(BitmapFiles, SaveWithoutAlphaWritesRgbAndReplacesTheTargetLeavingNothingE
 	EXPECT_EQ(PixelAt(back.bmp, 1, 0), (Rgb{ 1, 254, 3 }));
 }
 
+#ifndef _WIN32
+TEST_F(BitmapFiles, SaveGoesThroughALinkAndKeepsTheMode)
+{
+	BitmapHolder src;
+	ASSERT_EQ(src->Init(1, 1), IMAGERESULT_OK);
+	src->SetPixel(0, 0, 9, 8, 7);
+	WriteBytes("real.tif", "an older file");
+	fs::permissions(dir_ / "real.tif", fs::perms(0600));
+	fs::create_symlink("real.tif", dir_ / "link.tif");
+	ASSERT_EQ(src->Save(PathOf("link.tif")), IMAGERESULT_OK);
+	EXPECT_TRUE(fs::is_symlink(dir_ / "link.tif"));
+	EXPECT_EQ(fs::status(dir_ / "real.tif").permissions(), fs::perms(0600));
+	BitmapHolder back;
+	ASSERT_EQ(back->Init(PathOf("real.tif")), IMAGERESULT_OK);
+	EXPECT_EQ(PixelAt(back.bmp, 0, 0), (Rgb{ 9, 8, 7 }));
+	EXPECT_EQ(Entries().size(), 2u);
+}
+#endif
+
 TEST_F(BitmapFiles, SaveRefusesEmptyBitmapsChannelsAndUnwritablePlaces)
 {
 	BitmapHolder empty;
