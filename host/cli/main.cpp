@@ -293,12 +293,13 @@ void PresetShow(const std::string& nameOrFile, const std::string& folder)
 	}
 	AutoAlloc<HyperFile> hf;
 	BaseContainer preset;
+	HyperFileClearLastProblem();
 	const bool read = hf && hf->Open(PULSOR_PRESET_IDENT, Filename(file), FILEOPEN_READ, FILEDIALOG_IGNOREOPEN)
 		&& hf->ReadContainer(&preset, TRUE);
 	if (hf)
 		hf->Close();
 	if (!read)
-		throw InputError{ file, "", "not a preset file" };
+		throw InputError{ file, "", "not a preset file: " + HyperFileLastProblem() };
 	std::cout << "Preset \"" << fs::u8path(file).filename().u8string() << "\"\n";
 	PrintContainer(std::cout, preset);
 }
@@ -312,6 +313,8 @@ void PresetSave(const std::string& path, const std::string& tagName, const std::
 	if (!folder.empty())
 		fs::create_directories(fs::u8path(folder), ec);
 	UseFolder(tag, folder);
+	const std::string presetFolder = tag->GetDataInstance()->GetString(PULSOR_PRESET_FOLDER).GetStdString();
+	CheckOutputs({ (fs::u8path(presetFolder) / fs::u8path(name + PULSOR_PRESET_SUFFIX)).u8string() }, { path });
 	tag->SetParameter(DescID(PULSOR_PRESET_NAME), GeData(String(name)), DESCFLAGS_SET_0);
 	// The module only sees that its file failed; the host's file layer
 	// knows why.

@@ -352,6 +352,12 @@ TEST_F(PulsorHost, AnOutputThatIsAnInputIsRefused)
 	EXPECT_TRUE(fs::is_symlink(dir / "soft.json"));
 #endif
 	EXPECT_EQ(Run("preset load \"" + scene + "\" --tag Bounce --name Heartbeat --out \"" + scene + "\"").code, 2);
+	// The scene is the preset file the save would replace.
+	fs::create_directories(dir / "presets");
+	fs::copy_file(scene, dir / "presets" / "SceneHF");
+	EXPECT_EQ(Run("preset save \"" + (dir / "presets" / "SceneHF").string() + "\" --tag Bounce --name Scene --folder \""
+		+ (dir / "presets").string() + "\"").code, 2);
+	EXPECT_EQ(ReadAll(dir / "presets" / "SceneHF"), before);
 	// Two outputs over one file.
 	r = Run("run -q \"" + scene + "\" --csv \"" + (dir / "x").string() + "\" --svg \"" + (dir / "x").string() + "\"");
 	EXPECT_EQ(r.code, 2);
