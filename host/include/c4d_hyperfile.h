@@ -29,7 +29,8 @@ public:
 	// Opens name for reading or writing. A file opened for reading must carry
 	// the identification ident; one opened for writing gets it. Writing goes
 	// to a temporary file beside name that Close renames over it, so a failed
-	// save never destroys an existing file.
+	// save never destroys an existing file; after any failed write (a refused
+	// container included) Close replaces nothing and answers FALSE.
 	Bool Open(LONG ident, const Filename& name, FILEOPEN mode, FILEDIALOG error_dialog);
 	// Writes one container (with sub-containers, curves, identifiers, links).
 	Bool WriteContainer(const BaseContainer& v);

@@ -532,6 +532,13 @@ bool ReplaceFile(const std::string& path, const void* bytes, size_t size, std::s
 bool ReadFileBounded(const std::string& path, size_t limit, std::string* bytes, std::string* problem)
 {
 	const fs::path file = fs::u8path(path);
+	std::error_code ec;
+	// A folder opens on some systems and reads as nothing.
+	if (fs::is_directory(file, ec))
+	{
+		*problem = "is a folder";
+		return false;
+	}
 	std::ifstream in(file, std::ios::binary);
 	if (!in)
 	{
@@ -539,7 +546,6 @@ bool ReadFileBounded(const std::string& path, size_t limit, std::string* bytes, 
 		return false;
 	}
 	const std::string tooLarge = "larger than " + std::to_string(limit) + " bytes, the most that is read";
-	std::error_code ec;
 	if (fs::is_regular_file(file, ec) && fs::file_size(file, ec) > limit && !ec)
 	{
 		*problem = tooLarge;

@@ -278,6 +278,8 @@ TEST_F(PlatformFiles, ReadsAreBoundedAndNameTheProblem)
 	EXPECT_EQ(bytes, "12345");
 	EXPECT_FALSE(platform::ReadFileBounded((dir_ / "missing").u8string(), 4, &bytes, &problem));
 	EXPECT_EQ(problem, "cannot open the file");
+	EXPECT_FALSE(platform::ReadFileBounded(dir_.u8string(), 4, &bytes, &problem));
+	EXPECT_EQ(problem, "is a folder");
 }
 
 TEST_F(PlatformFiles, SameFileComparesFilesNotNames)
