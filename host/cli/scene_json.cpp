@@ -528,10 +528,10 @@ private:
 			Charge(tag, at);
 			if (id == PULSOR_CONVERT_TO_KEYS || id == PULSOR_BAKE_DIRECT)
 				ChargeWork(BakeFrames(doc_, tag) * FrameWork(doc_), at);
-			if (!OnPage(tag, id, true))
-				Fail(at, "the tag has no button " + std::to_string(id));
 			if (const char* outside = Outside(id))
 				Fail(at, "a scene cannot press button " + std::to_string(id) + ": " + outside);
+			if (!OnPage(tag, id, true))
+				Fail(at, "the tag has no button " + std::to_string(id));
 			PressButton(tag, id);
 			CheckTabs(tag, at);
 		}
