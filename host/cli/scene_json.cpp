@@ -5,6 +5,7 @@
 // as linking renames it.
 #include "scene.h"
 
+#include <algorithm>
 #include <cmath>
 #include <climits>
 #include <functional>
@@ -52,6 +53,8 @@ const size_t kMaxTabs = 100;
 // of kilobytes, a tab as much again.
 const size_t kMaxPulsorTags = 1000;
 const size_t kMaxDocumentTabs = 2000;
+// The module asks before it bakes more than a thousand frames.
+const double kFramesBakedWithoutQuestion = 1001.0;
 
 // Buttons that reach outside the document: a scene is data, and the only
 // files a command writes are the outputs on its command line.
@@ -395,11 +398,13 @@ private:
 			Fail(place, "this edit leaves the scene with more than " + std::to_string(kMaxDocumentTabs) + " modifier tabs");
 	}
 
-	// An edit's work grows with the tag's tabs (its page, its container).
-	void Charge(BaseTag* tag, const std::string& place)
+	// An edit that builds the tag's page or adds a tab grows with the tag's
+	// tabs; setting an entry the tag holds does not.
+	void Charge(BaseTag* tag, const std::string& place, bool page = true)
 	{
 		const auto known = tabs_.find(tag);
-		ChargeWork(kEditWork * (1.0 + (known == tabs_.end() ? 0.0 : (double)known->second)), place);
+		const double tabs = known == tabs_.end() ? 0.0 : (double)known->second;
+		ChargeWork(page ? kEditWork * (1.0 + tabs) : kTagWork, place);
 	}
 
 	void ChargeWork(double work, const std::string& place)
@@ -506,7 +511,7 @@ private:
 				Fail(valueAt, "unknown value type \"" + kind + "\" (one of " + known + ")");
 			}
 			const LONG held = tag->GetDataInstance()->GetType(id);
-			Charge(tag, at);
+			Charge(tag, at, held == DA_NIL || id == PULSOR_ADD_MODIFIER);
 			// Buttons hold no value; setting one acts as the host's click on it.
 			if (held == DA_NIL && !OnPage(tag, id))
 				Fail(at + "/id", "the tag has no entry " + std::to_string(id));
@@ -526,12 +531,15 @@ private:
 			const std::string at = place + "/" + std::to_string(i);
 			const LONG id = Long(j[i], at, 1, INT_MAX);
 			Charge(tag, at);
-			if (id == PULSOR_CONVERT_TO_KEYS || id == PULSOR_BAKE_DIRECT)
-				ChargeWork(BakeFrames(doc_, tag) * FrameWork(doc_), at);
 			if (const char* outside = Outside(id))
 				Fail(at, "a scene cannot press button " + std::to_string(id) + ": " + outside);
 			if (!OnPage(tag, id, true))
 				Fail(at, "the tag has no button " + std::to_string(id));
+			// Nobody answers the question before a long bake while a scene
+			// is read, so a bake does at most the frames the module bakes
+			// without asking.
+			if (id == PULSOR_CONVERT_TO_KEYS)
+				ChargeWork(std::min(BakeFrames(doc_, tag), kFramesBakedWithoutQuestion) * FrameWork(doc_), at);
 			PressButton(tag, id);
 			CheckTabs(tag, at);
 		}

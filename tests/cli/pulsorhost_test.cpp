@@ -224,7 +224,10 @@ TEST_F(PulsorHost, BadInputIsOneLineAndExitCodeTwo)
 		manySins += ", \"Sin\"";
 	// Routes around the tab limit of "add": "Add Modifiers" set again and
 	// again, "Duplicate" pressed on tab 2 (ids 22000 + field).
-	std::string addAgain, duplicate, bareTags;
+	// Bakes of a thousand frames of 100 tabs, each cleared again.
+	std::string addAgain, duplicate, bareTags, bakes;
+	for (int i = 0; i < 12; ++i)
+		bakes += std::string(i ? ", " : "") + "2355, 2373";
 	for (int i = 0; i < 101; ++i)
 		addAgain += std::string(i ? ", " : "") + "{ \"id\": 2001, \"integer\": 2 }";
 	for (int i = 0; i < 100; ++i)
@@ -250,9 +253,9 @@ TEST_F(PulsorHost, BadInputIsOneLineAndExitCodeTwo)
 			": /objects/0/tags/0/press/99: this edit leaves the tag with more than 100 modifier tabs" },
 		{ "many tags", "{ \"objects\": [ { \"type\": \"cube\", \"tags\": [ " + bareTags + " ] } ] }",
 			": /objects/0/tags/1000: more than 1000 Pulsor tags" },
-		{ "bake direct", "{ \"to\": 999999, " + tag.substr(2) + "\"link\": \"position.y\", \"add\": [ " + manySins.substr(7)
-			+ " ], \"press\": [ 2378 ]" + end,
-			": /objects/0/tags/0/press/0: the scene's edits, up to this one, are more work than reading a scene may take" },
+		{ "bake again and again", "{ \"to\": 999, " + tag.substr(2) + "\"link\": \"position.y\", \"add\": [ " + manySins.substr(7)
+			+ " ], \"press\": [ " + bakes + " ]" + end,
+			": /objects/0/tags/0/press/22: the scene's edits, up to this one, are more work than reading a scene may take" },
 		{ "long run", "{ \"to\": 999999, " + tag.substr(2) + "\"link\": \"position.y\", \"add\": [ " + manySins.substr(7) + " ]" + end,
 			": a run of 1000000 frames of this scene is more work than one run may take (fewer frames, tags or tabs)" },
 		{ "frames from the file", "{ \"to\": 1000000 }", ": the scene's range holds more than a million frames" },
