@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cmath>
 #include <climits>
-#include <functional>
 #include <map>
 #include <set>
 #include <nlohmann/json.hpp>
@@ -582,8 +581,9 @@ private:
 };
 
 // The parser keeps the last of repeated keys; a repeated key is as much a
-// mistake as an unknown one, so the parse watches for it. The callback
-// follows the place in the document to name it.
+// mistake as an unknown one, so a first pass over the events of the text
+// looks for one, following the place in the document to name it. (The
+// parser's own callback costs time in the size of each array per object.)
 class DuplicateKeyWatch
 {
 public:
@@ -594,29 +594,27 @@ public:
 	};
 
 	// Throws Duplicate at the second occurrence of a key in an object.
-	bool operator()(int, json::parse_event_t event, json& parsed)
+	bool key(std::string& k)
 	{
-		switch (event)
-		{
-			case json::parse_event_t::object_start: open_.push_back(Level{ true, {}, {}, 0 }); break;
-			case json::parse_event_t::array_start: open_.push_back(Level{ false, {}, {}, 0 }); break;
-			case json::parse_event_t::key:
-			{
-				Level& object = open_.back();
-				object.key = parsed.get<std::string>();
-				if (!object.keys.insert(object.key).second)
-					throw Duplicate{ Place(), object.key };
-				break;
-			}
-			case json::parse_event_t::object_end:
-			case json::parse_event_t::array_end:
-				open_.pop_back();
-				Completed();
-				break;
-			case json::parse_event_t::value: Completed(); break;
-		}
+		Level& object = open_.back();
+		object.key = k;
+		if (!object.keys.insert(k).second)
+			throw Duplicate{ Place(), k };
 		return true;
 	}
+	bool start_object(std::size_t) { return Open(true); }
+	bool start_array(std::size_t) { return Open(false); }
+	bool end_object() { return Close(); }
+	bool end_array() { return Close(); }
+	bool null() { return Value(); }
+	bool boolean(bool) { return Value(); }
+	bool number_integer(json::number_integer_t) { return Value(); }
+	bool number_unsigned(json::number_unsigned_t) { return Value(); }
+	bool number_float(json::number_float_t, const std::string&) { return Value(); }
+	bool string(std::string&) { return Value(); }
+	bool binary(json::binary_t&) { return Value(); }
+	// The parse proper reports malformed text.
+	bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) { return false; }
 
 private:
 	struct Level
@@ -627,10 +625,21 @@ private:
 		size_t index;
 	};
 
-	void Completed()
+	bool Open(bool object)
+	{
+		open_.push_back(Level{ object, {}, {}, 0 });
+		return true;
+	}
+	bool Close()
+	{
+		open_.pop_back();
+		return Value();
+	}
+	bool Value()
 	{
 		if (!open_.empty() && !open_.back().object)
 			++open_.back().index;
+		return true;
 	}
 
 	std::string Place() const
@@ -652,7 +661,8 @@ void ReadJsonScene(const std::string& file, const std::string& text, BaseDocumen
 	try
 	{
 		DuplicateKeyWatch watch;
-		root = json::parse(text, std::ref(watch));
+		json::sax_parse(text, &watch);
+		root = json::parse(text);
 	}
 	catch (const DuplicateKeyWatch::Duplicate& d)
 	{
