@@ -31,17 +31,17 @@ namespace
 void CheckCaps(BaseDocument* doc)
 {
 	const std::vector<BaseTag*> tags = PulsorTags(doc);
-	if (tags.size() > 1000)
+	if (tags.size() > kMaxPulsorTags)
 		std::abort();
 	size_t tabs = 0;
 	for (BaseTag* tag : tags)
 	{
 		const size_t count = TabCount(tag);
-		if (count > 100)
+		if (count > kMaxTabs)
 			std::abort();
 		tabs += count;
 	}
-	if (tabs > 2000)
+	if (tabs > kMaxDocumentTabs)
 		std::abort();
 }
 

@@ -45,13 +45,6 @@ std::string LineAndColumn(const std::string& text, size_t byte)
 	return "line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
-// Every tab is a few hundred entries that each frame evaluates: an absurd
-// count would keep the program busy for minutes.
-const size_t kMaxTabs = 100;
-// What a scene may hold in all: a Pulsor tag with its labels is some tens
-// of kilobytes, a tab as much again.
-const size_t kMaxPulsorTags = 1000;
-const size_t kMaxDocumentTabs = 2000;
 // The module asks before it bakes more than a thousand frames.
 const double kFramesBakedWithoutQuestion = 1001.0;
 
