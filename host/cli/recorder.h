@@ -36,7 +36,7 @@ std::vector<double> FramesOf(const RunRange& range);
 // scene either runs in seconds or is refused.
 const double kTagWork = 8.0;
 const double kEditWork = 100.0;
-const double kMostWork = 1.0e7;
+const double kMostWork = 6.0e6;
 
 // The work of evaluating the document at one frame.
 double FrameWork(BaseDocument* doc);

@@ -255,7 +255,7 @@ TEST_F(PulsorHost, BadInputIsOneLineAndExitCodeTwo)
 			": /objects/0/tags/1000: more than 1000 Pulsor tags" },
 		{ "bake again and again", "{ \"to\": 999, " + tag.substr(2) + "\"link\": \"position.y\", \"add\": [ " + manySins.substr(7)
 			+ " ], \"press\": [ " + bakes + " ]" + end,
-			": /objects/0/tags/0/press/22: the scene's edits, up to this one, are more work than reading a scene may take" },
+			": /objects/0/tags/0/press/12: the scene's edits, up to this one, are more work than reading a scene may take" },
 		{ "long run", "{ \"to\": 999999, " + tag.substr(2) + "\"link\": \"position.y\", \"add\": [ " + manySins.substr(7) + " ]" + end,
 			": a run of 1000000 frames of this scene is more work than one run may take (fewer frames, tags or tabs)" },
 		{ "frames from the file", "{ \"to\": 1000000 }", ": the scene's range holds more than a million frames" },
