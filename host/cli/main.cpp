@@ -131,7 +131,7 @@ struct RunArgs
 {
 	std::string scene;
 	double from = 0.0, to = 0.0, step = 1.0;
-	bool hasFrom = false, hasTo = false;
+	bool hasFrom = false, hasTo = false, hasStep = false;
 	std::vector<LONG> entries;
 	std::string csv, svg;
 	bool quiet = false;
@@ -149,7 +149,13 @@ void Run(const RunArgs& a)
 	range.from = a.hasFrom ? a.from : scene.from;
 	range.to = a.hasTo ? a.to : scene.to;
 	range.step = a.step;
-	const Recording rec = RecordScene(scene, FramesOf(range), a.entries);
+	range.file = scene.file;
+	range.fromGiven = a.hasFrom;
+	range.toGiven = a.hasTo;
+	range.stepGiven = a.hasStep;
+	const std::vector<double> evaluated = FramesOf(range);
+	CheckWork(scene, (double)evaluated.size(), "a run");
+	const Recording rec = RecordScene(scene, evaluated, a.entries);
 	// A table on standard output would spoil a CSV or SVG written there.
 	if (!a.quiet && std::find(paths.begin(), paths.end(), "-") == paths.end())
 		std::cout << ToText(rec.table);
@@ -210,6 +216,7 @@ void Bake(const std::string& path, const std::string& name, bool yes, const std:
 	CheckOutputs({ out }, { path });
 	Scene scene = LoadScene(path);
 	BaseTag* tag = FindPulsorTag(scene, name);
+	CheckWork(scene, BakeFrames(scene.doc.get(), tag), "a bake");
 	HostSetQuestionHandler([yes](const String& text) {
 		std::cerr << text.GetStdString() << (yes ? " yes\n" : " no (--yes answers yes)\n");
 		return yes;
@@ -433,6 +440,7 @@ int main(int argc, char** argv)
 	}
 	run.hasFrom = runCmd->get_option("--from")->count() > 0;
 	run.hasTo = runCmd->get_option("--to")->count() > 0;
+	run.hasStep = runCmd->get_option("--step")->count() > 0;
 
 	try
 	{

@@ -7,6 +7,8 @@
 
 #include "editing.h"
 #include "parameter_paths.h"
+#include "pulsor_ids.h"
+#include "tag_edits.h"
 
 namespace
 {
@@ -73,19 +75,77 @@ std::string TagName(const BaseTag* tag)
 
 } // namespace
 
+namespace
+{
+
+// The option that set a value, else the scene file; problem follows "the"
+// or "the scene's".
+InputError Blame(const RunRange& range, const char* option, bool given, const std::string& problem)
+{
+	if (given || range.file.empty())
+		return InputError{ "pulsorhost", option, "the " + problem };
+	return InputError{ range.file, "", "the scene's " + problem };
+}
+
+} // namespace
+
 std::vector<double> FramesOf(const RunRange& range)
 {
 	if (!(range.step > 0.0) || !std::isfinite(range.step))
 		throw InputError{ "pulsorhost", "--step", "the step must be a positive number of frames" };
-	if (!std::isfinite(range.from) || !std::isfinite(range.to) || range.to < range.from)
-		throw InputError{ "pulsorhost", "--to", "the range ends before it starts" };
+	if (!std::isfinite(range.from))
+		throw Blame(range, "--from", range.fromGiven, "first frame is not a number");
+	if (!std::isfinite(range.to))
+		throw Blame(range, "--to", range.toGiven, "last frame is not a number");
+	if (range.to < range.from)
+	{
+		// Of two frames, the one the command line gave is the one to change.
+		if (range.toGiven || !range.fromGiven)
+			throw Blame(range, "--to", range.toGiven, "range ends before it starts");
+		throw Blame(range, "--from", true, "range ends before it starts");
+	}
 	const double count = std::floor((range.to - range.from) / range.step + 1e-9) + 1.0;
 	if (count > (double)kMaxFrames)
-		throw InputError{ "pulsorhost", "--step", "more than a million frames" };
+	{
+		const std::string problem = "more than a million frames";
+		if (range.stepGiven || range.file.empty())
+			throw InputError{ "pulsorhost", "--step", problem };
+		if (range.toGiven || range.fromGiven)
+			throw InputError{ "pulsorhost", range.toGiven ? "--to" : "--from", problem };
+		throw InputError{ range.file, "", "the scene's range holds " + problem };
+	}
 	std::vector<double> frames;
 	for (size_t i = 0; i < (size_t)count; ++i)
 		frames.push_back(range.from + (double)i * range.step);
 	return frames;
+}
+
+double FrameWork(BaseDocument* doc)
+{
+	double work = 2.0 + (double)doc->GetMaterialCount();
+	for (LONG i = 0; i < doc->GetObjectCount(); ++i)
+		work += 1.0 + (double)doc->GetObjectByIndex(i)->GetTagCount();
+	for (BaseTag* tag : PulsorTags(doc))
+		work += kTagWork * (1.0 + (double)TabCount(tag));
+	return work;
+}
+
+double BakeFrames(BaseDocument* doc, BaseTag* tag)
+{
+	const BaseContainer& data = *tag->GetDataInstance();
+	const LONG fps = doc->GetFps();
+	const bool keyRange = data.GetBool(PULSOR_KEY_SEQUENCE, FALSE);
+	const double first = (keyRange ? data.GetTime(PULSOR_KEY_FROM) : doc->GetMinTime()).Get() * fps;
+	const double last = (keyRange ? data.GetTime(PULSOR_KEY_TO) : doc->GetMaxTime()).Get() * fps;
+	return std::isfinite(last - first) ? std::max(0.0, std::floor(last - first) + 1.0) : 0.0;
+}
+
+void CheckWork(const Scene& scene, double frames, const std::string& what)
+{
+	const double work = frames * FrameWork(scene.doc.get());
+	if (work <= kMostWork)
+		return;
+	throw InputError{ scene.file, "", what + " of " + std::to_string((long long)frames) + " frames of this scene is more work than one run may take (fewer frames, tags or tabs)" };
 }
 
 Recording RecordScene(Scene& scene, const std::vector<double>& frames, const std::vector<LONG>& entries)

@@ -14,13 +14,40 @@ struct RunRange
 	double from = 0.0;
 	double to = 0.0;
 	double step = 1.0;
+	// Where from and to came from when the command line did not give them:
+	// the scene file. Problems of the range are told to whoever set it.
+	std::string file;
+	bool fromGiven = true, toGiven = true, stepGiven = true;
 };
 
 // The frames of a range: from, from + step, ... up to to, each computed
 // from its index so that fractional steps do not drift. Throws InputError
-// (file "pulsorhost") for a step that is not positive or makes more than a
-// million frames.
+// for a step that is not positive, a range that ends before it starts or
+// one of more than a million frames, naming the option ("pulsorhost") or
+// the scene file that set what is wrong.
 std::vector<double> FramesOf(const RunRange& range);
+
+// ---- How much work a scene asks for ----------------------------------------
+//
+// In units of about a microsecond on a small machine: evaluating a frame
+// costs a unit per element and kTagWork per Pulsor tag and per modifier tab;
+// an edit of a tag costs kEditWork per tab (its page is built anew). A
+// command does at most kMostWork of each (reading, evaluating), so that any
+// scene either runs in seconds or is refused.
+const double kTagWork = 8.0;
+const double kEditWork = 100.0;
+const double kMostWork = 6.0e6;
+
+// The work of evaluating the document at one frame.
+double FrameWork(BaseDocument* doc);
+
+// The frames tag bakes: its key range when "Key Sequence" is on, else the
+// document's.
+double BakeFrames(BaseDocument* doc, BaseTag* tag);
+
+// Throws InputError naming the scene file when frames evaluations of it
+// are more than kMostWork.
+void CheckWork(const Scene& scene, double frames, const std::string& what);
 
 struct Recording
 {

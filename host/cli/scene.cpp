@@ -5,6 +5,7 @@
 #include "platform.h"
 #include "pulsor_ids.h"
 #include "scene_file.h"
+#include "tag_edits.h"
 
 std::string InputError::Line() const
 {
@@ -40,6 +41,26 @@ double Frames(const BaseTime& t, LONG fps)
 	return t.GetNumerator() * fps / t.GetDenominator();
 }
 
+// A saved scene's tags come whole from the file, with as many tabs as it
+// lists; the JSON reader checks each edit as it makes it.
+void CheckLimits(const Scene& scene)
+{
+	const std::vector<BaseTag*> tags = PulsorTags(scene.doc.get());
+	if (tags.size() > kMaxPulsorTags)
+		throw InputError{ scene.file, "", "more than " + std::to_string(kMaxPulsorTags) + " Pulsor tags" };
+	size_t all = 0;
+	for (BaseTag* tag : tags)
+	{
+		const size_t count = TabCount(tag);
+		if (count > kMaxTabs)
+			throw InputError{ scene.file, "", "the Pulsor tag \"" + tag->GetName().GetStdString() + "\" has more than "
+				+ std::to_string(kMaxTabs) + " modifier tabs" };
+		all += count;
+	}
+	if (all > kMaxDocumentTabs)
+		throw InputError{ scene.file, "", "more than " + std::to_string(kMaxDocumentTabs) + " modifier tabs" };
+}
+
 } // namespace
 
 Scene LoadScene(const std::string& path)
@@ -62,6 +83,7 @@ Scene LoadScene(const std::string& path)
 	if (!scene.doc)
 		throw InputError{ path, "", "not a scene: " + problem };
 	HostSetActiveDocument(scene.doc.get());
+	CheckLimits(scene);
 	scene.fps = scene.doc->GetFps();
 	scene.from = Frames(scene.doc->GetMinTime(), scene.fps);
 	scene.to = Frames(scene.doc->GetMaxTime(), scene.fps);

@@ -35,8 +35,15 @@ struct Scene
 	LONG fps = 30;
 };
 
+// What a scene may hold, however its tabs are made: a tab is a few hundred
+// entries that each frame evaluates, a Pulsor tag with its labels some tens
+// of kilobytes.
+const size_t kMaxTabs = 100;
+const size_t kMaxPulsorTags = 1000;
+const size_t kMaxDocumentTabs = 2000;
+
 // Loads path, which is JSON or a saved scene, as the active document.
-// Throws InputError.
+// Throws InputError, also for a scene beyond the limits above.
 Scene LoadScene(const std::string& path);
 
 // Every Pulsor tag of the document, in object and tag order.

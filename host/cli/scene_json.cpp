@@ -5,14 +5,18 @@
 // as linking renames it.
 #include "scene.h"
 
+#include <algorithm>
 #include <cmath>
 #include <climits>
+#include <map>
+#include <set>
 #include <nlohmann/json.hpp>
 
 #include "catalogue.h"
 #include "host_services.h"
 #include "parameter_paths.h"
 #include "pulsor_ids.h"
+#include "recorder.h"
 #include "tag_edits.h"
 
 using json = nlohmann::json;
@@ -41,7 +45,20 @@ std::string LineAndColumn(const std::string& text, size_t byte)
 	return "line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
-const size_t kMaxAddedTabs = 100;
+// The module asks before it bakes more than a thousand frames.
+const double kFramesBakedWithoutQuestion = 1001.0;
+
+// Buttons that reach outside the document: a scene is data, and the only
+// files a command writes are the outputs on its command line.
+const char* Outside(LONG id)
+{
+	switch (id)
+	{
+		case PULSOR_PRESET_SAVE: return "\"Save\" writes a preset file (pulsorhost preset save saves presets)";
+		case PULSOR_PRESET_BROWSE: return "\"...\" opens a folder dialog";
+		default: return nullptr;
+	}
+}
 
 struct PendingTag
 {
@@ -301,6 +318,8 @@ private:
 			ReadCommon(tag, j, place, FindElementType(type));
 			return;
 		}
+		if (pending_.size() >= kMaxPulsorTags)
+			Fail(place, "more than " + std::to_string(kMaxPulsorTags) + " Pulsor tags");
 		if (j.contains("name"))
 			tag->SetName(Text(j["name"], place + "/name"));
 		pending_.push_back(PendingTag{ tag, &j, place });
@@ -357,12 +376,40 @@ private:
 			Fail(at, "the tag does not take this parameter");
 	}
 
-	void Add(BaseTag* tag, const json& j, const std::string& place) const
+	// Every edit that can add tabs (a preset, "Add Modifiers", "Duplicate")
+	// is followed by a count of the tag's own list.
+	void CheckTabs(BaseTag* tag, const std::string& place)
 	{
-		// Every added tab is an undoable edit of the whole container: an
-		// absurd count would keep the program busy for minutes.
-		if (Array(j, place).size() > kMaxAddedTabs)
-			Fail(place, "more than " + std::to_string(kMaxAddedTabs) + " modifier tabs");
+		const size_t count = TabCount(tag);
+		if (count > kMaxTabs)
+			Fail(place, "this edit leaves the tag with more than " + std::to_string(kMaxTabs) + " modifier tabs");
+		size_t& known = tabs_[tag];
+		allTabs_ = allTabs_ - known + count;
+		known = count;
+		if (allTabs_ > kMaxDocumentTabs)
+			Fail(place, "this edit leaves the scene with more than " + std::to_string(kMaxDocumentTabs) + " modifier tabs");
+	}
+
+	// An edit that builds the tag's page or adds a tab grows with the tag's
+	// tabs; setting an entry the tag holds does not.
+	void Charge(BaseTag* tag, const std::string& place, bool page = true)
+	{
+		const auto known = tabs_.find(tag);
+		const double tabs = known == tabs_.end() ? 0.0 : (double)known->second;
+		ChargeWork(page ? kEditWork * (1.0 + tabs) : kTagWork, place);
+	}
+
+	void ChargeWork(double work, const std::string& place)
+	{
+		work_ += work;
+		if (work_ > kMostWork)
+			Fail(place, "the scene's edits, up to this one, are more work than reading a scene may take");
+	}
+
+	void Add(BaseTag* tag, const json& j, const std::string& place)
+	{
+		if (Array(j, place).size() > kMaxTabs)
+			Fail(place, "more than " + std::to_string(kMaxTabs) + " modifier tabs");
 		const BaseContainer names = tag->GetDataInstance()->GetContainer(PULSOR_TYPE_NAMES);
 		for (size_t i = 0; i < j.size(); ++i)
 		{
@@ -374,7 +421,9 @@ private:
 					type = t;
 			if (type == PULSOR_MOD_NONE)
 				Fail(at, "unknown modifier type \"" + name + "\"");
+			Charge(tag, at);
 			SetEntry(tag, PULSOR_ADD_MODIFIER, GeData(type));
+			CheckTabs(tag, at);
 		}
 	}
 
@@ -413,7 +462,7 @@ private:
 		return GeData(CUSTOMDATATYPE_SPLINE, *curve);
 	}
 
-	void Set(BaseTag* tag, const json& j, const std::string& place) const
+	void Set(BaseTag* tag, const json& j, const std::string& place)
 	{
 		static const char* const kTypes[] = { "real", "integer", "bool", "seconds", "frames", "vector", "string", "curve" };
 		for (size_t i = 0; i < Array(j, place).size(); ++i)
@@ -454,34 +503,49 @@ private:
 				Fail(valueAt, "unknown value type \"" + kind + "\" (one of " + known + ")");
 			}
 			const LONG held = tag->GetDataInstance()->GetType(id);
+			Charge(tag, at, held == DA_NIL || id == PULSOR_ADD_MODIFIER);
+			// Buttons hold no value; setting one acts as the host's click on it.
 			if (held == DA_NIL && !OnPage(tag, id))
 				Fail(at + "/id", "the tag has no entry " + std::to_string(id));
+			if (held == DA_NIL && OnPage(tag, id, true))
+				Fail(at + "/id", "entry " + std::to_string(id) + " is a button (\"press\" presses it)");
 			if (held != DA_NIL && held != value.GetType())
 				Fail(valueAt, "entry " + std::to_string(id) + " does not hold a value of type \"" + kind + "\"");
 			SetEntry(tag, id, value);
+			CheckTabs(tag, at);
 		}
 	}
 
-	void Press(BaseTag* tag, const json& j, const std::string& place) const
+	void Press(BaseTag* tag, const json& j, const std::string& place)
 	{
 		for (size_t i = 0; i < Array(j, place).size(); ++i)
 		{
 			const std::string at = place + "/" + std::to_string(i);
 			const LONG id = Long(j[i], at, 1, INT_MAX);
+			Charge(tag, at);
+			if (const char* outside = Outside(id))
+				Fail(at, "a scene cannot press button " + std::to_string(id) + ": " + outside);
 			if (!OnPage(tag, id, true))
 				Fail(at, "the tag has no button " + std::to_string(id));
+			// Nobody answers the question before a long bake while a scene
+			// is read, so a bake does at most the frames the module bakes
+			// without asking.
+			if (id == PULSOR_CONVERT_TO_KEYS)
+				ChargeWork(std::min(BakeFrames(doc_, tag), kFramesBakedWithoutQuestion) * FrameWork(doc_), at);
 			PressButton(tag, id);
+			CheckTabs(tag, at);
 		}
 	}
 
-	void Preset(BaseTag* tag, const json& j, const std::string& place) const
+	void Preset(BaseTag* tag, const json& j, const std::string& place)
 	{
 		const std::string name = Text(j, place);
 		if (!LoadPreset(tag, name))
 			Fail(place, "no preset named \"" + name + "\" in the preset folder");
+		CheckTabs(tag, place);
 	}
 
-	void EditPulsor(BaseTag* tag, const json& j, const std::string& place) const
+	void EditPulsor(BaseTag* tag, const json& j, const std::string& place)
 	{
 		const String name = tag->GetName();
 		// A preset carries a link of its own: the scene's link goes on top.
@@ -504,6 +568,82 @@ private:
 	Scene* scene_;
 	LONG fps_ = 30;
 	std::vector<PendingTag> pending_;
+	std::map<BaseTag*, size_t> tabs_;
+	size_t allTabs_ = 0;
+	double work_ = 0.0;
+};
+
+// The parser keeps the last of repeated keys; a repeated key is as much a
+// mistake as an unknown one, so a first pass over the events of the text
+// looks for one, following the place in the document to name it. (The
+// parser's own callback costs time in the size of each array per object.)
+class DuplicateKeyWatch
+{
+public:
+	struct Duplicate
+	{
+		std::string place;
+		std::string key;
+	};
+
+	// Throws Duplicate at the second occurrence of a key in an object.
+	bool key(std::string& k)
+	{
+		Level& object = open_.back();
+		object.key = k;
+		if (!object.keys.insert(k).second)
+			throw Duplicate{ Place(), k };
+		return true;
+	}
+	bool start_object(std::size_t) { return Open(true); }
+	bool start_array(std::size_t) { return Open(false); }
+	bool end_object() { return Close(); }
+	bool end_array() { return Close(); }
+	bool null() { return Value(); }
+	bool boolean(bool) { return Value(); }
+	bool number_integer(json::number_integer_t) { return Value(); }
+	bool number_unsigned(json::number_unsigned_t) { return Value(); }
+	bool number_float(json::number_float_t, const std::string&) { return Value(); }
+	bool string(std::string&) { return Value(); }
+	bool binary(json::binary_t&) { return Value(); }
+	// The parse proper reports malformed text.
+	bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) { return false; }
+
+private:
+	struct Level
+	{
+		bool object;
+		std::set<std::string> keys;
+		std::string key;
+		size_t index;
+	};
+
+	bool Open(bool object)
+	{
+		open_.push_back(Level{ object, {}, {}, 0 });
+		return true;
+	}
+	bool Close()
+	{
+		open_.pop_back();
+		return Value();
+	}
+	bool Value()
+	{
+		if (!open_.empty() && !open_.back().object)
+			++open_.back().index;
+		return true;
+	}
+
+	std::string Place() const
+	{
+		std::string place;
+		for (const Level& level : open_)
+			place += "/" + (level.object ? EscapeKey(level.key) : std::to_string(level.index));
+		return place;
+	}
+
+	std::vector<Level> open_;
 };
 
 } // namespace
@@ -513,7 +653,13 @@ void ReadJsonScene(const std::string& file, const std::string& text, BaseDocumen
 	json root;
 	try
 	{
+		DuplicateKeyWatch watch;
+		json::sax_parse(text, &watch);
 		root = json::parse(text);
+	}
+	catch (const DuplicateKeyWatch::Duplicate& d)
+	{
+		throw InputError{ file, d.place, "repeated key \"" + d.key + "\"" };
 	}
 	catch (const json::parse_error& e)
 	{

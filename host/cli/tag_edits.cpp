@@ -1,6 +1,7 @@
 #include "tag_edits.h"
 
 #include <algorithm>
+#include <set>
 
 #include "pulsor_ids.h"
 
@@ -36,4 +37,21 @@ bool LoadPreset(BaseTag* tag, const std::string& name)
 	tag->SetParameter(DescID(PULSOR_PRESET_NAME), GeData(String(name)), DESCFLAGS_SET_0);
 	PressButton(tag, PULSOR_PRESET_LOAD);
 	return true;
+}
+
+size_t TabCount(BaseTag* tag)
+{
+	const BaseContainer list = tag->GetDataInstance()->GetContainer(PULSOR_TAB_LIST);
+	const LLONG last = (LLONG)PULSOR_TAB_LIST_FIRST + list.GetLong(PULSOR_TAB_LIST_COUNT, 0) - 1;
+	std::set<LLONG> numbers;
+	for (LONG i = 0; const GeData* value = list.GetIndexData(i); ++i)
+	{
+		const LONG id = list.GetIndexId(i);
+		const LONG type = value->GetType();
+		if (id < PULSOR_TAB_LIST_FIRST || id > last || (type != DA_LONG && type != DA_LLONG && type != DA_REAL))
+			continue;
+		if (value->GetLong() >= 1)
+			numbers.insert(value->GetLong());
+	}
+	return numbers.size();
 }

@@ -22,4 +22,9 @@ std::vector<std::string> PresetNames(BaseTag* tag);
 // false, changing nothing, when the tag does not list it.
 bool LoadPreset(BaseTag* tag, const std::string& name);
 
+// The modifier tabs the tag's tab list names, counted as the tag reads the
+// list: distinct tab numbers of 1 and more among the entries the count
+// promises. The work is bounded by the entries present.
+size_t TabCount(BaseTag* tag);
+
 #endif

@@ -5,6 +5,9 @@
 // state -- to any element of the scene -- resolve to the new elements.
 #include "scene_file.h"
 
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
@@ -224,6 +227,27 @@ bool RestoreState(BaseList2D* element, const BaseContainer* state, std::string* 
 	return RestoreTracks(element, *tracks, problem);
 }
 
+// A scene file is a 12-byte header and two records (type, length, payload,
+// checksum): anything after them was not written by SaveDocument, and a file
+// with more in it than was read is not taken for the scene it starts with.
+bool EndsAfterTwoRecords(const Filename& file)
+{
+	std::ifstream in(std::filesystem::u8path(file.GetString().GetStdString()), std::ios::binary | std::ios::ate);
+	if (!in)
+		return false;
+	const std::streamoff size = in.tellg();
+	std::streamoff at = 12;
+	for (int record = 0; record < 2; ++record)
+	{
+		unsigned char length[4];
+		if (!in.seekg(at + 4) || !in.read(reinterpret_cast<char*>(length), 4))
+			return false;
+		at += 12 + (std::streamoff)((uint32_t)length[0] | (uint32_t)length[1] << 8 | (uint32_t)length[2] << 16
+			| (uint32_t)length[3] << 24);
+	}
+	return at == size;
+}
+
 bool ReadFile(const Filename& file, BaseContainer* outline, BaseContainer* state, BaseDocument* doc, std::string* problem)
 {
 	HyperFile* hf = HyperFile::Alloc();
@@ -247,8 +271,16 @@ bool ReadFile(const Filename& file, BaseContainer* outline, BaseContainer* state
 	hf->Close();
 	HyperFile::Free(hf);
 	if (!ok)
+	{
 		SetProblem(problem, "corrupt scene: " + file.GetString().GetStdString());
-	return ok;
+		return false;
+	}
+	if (!EndsAfterTwoRecords(file))
+	{
+		SetProblem(problem, "corrupt scene: data after the scene in " + file.GetString().GetStdString());
+		return false;
+	}
+	return true;
 }
 
 } // namespace
@@ -420,6 +452,15 @@ BaseDocument* LoadDocument(const Filename& file, std::string* problem)
 	}
 	if (!RestoreState(doc.get(), docState, problem))
 		return nullptr;
+	// The document reads a missing or bad rate as a usable one; a file that
+	// holds one is not a scene SaveDocument wrote.
+	const BaseContainer* settings = doc->GetDataInstance();
+	if (settings->GetType(DOCUMENT_FPS) != DA_NIL
+		&& (settings->GetType(DOCUMENT_FPS) != DA_LONG || settings->GetLong(DOCUMENT_FPS) < 1))
+	{
+		SetProblem(problem, "corrupt scene: a frame rate of " + std::to_string(settings->GetLong(DOCUMENT_FPS)) + " frames per second");
+		return nullptr;
+	}
 	doc->SetTime(docState->GetTime(DOCUMENT_TIME));
 	for (size_t i = 0; i < ops.size(); ++i)
 	{

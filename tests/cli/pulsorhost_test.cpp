@@ -225,7 +225,43 @@ TEST_F(PulsorHost, BadInputIsOneLineAndExitCodeTwo)
 	std::string manySins = "\"Sin\"";
 	for (int i = 0; i < 100; ++i)
 		manySins += ", \"Sin\"";
+	// Routes around the tab limit of "add": "Add Modifiers" set again and
+	// again, "Duplicate" pressed on tab 2 (ids 22000 + field).
+	// Bakes of a thousand frames of 100 tabs, each cleared again.
+	std::string addAgain, duplicate, bareTags, bakes;
+	for (int i = 0; i < 12; ++i)
+		bakes += std::string(i ? ", " : "") + "2355, 2373";
+	for (int i = 0; i < 101; ++i)
+		addAgain += std::string(i ? ", " : "") + "{ \"id\": 2001, \"integer\": 2 }";
+	for (int i = 0; i < 100; ++i)
+		duplicate += std::string(i ? ", " : "") + "22290";
+	for (int i = 0; i < 1001; ++i)
+		bareTags += std::string(i ? ", " : "") + "{ \"type\": \"pulsor\" }";
+	const std::string tag = "{ \"objects\": [ { \"type\": \"cube\", \"tags\": [ { \"type\": \"pulsor\", ";
+	const std::string end = " } ] } ] }";
 	const std::vector<BadInput> cases = {
+		{ "repeated key", "{ \"fps\": 25, \"to\": 3, \"fps\": 30 }", ": /fps: repeated key \"fps\"" },
+		{ "repeated nested key", "{ \"objects\": [ { \"type\": \"cube\" }, { \"type\": \"cube\", \"tags\": [ { \"type\": \"pulsor\", "
+			"\"set\": [ 1, { \"id\": 2004, \"real\": 1, \"real\": 2 } ] } ] } ] }",
+			": /objects/1/tags/0/set/1/real: repeated key \"real\"" },
+		{ "save", tag + "\"press\": [ 5007 ]" + end,
+			": /objects/0/tags/0/press/0: a scene cannot press button 5007: \"Save\" writes a preset file (pulsorhost preset save saves presets)" },
+		{ "browse", tag + "\"press\": [ 5005 ]" + end,
+			": /objects/0/tags/0/press/0: a scene cannot press button 5005: \"...\" opens a folder dialog" },
+		{ "set a button", tag + "\"set\": [ { \"id\": 5001, \"bool\": true }, { \"id\": 5007, \"integer\": 1 } ]" + end,
+			": /objects/0/tags/0/set/1/id: entry 5007 is a button (\"press\" presses it)" },
+		{ "add again", tag + "\"set\": [ " + addAgain + " ]" + end,
+			": /objects/0/tags/0/set/100: this edit leaves the tag with more than 100 modifier tabs" },
+		{ "duplicate", tag + "\"add\": [ \"Sin\" ], \"press\": [ " + duplicate + " ]" + end,
+			": /objects/0/tags/0/press/99: this edit leaves the tag with more than 100 modifier tabs" },
+		{ "many tags", "{ \"objects\": [ { \"type\": \"cube\", \"tags\": [ " + bareTags + " ] } ] }",
+			": /objects/0/tags/1000: more than 1000 Pulsor tags" },
+		{ "bake again and again", "{ \"to\": 999, " + tag.substr(2) + "\"link\": \"position.y\", \"add\": [ " + manySins.substr(7)
+			+ " ], \"press\": [ " + bakes + " ]" + end,
+			": /objects/0/tags/0/press/12: the scene's edits, up to this one, are more work than reading a scene may take" },
+		{ "long run", "{ \"to\": 999999, " + tag.substr(2) + "\"link\": \"position.y\", \"add\": [ " + manySins.substr(7) + " ]" + end,
+			": a run of 1000000 frames of this scene is more work than one run may take (fewer frames, tags or tabs)" },
+		{ "frames from the file", "{ \"to\": 1000000 }", ": the scene's range holds more than a million frames" },
 		{ "malformed", "{ \"objects\": [ { \"type\": \"cube\", } ] }",
 			": line 1, column 34: malformed JSON: syntax error while parsing object key - unexpected '}'; expected string literal" },
 		{ "not an object", "[1]", ": a scene is a JSON object" },
@@ -273,6 +309,42 @@ TEST_F(PulsorHost, BadInputIsOneLineAndExitCodeTwo)
 		}
 		EXPECT_FALSE(fs::exists(csv)) << c.what << ": no output file";
 	}
+}
+
+TEST_F(PulsorHost, AScenePointingSaveAtAFolderWritesNothing)
+{
+	const fs::path folder = dir / "target";
+	fs::create_directories(folder);
+	const std::string scene = Write("save.json", R"({ "objects": [ { "type": "cube", "tags": [ { "type": "pulsor", "name": "P",
+		"set": [ { "id": 5001, "bool": true }, { "id": 5004, "string": ")" + folder.string() + R"(" },
+		         { "id": 5003, "string": "Planted" } ],
+		"press": [ 5007 ] } ] } ] })");
+	const std::string line = scene + ": /objects/0/tags/0/press/0: a scene cannot press button 5007: \"Save\" writes a preset "
+		"file (pulsorhost preset save saves presets)\n";
+	for (const std::string& command : { "run \"" + scene + "\"", "describe \"" + scene + "\" --tag P", "dump \"" + scene + "\" --tag P",
+			 "bake \"" + scene + "\" --tag P --yes", "save \"" + scene + "\" \"" + (dir / "out.pscn").string() + "\"" })
+	{
+		const Result r = Run(command);
+		EXPECT_EQ(r.code, 2) << command;
+		EXPECT_EQ(r.err, line) << command;
+		EXPECT_TRUE(fs::is_empty(folder)) << command;
+		EXPECT_FALSE(fs::exists(dir / "out.pscn")) << command;
+	}
+}
+
+TEST_F(PulsorHost, ARangeProblemNamesWhoSetTheRange)
+{
+	// The scene's range ends at frame 90.
+	EXPECT_EQ(Run("run " + Scene("demo") + " --from 100").err, "pulsorhost: --from: the range ends before it starts\n");
+	EXPECT_EQ(Run("run " + Scene("demo") + " --from 100 --to 50").err, "pulsorhost: --to: the range ends before it starts\n");
+	const std::string scene = Write("long.json", R"({ "from": 0, "to": 2000000 })");
+	Result r = Run("run \"" + scene + "\"");
+	EXPECT_EQ(r.code, 2);
+	EXPECT_EQ(r.err, scene + ": the scene's range holds more than a million frames\n");
+	EXPECT_EQ(Run("run \"" + scene + "\" --step 0.5").err, "pulsorhost: --step: more than a million frames\n");
+	EXPECT_EQ(Run("run \"" + scene + "\" --to 1500000").err, "pulsorhost: --to: more than a million frames\n");
+	r = Run("run \"" + scene + "\" --to 10 -q");
+	EXPECT_EQ(r.code, 0) << r.err;
 }
 
 TEST_F(PulsorHost, BadArgumentsAndFilesExitTwo)

@@ -266,4 +266,36 @@ TEST_F(SceneFileTest, EveryBitFlipIsRefused)
 	}
 }
 
+TEST_F(SceneFileTest, TrailingDataAndFrameRatesBelowOneAreRefused)
+{
+	std::string problem;
+	ASSERT_TRUE(SaveDocument(*doc, Path("s.scn"), &problem));
+	const Bytes full = Load(Path("s.scn"));
+	for (const Bytes& tail : { Bytes{ 0 }, Bytes(full.begin() + 12, full.end()) })
+	{
+		Bytes b = full;
+		b.insert(b.end(), tail.begin(), tail.end());
+		Store(Path("tail.scn"), b);
+		problem.clear();
+		EXPECT_EQ(LoadDocument(Path("tail.scn"), &problem), nullptr) << tail.size() << " bytes after the scene";
+		EXPECT_NE(problem.find("data after the scene"), std::string::npos) << problem;
+	}
+
+	// The document clamps what it is given, so the rate goes in raw.
+	for (LONG fps : { 0, -25 })
+	{
+		doc->GetDataInstance()->SetLong(DOCUMENT_FPS, fps);
+		ASSERT_TRUE(SaveDocument(*doc, Path("rate.scn"), &problem));
+		problem.clear();
+		EXPECT_EQ(LoadDocument(Path("rate.scn"), &problem), nullptr) << fps;
+		EXPECT_NE(problem.find("frame rate of " + std::to_string(fps)), std::string::npos) << problem;
+	}
+	doc->GetDataInstance()->SetLong(DOCUMENT_FPS, 1);
+	ASSERT_TRUE(SaveDocument(*doc, Path("rate.scn"), &problem));
+	BaseDocument* loaded = LoadDocument(Path("rate.scn"), &problem);
+	ASSERT_NE(loaded, nullptr) << problem;
+	EXPECT_EQ(loaded->GetFps(), 1);
+	BaseDocument::Free(loaded);
+}
+
 } // namespace
