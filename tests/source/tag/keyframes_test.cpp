@@ -386,6 +386,22 @@ TEST_F(KeyframeValuePathTest, OtherwiseTheOwnAnimationIsAddedFrameByFrame)
 	EXPECT_NEAR(PositionYValue(), 190.0 + expected[90], 1e-9);
 }
 
+// An unanimated parameter keeps its own value through the bake's
+// evaluations: each key is that value plus the output, not a running sum.
+TEST_F(KeyframeTest, AnUnanimatedOwnValueIsAddedOnceToEveryKey)
+{
+	LinkPositionY();
+	cube_->SetRelPos(Vector(0.0, 100.0, 0.0));
+	data()->SetBool(PULSOR_IGNORE_KEYS, FALSE);
+	Sequence(0, 20);
+	const std::vector<Real> expected = Outputs(0, 20);
+	Command(PULSOR_CONVERT_TO_KEYS);
+
+	ASSERT_EQ(KeyCount(), 21);
+	for (LONG f = 0; f <= 20; ++f)
+		EXPECT_NEAR(KeyValue(f), 100.0 + expected[(size_t)f], 1e-9) << "frame " << f;
+}
+
 // Without the switch the bake takes the evaluation path, and the evaluation
 // pass reads the same absence as "ignore": the keys are what playback shows.
 TEST_F(KeyframeValuePathTest, AbsentSwitchBakesWhatTheEvaluationShows)
