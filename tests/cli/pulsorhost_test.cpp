@@ -164,6 +164,20 @@ TEST_F(PulsorHost, BakeAsksBeforeLongBakesAndWritesTheKeys)
 	ExpectReference("bouncing_ball.keys.csv", r.out);
 }
 
+TEST_F(PulsorHost, ABakeTheTagRefusesIsAFailure)
+{
+	// Over the tag's limit of frames: refused before any question, so --yes
+	// changes nothing, and no keys are written.
+	const std::string scene = Write("huge.json", R"({ "from": 0, "to": 2000000, "objects": [ { "type": "cube", "name": "C",
+		"tags": [ { "type": "pulsor", "name": "P", "link": "position.x", "add": ["Sin"] } ] } ] })");
+	const fs::path keys = dir / "keys.csv";
+	Result r = Run("bake \"" + scene + "\" --tag P --yes --csv \"" + keys.string() + "\"");
+	EXPECT_EQ(r.code, 2);
+	EXPECT_NE(r.err.find("tag \"P\": nothing was baked: the tag refused its range of 2000001 frames"), std::string::npos) << r.err;
+	EXPECT_EQ(r.err.find("Are you sure"), std::string::npos) << r.err;
+	EXPECT_FALSE(fs::exists(keys));
+}
+
 TEST_F(PulsorHost, DumpAndDescribeShowTheTag)
 {
 	Result r = Run("dump " + Scene("segments_square") + " --tag Steps");
