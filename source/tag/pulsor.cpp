@@ -107,17 +107,19 @@ EXECUTIONRESULT Pulsor::Execute(BaseTag* tag, BaseDocument* doc, BaseObject* op,
 	const bool animated = HasOwnAnimation(target, parameter);
 	GeData own;
 	if (!ignore || !animated)
-		own = OwnValue(data, target, parameter, slot, t, animated);
-	if (ignore)
-		own = GeData();
+	{
+		const GeData kept = OwnValue(data, target, parameter, slot, t, animated);
+		if (!ignore)
+			own = kept;
+	}
 	data->SetLong(PULSOR_LAST_FRAME, TruncateToLong(t));
 
 	const LONG linkType = data->GetLong(PULSOR_LINK_TYPE, DTYPE_REAL);
 	target->SetParameter(parameter, ValueToWrite(linkType, out.GetData(PULSOR_FINAL_OUTPUT + slot), own, fps), DESCFLAGS_SET_0);
-	if (!animated)
 	{
-		// What the parameter holds now, after any limits of its own: the
-		// next pass tells the tag's own output from a new value by it.
+		// What the parameter holds now, after any limits of its own: a later
+		// pass without an animation tells the tag's own output from a new
+		// value by it, also after the animation was removed.
 		GeData written;
 		target->GetParameter(parameter, written, DESCFLAGS_GET_0);
 		data->SetData(PULSOR_WRITTEN_VALUE, written);

@@ -180,6 +180,26 @@ TEST_F(SceneExecute, WithoutATrackTheOwnValueIsWhatTheTagFoundBeforeItWrote)
 	EXPECT_EQ(data()->GetReal(PULSOR_CAPTURED_VALUE + 1), 50.0);
 }
 
+TEST_F(SceneExecute, RemovingTheTrackKeepsTheLastOwnValue)
+{
+	// The radius animated to 3 at frame 15, where the tag adds 0.5; with the
+	// track gone the parameter keeps 3.5, which is the tag's output, not the
+	// radius's own value.
+	LinkReal(DescID(PRIM_CUBE_FRAD));
+	Constant(1, GeData(0.0), GeData(0.5));
+	AnimateRadius();
+	data()->SetBool(PULSOR_IGNORE_KEYS, FALSE);
+	Run(15);
+	ASSERT_NEAR(Radius(), 3.5, kTight);
+	CTrack* track = cube_->FindCTrack(DescID(PRIM_CUBE_FRAD));
+	cube_->RemoveTrack(track);
+	CTrack::Free(track);
+	Run(16);
+	EXPECT_NEAR(Radius(), 3.5, kTight);
+	Run(17);
+	EXPECT_NEAR(Radius(), 3.5, kTight);
+}
+
 TEST_F(SceneExecute, TurningIgnoreKeysOffLaterStillAddsTheOriginalValue)
 {
 	// A new tag ignores the own value and replaces it with the output; the
