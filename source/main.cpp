@@ -43,13 +43,21 @@ Bool RegisterPulsor()
 
 Bool PluginStart(void)
 {
-	g_previousCrashHandler = GetCrashHandler();
+	// A second start finds its own handler in the slot; chaining to it would
+	// make a crash call this handler forever.
+	const C4D_CrashHandler current = GetCrashHandler();
+	if (current != SDKCrashHandler)
+		g_previousCrashHandler = current;
 	SetCrashHandler(SDKCrashHandler);
 	return RegisterPulsor();
 }
 
 void PluginEnd(void)
 {
+	// The host's handler goes back unless another module chained onto ours.
+	if (GetCrashHandler() == SDKCrashHandler)
+		SetCrashHandler(g_previousCrashHandler);
+	g_previousCrashHandler = nullptr;
 }
 
 Bool PluginMessage(LONG id, void* data)

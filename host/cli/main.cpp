@@ -209,6 +209,23 @@ void ShowProgress(LONG percent)
 	std::cerr << "baking " << lastTenth * 10 << "%\n";
 }
 
+// Why a tag that was not declined did not bake, from its entries: with its
+// element in the scene, only the length of the range stops it.
+std::string BakeRefusal(BaseTag* tag, BaseDocument* doc)
+{
+	const BaseContainer* data = tag->GetDataInstance();
+	const bool own = data->GetLong(PULSOR_LINK_CLASS, Obase) == Obase;
+	if (!(own ? tag->GetObject() != nullptr : data->GetLink(PULSOR_LINK, doc) != nullptr))
+		return "nothing was baked: the element the tag links is not in the scene";
+	const Real fps = (Real)doc->GetFps();
+	const bool sequence = data->GetLong(PULSOR_KEY_SEQUENCE, 0) == 1;
+	const BaseContainer settings = doc->GetData(DOCUMENTSETTINGS_GENERAL);
+	const BaseTime from = sequence ? data->GetTime(PULSOR_KEY_FROM) : settings.GetTime(DOCUMENT_MINTIME);
+	const BaseTime to = sequence ? data->GetTime(PULSOR_KEY_TO) : settings.GetTime(DOCUMENT_MAXTIME);
+	const long long frames = (long long)to.GetFrame(fps) - from.GetFrame(fps) + 1;
+	return "nothing was baked: the tag refused its range of " + std::to_string(frames) + " frames, more than it bakes";
+}
+
 void Bake(const std::string& path, const std::string& name, bool yes, const std::string& csv)
 {
 	// Without --csv the keys go to standard output.
@@ -217,14 +234,19 @@ void Bake(const std::string& path, const std::string& name, bool yes, const std:
 	Scene scene = LoadScene(path);
 	BaseTag* tag = FindPulsorTag(scene, name);
 	CheckWork(scene, BakeFrames(scene.doc.get(), tag), "a bake");
-	HostSetQuestionHandler([yes](const String& text) {
+	bool declined = false;
+	HostSetQuestionHandler([yes, &declined](const String& text) {
 		std::cerr << text.GetStdString() << (yes ? " yes\n" : " no (--yes answers yes)\n");
+		declined = !yes;
 		return yes;
 	});
 	HostSetStatusHandler(ShowProgress);
 	PressButton(tag, PULSOR_CONVERT_TO_KEYS);
 	HostSetStatusHandler(nullptr);
 	HostSetQuestionHandler(nullptr);
+	// The tag refuses a bake without a word; its baked mark tells.
+	if (!declined && !tag->GetDataInstance()->GetBool(PULSOR_HAS_KEYS, FALSE))
+		throw InputError{ path, "tag \"" + name + "\"", BakeRefusal(tag, scene.doc.get()) };
 	WriteOut({ Output{ out, ToCsv(BakedKeys(scene, tag)) } });
 }
 

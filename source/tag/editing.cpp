@@ -5,6 +5,8 @@
 #include "pulsor.h"
 #include "tab_list.h"
 
+#include <vector>
+
 namespace
 {
 
@@ -117,6 +119,20 @@ String DuplicateName(const String& name, const std::set<String>& taken)
 	return FirstFreeName(name, " ", 1, taken);
 }
 
+// Removes every entry of the tab block at base, as far as a copy reaches.
+void ClearTabBlock(BaseContainer* data, LONG base)
+{
+	std::vector<LONG> stale;
+	for (LONG i = 0; data->GetIndexData(i); ++i)
+	{
+		const LONG id = data->GetIndexId(i);
+		if (id >= base + PULSOR_TAB_FIRST_OFFSET && id < base + PULSOR_TAB_STRIDE)
+			stale.push_back(id);
+	}
+	for (LONG id : stale)
+		data->RemoveData(id);
+}
+
 void DuplicateTab(MessageContext& c, TabList& tabs, LONG base)
 {
 	const LONG copy = tabs.FirstFreeNumber(1);
@@ -127,6 +143,10 @@ void DuplicateTab(MessageContext& c, TabList& tabs, LONG base)
 	const std::set<String> taken = TabNames(*c.data, tabs);
 	const LONG copyBase = TabBase(copy);
 	tabs.Append(copy);
+	// A freed number keeps the fields of the tab that had it, and the copy
+	// below skips what the source lacks: without this a stale "Uniform" or
+	// display would survive in the copy.
+	ClearTabBlock(c.data, copyBase);
 	// Through the parameter interface, so that the tag's hooks see each value.
 	// The help icon is left out: writing it would open its web page.
 	for (LONG offset = PULSOR_TAB_FIRST_OFFSET; offset < PULSOR_TAB_STRIDE; ++offset)

@@ -155,11 +155,13 @@ Bool KeyframeCommand(Pulsor* pulsor, BaseTag* tag, BaseContainer* data, BaseDocu
 	{
 		case PULSOR_CONVERT_TO_KEYS:
 		{
+			// Asking about a bake that will be refused anyway would make a yes
+			// look like it was done.
+			if (tooLong)
+				return TRUE;
 			const LLONG span = range.Span();
 			if (span > kFramesWithoutQuestion &&
 				!QuestionDialog(String("Are you sure you want to key frame ") + LLongToString(span) + String(" frames?")))
-				return TRUE;
-			if (tooLong)
 				return TRUE;
 			UndoGroup undo(doc);
 			doc->AddUndo(UNDOTYPE_CHANGE_SMALL, tag);

@@ -253,8 +253,9 @@ Bool HandleParameterDrop(Pulsor* pulsor, BaseTag* tag, BaseContainer* data, Base
 	if (!linked)
 		return FALSE;
 	// The host sends the drag while the user hovers; the button coming up is
-	// the drop.
-	if (*linked != dragged && mouse.GetLong(BFM_INPUT_VALUE, 0) == 0)
+	// the drop. The same parameter of another element is a new link too.
+	const bool sameLink = *linked == dragged && LinkedElement(*data, tag, doc) == element;
+	if (!sameLink && mouse.GetLong(BFM_INPUT_VALUE, 0) == 0)
 	{
 		doc->AddUndo(UNDOTYPE_CHANGE, tag);
 		doc->AddUndo(UNDOTYPE_CHANGE, element);

@@ -30,6 +30,44 @@ GeData ValueToWrite(LONG linkType, const GeData& final, const GeData& own, Real 
 	}
 }
 
+// Whether the host re-applies an animation of the parameter before each pass.
+bool HasOwnAnimation(BaseList2D* target, const DescID& parameter)
+{
+	CTrack* track = target->FindCTrack(parameter);
+	return track && track->GetCurve()->GetKeyCount() > 0;
+}
+
+// The parameter's value without this tag's output, kept in
+// PULSOR_CAPTURED_VALUE. With an animation, the host sets the parameter's own
+// value before the tag runs at a new frame, so a new frame takes the live
+// value; a repeated pass of the same frame may find the tag's previous output
+// in it instead. Without one, nothing resets the parameter: the live value is
+// the tag's own previous output as long as it still equals what the tag
+// wrote, and only a value that something else put there is the parameter's
+// own.
+GeData OwnValue(BaseContainer* data, BaseList2D* target, const DescID& parameter, LONG slot, Real t, bool animated)
+{
+	const LONG capturedId = PULSOR_CAPTURED_VALUE + slot;
+	GeData live;
+	target->GetParameter(parameter, live, DESCFLAGS_GET_0);
+	const bool captured = data->GetDataPointer(capturedId) != nullptr;
+	bool fresh;
+	if (animated)
+	{
+		const GeData* lastFrame = data->GetDataPointer(PULSOR_LAST_FRAME);
+		fresh = !captured || !lastFrame || (Real)lastFrame->GetLong() != t;
+	}
+	else
+	{
+		const GeData* written = data->GetDataPointer(PULSOR_WRITTEN_VALUE);
+		fresh = !captured || !written || *written != live;
+	}
+	if (!fresh)
+		return data->GetData(capturedId);
+	data->SetData(capturedId, live);
+	return live;
+}
+
 } // namespace
 
 EXECUTIONRESULT Pulsor::Execute(BaseTag* tag, BaseDocument* doc, BaseObject* op, BaseThread* bt, LONG priority, EXECUTIONFLAGS flags)
@@ -63,26 +101,29 @@ EXECUTIONRESULT Pulsor::Execute(BaseTag* tag, BaseDocument* doc, BaseObject* op,
 		return EXECUTIONRESULT_OK;
 
 	const LONG slot = data->GetLong(PULSOR_TYPE_SLOT, 0);
+	// Without an animation the own value is kept also while it is ignored:
+	// the tag's first write replaces it, and turning "Ignore Original
+	// Keyframes" off later must still find it.
+	const bool animated = HasOwnAnimation(target, parameter);
 	GeData own;
-	if (!ignore)
+	if (!ignore || !animated)
 	{
-		// The host re-applies the parameter's own animation before the tag runs
-		// at a new frame; evaluating the same frame again would find this tag's
-		// previous output in the parameter instead.
-		if ((Real)data->GetLong(PULSOR_LAST_FRAME, 0) == t)
-		{
-			own = data->GetData(PULSOR_CAPTURED_VALUE + slot);
-		}
-		else
-		{
-			target->GetParameter(parameter, own, DESCFLAGS_GET_0);
-			data->SetData(PULSOR_CAPTURED_VALUE + slot, own);
-		}
+		const GeData kept = OwnValue(data, target, parameter, slot, t, animated);
+		if (!ignore)
+			own = kept;
 	}
 	data->SetLong(PULSOR_LAST_FRAME, TruncateToLong(t));
 
 	const LONG linkType = data->GetLong(PULSOR_LINK_TYPE, DTYPE_REAL);
 	target->SetParameter(parameter, ValueToWrite(linkType, out.GetData(PULSOR_FINAL_OUTPUT + slot), own, fps), DESCFLAGS_SET_0);
+	{
+		// What the parameter holds now, after any limits of its own: a later
+		// pass without an animation tells the tag's own output from a new
+		// value by it, also after the animation was removed.
+		GeData written;
+		target->GetParameter(parameter, written, DESCFLAGS_GET_0);
+		data->SetData(PULSOR_WRITTEN_VALUE, written);
+	}
 	// A file may claim a material for an element that is none.
 	if (data->GetLong(PULSOR_LINK_CLASS, PULSOR_LINK_CLASS_OWN_OBJECT) == Mmaterial && target->GetClassification() == Mmaterial)
 		static_cast<BaseMaterial*>(target)->Update(TRUE, TRUE);

@@ -167,6 +167,36 @@ TEST_F(PulsorHost, BakeAsksBeforeLongBakesAndWritesTheKeys)
 	ExpectReference("bouncing_ball.keys.csv", r.out);
 }
 
+TEST_F(PulsorHost, ABakeTheTagRefusesIsAFailure)
+{
+	// Over the tag's limit of frames: refused before any question, so --yes
+	// changes nothing, and no keys are written.
+	const std::string scene = Write("huge.json", R"({ "from": 0, "to": 2000000, "objects": [ { "type": "cube", "name": "C",
+		"tags": [ { "type": "pulsor", "name": "P", "link": "position.x", "add": ["Sin"] } ] } ] })");
+	const fs::path keys = dir / "keys.csv";
+	Result r = Run("bake \"" + scene + "\" --tag P --yes --csv \"" + keys.string() + "\"");
+	EXPECT_EQ(r.code, 2);
+	EXPECT_NE(r.err.find("tag \"P\": nothing was baked: the tag refused its range of 2000001 frames"), std::string::npos) << r.err;
+	EXPECT_EQ(r.err.find("Are you sure"), std::string::npos) << r.err;
+	EXPECT_FALSE(fs::exists(keys));
+}
+
+TEST_F(PulsorHost, AnUnanimatedOwnValueIsAddedOnceInPlaybackAndBake)
+{
+	// Output 1 on a position Y of 100 with "Ignore Original Keyframes" off.
+	const std::string scene = Write("own.json", R"({ "from": 0, "to": 5, "objects": [ { "type": "cube", "name": "C",
+		"parameters": { "position": [0, 100, 0] }, "tags": [ { "type": "pulsor", "name": "P", "link": "position.y",
+		"set": [ { "id": 2068, "real": 1.0 }, { "id": 2125, "bool": false } ] } ] } ] })");
+	const fs::path played = dir / "played.csv";
+	Result r = Run("run -q \"" + scene + "\" --csv \"" + played.string() + "\"");
+	ASSERT_EQ(r.code, 0) << r.err;
+	EXPECT_EQ(ReadAll(played), "frame,time,P.position.y\n0,0,101\n1,0.03333333333333333,101\n2,0.06666666666666667,101\n"
+							   "3,0.1,101\n4,0.13333333333333333,101\n5,0.16666666666666666,101\n");
+	r = Run("bake \"" + scene + "\" --tag P");
+	ASSERT_EQ(r.code, 0) << r.err;
+	EXPECT_EQ(r.out, ReadAll(played));
+}
+
 TEST_F(PulsorHost, DumpAndDescribeShowTheTag)
 {
 	Result r = Run("dump " + Scene("segments_square") + " --tag Steps");

@@ -2,6 +2,7 @@
 // started through c4d_main.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
@@ -214,6 +215,31 @@ TEST_F(ModuleTest, CrashHandlersChainToTheHostsHandler)
 	HostCrash("stack overflow");
 	EXPECT_EQ(crashes, std::vector<std::string>{ "stack overflow" });
 	g_crashes = nullptr;
+}
+
+TEST_F(ModuleTest, AModuleStartedTwiceStillChainsOnceToTheHostsHandler)
+{
+	*HostCrashHandlerSlot() = TestCrashHandler;
+	ASSERT_EQ(Loader().LoadFolder((root / "plugins").string()), 1);
+	const LoadedModule& module = Loader().Modules()[0];
+	module.main(C4DPL_INIT, nullptr, nullptr, nullptr);
+	// A handler that calls itself never returns (or overflows the stack), so
+	// the crash runs in a child process with a watchdog.
+	EXPECT_EXIT(
+		{
+#ifndef _WIN32
+			alarm(10);
+#endif
+			std::vector<std::string> crashes;
+			g_crashes = &crashes;
+			HostCrash("stack overflow");
+			std::exit(crashes == std::vector<std::string>{ "stack overflow" } ? 0 : 3);
+		},
+		::testing::ExitedWithCode(0), "");
+
+	// Ended, the module hands the slot back to the host's handler.
+	Loader().EndAll();
+	EXPECT_EQ(*HostCrashHandlerSlot(), TestCrashHandler);
 }
 
 TEST_F(ModuleTest, AFolderWithoutModulesStartsNothing)

@@ -175,6 +175,39 @@ TEST_F(EditingTest, DuplicateOfOneNoiseTabTakesNumberOneLastAndCopiesEveryField)
 	EXPECT_GT(LayoutDirt(), dirt);
 }
 
+TEST_F(EditingTest, ADuplicateInAFreedNumberEqualsItsSourceWithNothingOfTheOldTab)
+{
+	// Tab 1 is first a copy of a uniform Noise with displays, then deleted;
+	// its fields stay behind in the container.
+	const LONG noise = Add(PULSOR_MOD_NOISE);
+	data()->SetBool(TabBase(noise) + PULSOR_TAB_UNIFORM, TRUE);
+	data()->SetReal(TabBase(noise) + PULSOR_TAB_FEEDBACK_DISPLAY + 1, 0.7);
+	data()->SetReal(TabBase(noise) + PULSOR_TAB_OUTPUT_DISPLAY + 1, 0.3);
+	data()->SetLong(TabBase(noise) + 999, 5);  // an entry past the fields
+	ASSERT_TRUE(Command(Button(noise, PULSOR_TAB_DUPLICATE)));
+	ASSERT_EQ(Tabs(), Numbers({ noise, 1 }));
+	ASSERT_TRUE(data()->GetBool(TabBase(1) + PULSOR_TAB_UNIFORM));
+	ASSERT_TRUE(Command(Button(1, PULSOR_TAB_DELETE)));
+	ASSERT_EQ(Tabs(), Numbers({ noise }));
+
+	const LONG sine = Add(PULSOR_MOD_SIN);
+	ASSERT_TRUE(Command(Button(sine, PULSOR_TAB_DUPLICATE)));
+	ASSERT_EQ(Tabs(), Numbers({ noise, sine, 1 }));
+	for (LONG offset = PULSOR_TAB_FIRST_OFFSET; offset < PULSOR_TAB_STRIDE; ++offset)
+	{
+		if (offset == PULSOR_TAB_NAME || offset == PULSOR_TAB_HELP)
+			continue;
+		const GeData* source = data()->GetDataPointer(TabBase(sine) + offset);
+		const GeData* copy = data()->GetDataPointer(TabBase(1) + offset);
+		ASSERT_EQ(copy != nullptr, source != nullptr) << "offset " << offset;
+		if (source)
+		{
+			EXPECT_TRUE(*copy == *source) << "offset " << offset;
+		}
+	}
+	EXPECT_EQ(Name(1), "Sin 2");
+}
+
 TEST_F(EditingTest, DuplicateNamesCountOnFromANumberedStemOrANumber)
 {
 	for (int i = 0; i < 3; ++i)

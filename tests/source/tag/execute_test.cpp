@@ -131,16 +131,104 @@ TEST_F(SceneExecute, IgnoreKeysOnWritesTheFinalOutputAlone)
 	EXPECT_EQ(data()->GetLong(PULSOR_LAST_FRAME, -1), 10);
 }
 
-TEST_F(SceneExecute, FirstEvaluationAtFrameZeroAddsAnAbsentCapture)
+TEST_F(SceneExecute, FirstEvaluationAtFrameZeroCapturesTheOwnValue)
 {
-	// The absent last frame reads 0, which equals t = 0: the absent capture
-	// is used and reads as zero; the radius of 40 is not added.
+	// No capture and no last frame yet: the radius of 40 is the own value,
+	// also at frame 0, where an absent last frame would read as this frame.
 	LinkReal(DescID(PRIM_CUBE_FRAD));
 	Constant(1, GeData(0.0), GeData(0.5));
 	data()->SetBool(PULSOR_IGNORE_KEYS, FALSE);
 	Run(0);
-	EXPECT_NEAR(Radius(), 0.5, kTight);
-	EXPECT_FALSE(Has(PULSOR_CAPTURED_VALUE + 1));
+	EXPECT_NEAR(Radius(), 40.5, kTight);
+	EXPECT_NEAR(data()->GetReal(PULSOR_CAPTURED_VALUE + 1), 40.0, kTight);
+
+	// The same with an animated radius: 2 at frame 0.
+	data()->RemoveData(PULSOR_CAPTURED_VALUE + 1);
+	data()->RemoveData(PULSOR_LAST_FRAME);
+	CTrack* track = CTrack::Alloc(cube_, DescID(PRIM_CUBE_FRAD));
+	ASSERT_NE(track, nullptr);
+	track->GetCurve()->AddKey(Frames(0))->SetValue(track->GetCurve(), 2.0);
+	track->GetCurve()->AddKey(Frames(20))->SetValue(track->GetCurve(), 4.0);
+	cube_->InsertTrackSorted(track);
+	Run(0);
+	EXPECT_NEAR(Radius(), 2.5, kTight);
+}
+
+TEST_F(SceneExecute, WithoutATrackTheOwnValueIsWhatTheTagFoundBeforeItWrote)
+{
+	// Nothing re-applies an unanimated radius, so each pass finds the tag's
+	// previous output in it; taking that for the own value would climb by
+	// the output every frame (101, 102, ...).
+	LinkReal(DescID(PRIM_CUBE_FRAD));
+	Constant(1, GeData(0.0), GeData(1.0));
+	cube_->SetParameter(DescID(PRIM_CUBE_FRAD), GeData(100.0), DESCFLAGS_SET_0);
+	data()->SetBool(PULSOR_IGNORE_KEYS, FALSE);
+	for (int f : { 0, 1, 2, 3, 3, 4, 10, 9, 50 })
+	{
+		Run(f);
+		EXPECT_EQ(Radius(), 101.0) << "frame " << f;
+	}
+	Run(10.5);
+	EXPECT_EQ(Radius(), 101.0);
+
+	// Something else sets the radius: that is its own value from then on.
+	cube_->SetParameter(DescID(PRIM_CUBE_FRAD), GeData(50.0), DESCFLAGS_SET_0);
+	Run(11);
+	EXPECT_EQ(Radius(), 51.0);
+	Run(12);
+	EXPECT_EQ(Radius(), 51.0);
+	EXPECT_EQ(data()->GetReal(PULSOR_CAPTURED_VALUE + 1), 50.0);
+}
+
+TEST_F(SceneExecute, RemovingTheTrackKeepsTheLastOwnValue)
+{
+	// The radius animated to 3 at frame 15, where the tag adds 0.5; with the
+	// track gone the parameter keeps 3.5, which is the tag's output, not the
+	// radius's own value.
+	LinkReal(DescID(PRIM_CUBE_FRAD));
+	Constant(1, GeData(0.0), GeData(0.5));
+	AnimateRadius();
+	data()->SetBool(PULSOR_IGNORE_KEYS, FALSE);
+	Run(15);
+	ASSERT_NEAR(Radius(), 3.5, kTight);
+	CTrack* track = cube_->FindCTrack(DescID(PRIM_CUBE_FRAD));
+	cube_->RemoveTrack(track);
+	CTrack::Free(track);
+	Run(16);
+	EXPECT_NEAR(Radius(), 3.5, kTight);
+	Run(17);
+	EXPECT_NEAR(Radius(), 3.5, kTight);
+}
+
+TEST_F(SceneExecute, TurningIgnoreKeysOffLaterStillAddsTheOriginalValue)
+{
+	// A new tag ignores the own value and replaces it with the output; the
+	// value it replaced is the one to add once the switch goes off.
+	LinkReal(DescID(PRIM_CUBE_FRAD));
+	Constant(1, GeData(0.0), GeData(1.0));
+	cube_->SetParameter(DescID(PRIM_CUBE_FRAD), GeData(100.0), DESCFLAGS_SET_0);
+	Run(0);
+	Run(1);
+	EXPECT_EQ(Radius(), 1.0);
+	data()->SetBool(PULSOR_IGNORE_KEYS, FALSE);
+	Run(2);
+	EXPECT_EQ(Radius(), 101.0);
+	Run(3);
+	EXPECT_EQ(Radius(), 101.0);
+
+	// Integers and vectors alike.
+	Link(DTYPE_LONG, 3, 8, DescID(PRIM_CUBE_SUBX));
+	Constant(3, GeData((LONG)0), GeData((LONG)2));
+	cube_->SetParameter(DescID(PRIM_CUBE_SUBX), GeData((LONG)5), DESCFLAGS_SET_0);
+	for (int f = 4; f < 8; ++f)
+		Run(f);
+	EXPECT_EQ(Param(cube_, DescID(PRIM_CUBE_SUBX)).GetLong(), 7);
+	Link(DTYPE_VECTOR, 6, 2, DescID(ID_BASEOBJECT_REL_POSITION));
+	Constant(6, GeData(Vector()), GeData(Vector(1, 2, 3)));
+	cube_->SetRelPos(Vector(10, 20, 30));
+	for (int f = 8; f < 12; ++f)
+		Run(f);
+	EXPECT_EQ(cube_->GetRelPos(), Vector(11, 22, 33));
 }
 
 TEST_F(SceneExecute, FractionalFramesCaptureAgainEachTime)

@@ -195,17 +195,35 @@ TEST_F(KeyframeTest, AThousandFramesAreNotAskedAbout)
 	EXPECT_EQ(KeyCount(), 1001);
 }
 
-TEST_F(KeyframeTest, AFarRangeIsAskedAboutAlthoughItsLengthExceeds32Bits)
+TEST_F(KeyframeTest, AFarRangeIsRefusedUnaskedAlthoughItsLengthWrapsIn32Bits)
 {
+	// 4000000000 frames wrap to a negative 32-bit span, which would pass
+	// both the question and the limit.
 	LinkPositionY();
 	doc_->SetMinTime(Frame(-2000000000));
 	doc_->SetMaxTime(Frame(2000000000));
-	Answer(false);
+	Answer(true);
 	Command(PULSOR_CONVERT_TO_KEYS);
 
-	ASSERT_EQ(questions_.size(), 1u);
-	EXPECT_EQ(questions_[0], "Are you sure you want to key frame 4000000000 frames?");
+	EXPECT_TRUE(questions_.empty());
 	EXPECT_EQ(Track(), nullptr);
+	EXPECT_FALSE(HasKeys());
+}
+
+TEST_F(KeyframeTest, TheLimitIsCheckedBeforeTheQuestion)
+{
+	// Just over the limit: refused without a question; just under: asked.
+	LinkPositionY();
+	Answer(false);
+	Sequence(0, 1000000);
+	Command(PULSOR_CONVERT_TO_KEYS);
+	EXPECT_TRUE(questions_.empty());
+	EXPECT_FALSE(HasKeys());
+	Sequence(1, 1000000);
+	Command(PULSOR_CONVERT_TO_KEYS);
+	ASSERT_EQ(questions_.size(), 1u);
+	EXPECT_EQ(questions_[0], "Are you sure you want to key frame 999999 frames?");
+	EXPECT_FALSE(HasKeys());
 }
 
 // A range from a damaged or hostile file: no bake of more than a million
@@ -223,7 +241,7 @@ TEST_F(KeyframeTest, ARangeOfMoreThanAMillionFramesIsNeverBaked)
 	EXPECT_TRUE(questions_.empty());
 	Answer(true);
 	Command(PULSOR_CONVERT_TO_KEYS);
-	EXPECT_EQ(questions_.size(), 1u);
+	EXPECT_TRUE(questions_.empty());
 	pulsor()->Keyframe(tag_, data(), doc_);
 
 	EXPECT_EQ(Track(), nullptr);
@@ -384,6 +402,22 @@ TEST_F(KeyframeValuePathTest, OtherwiseTheOwnAnimationIsAddedFrameByFrame)
 	EXPECT_EQ(messages_, 91);
 	EXPECT_EQ(doc_->GetTime().GetFrame(kFps), 90);
 	EXPECT_NEAR(PositionYValue(), 190.0 + expected[90], 1e-9);
+}
+
+// An unanimated parameter keeps its own value through the bake's
+// evaluations: each key is that value plus the output, not a running sum.
+TEST_F(KeyframeTest, AnUnanimatedOwnValueIsAddedOnceToEveryKey)
+{
+	LinkPositionY();
+	cube_->SetRelPos(Vector(0.0, 100.0, 0.0));
+	data()->SetBool(PULSOR_IGNORE_KEYS, FALSE);
+	Sequence(0, 20);
+	const std::vector<Real> expected = Outputs(0, 20);
+	Command(PULSOR_CONVERT_TO_KEYS);
+
+	ASSERT_EQ(KeyCount(), 21);
+	for (LONG f = 0; f <= 20; ++f)
+		EXPECT_NEAR(KeyValue(f), 100.0 + expected[(size_t)f], 1e-9) << "frame " << f;
 }
 
 // Without the switch the bake takes the evaluation path, and the evaluation

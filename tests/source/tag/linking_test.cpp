@@ -310,6 +310,33 @@ TEST_F(LinkingTest, MaterialAndTagParametersLinkAndAreAnimated)
 	}
 }
 
+TEST_F(LinkingTest, TheSameParameterOfAnotherElementRelinks)
+{
+	BaseMaterial* a = BaseMaterial::Alloc(Mstandard);
+	BaseMaterial* b = BaseMaterial::Alloc(Mstandard);
+	doc_->InsertMaterial(a);
+	doc_->InsertMaterial(b);
+	const DescID colour = Whole(MATERIAL_COLOR_COLOR, DTYPE_COLOR);
+	Link(a, colour);
+	ASSERT_EQ(data()->GetLink(PULSOR_LINK, doc_), a);
+	const LONG undos = doc_->GetUndoCount();
+	Link(b, colour);
+	EXPECT_EQ(data()->GetLink(PULSOR_LINK, doc_), b);
+	EXPECT_TRUE(*LinkedId() == colour);
+	EXPECT_EQ(doc_->GetUndoCount(), undos + 1);
+
+	// The tag now drives B's colour and leaves A's alone.
+	a->SetParameter(DescID(MATERIAL_COLOR_COLOR), GeData(Vector(0.1, 0.1, 0.1)), DESCFLAGS_SET_0);
+	b->SetParameter(DescID(MATERIAL_COLOR_COLOR), GeData(Vector(0.1, 0.1, 0.1)), DESCFLAGS_SET_0);
+	data()->SetVector(PULSOR_END_VALUE + 2, Vector(0.7, 0.6, 0.5));
+	ASSERT_TRUE(doc_->ExecutePasses(nullptr, TRUE, TRUE, TRUE, BUILDFLAGS_0));
+	GeData value;
+	a->GetParameter(DescID(MATERIAL_COLOR_COLOR), value, DESCFLAGS_GET_0);
+	EXPECT_EQ(value.GetVector(), Vector(0.1, 0.1, 0.1));
+	b->GetParameter(DescID(MATERIAL_COLOR_COLOR), value, DESCFLAGS_GET_0);
+	EXPECT_EQ(value.GetVector(), Vector(0.7, 0.6, 0.5));
+}
+
 TEST_F(LinkingTest, ATagsOwnIdentifierPrefixIsDropped)
 {
 	BaseTag* display = BaseTag::Alloc(Tdisplay);
