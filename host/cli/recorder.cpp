@@ -137,7 +137,11 @@ double BakeFrames(BaseDocument* doc, BaseTag* tag)
 	const bool keyRange = data.GetBool(PULSOR_KEY_SEQUENCE, FALSE);
 	const double first = (keyRange ? data.GetTime(PULSOR_KEY_FROM) : doc->GetMinTime()).Get() * fps;
 	const double last = (keyRange ? data.GetTime(PULSOR_KEY_TO) : doc->GetMaxTime()).Get() * fps;
-	return std::isfinite(last - first) ? std::max(0.0, std::floor(last - first) + 1.0) : 0.0;
+	const double frames = std::isfinite(last - first) ? std::max(0.0, std::floor(last - first) + 1.0) : 0.0;
+	// The tag refuses a range longer than it bakes before it does any work.
+	// One frame of slack: the tag counts whole frames of its own, and a range
+	// on the border is better charged than let through unbudgeted.
+	return frames > (double)kMaxFrames + 1.0 ? 0.0 : frames;
 }
 
 void CheckWork(const Scene& scene, double frames, const std::string& what)

@@ -42,7 +42,7 @@ const double kMostWork = 6.0e6;
 double FrameWork(BaseDocument* doc);
 
 // The frames tag bakes: its key range when "Key Sequence" is on, else the
-// document's.
+// document's; none for a range the tag refuses as too long.
 double BakeFrames(BaseDocument* doc, BaseTag* tag);
 
 // Throws InputError naming the scene file when frames evaluations of it
