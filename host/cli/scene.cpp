@@ -55,6 +55,8 @@ Scene LoadScene(const std::string& path)
 	if (LooksLikeJson(text.str()))
 	{
 		scene.doc.reset(BaseDocument::Alloc());
+		// The program never undoes: a history would only grow with each edit.
+		HostSetUndoLimit(scene.doc.get(), 0);
 		HostSetActiveDocument(scene.doc.get());
 		ReadJsonScene(path, text.str(), scene.doc.get(), &scene);
 		return scene;
@@ -63,6 +65,7 @@ Scene LoadScene(const std::string& path)
 	scene.doc.reset(LoadDocument(Filename(path), &problem));
 	if (!scene.doc)
 		throw InputError{ path, "", "not a scene: " + problem };
+	HostSetUndoLimit(scene.doc.get(), 0);
 	HostSetActiveDocument(scene.doc.get());
 	scene.fps = scene.doc->GetFps();
 	scene.from = Frames(scene.doc->GetMinTime(), scene.fps);
