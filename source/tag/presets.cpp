@@ -94,7 +94,8 @@ bool IsReservedDeviceName(const String& name)
 // on every system, so that presets travel between machines: no separators,
 // not "." or "..", not empty (the file "HF" would never be listed), none of
 // the characters or device names Windows refuses, no control characters (a
-// newline among them), and no trailing dot or space, which Windows drops.
+// newline among them), and no trailing dot or space, which Windows strips
+// from names it is given.
 bool IsPresetName(const String& name)
 {
 	const LONG length = name.GetLength();
