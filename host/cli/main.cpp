@@ -291,6 +291,7 @@ struct LoneTag
 	BaseTag* tag = nullptr;
 	LoneTag()
 	{
+		HostSetUndoLimit(doc.get(), 0);
 		BaseObject* op = BaseObject::Alloc(Onull);
 		doc->InsertObject(op);
 		tag = BaseTag::Alloc(PULSOR_TAG_ID);

@@ -75,6 +75,8 @@ Scene LoadScene(const std::string& path)
 	if (LooksLikeJson(text))
 	{
 		scene.doc.reset(BaseDocument::Alloc());
+		// The program never undoes: a history would only grow with each edit.
+		HostSetUndoLimit(scene.doc.get(), 0);
 		HostSetActiveDocument(scene.doc.get());
 		ReadJsonScene(path, text, scene.doc.get(), &scene);
 		return scene;
@@ -82,6 +84,7 @@ Scene LoadScene(const std::string& path)
 	scene.doc.reset(LoadDocument(Filename(path), &problem));
 	if (!scene.doc)
 		throw InputError{ path, "", "not a scene: " + problem };
+	HostSetUndoLimit(scene.doc.get(), 0);
 	HostSetActiveDocument(scene.doc.get());
 	CheckLimits(scene);
 	scene.fps = scene.doc->GetFps();

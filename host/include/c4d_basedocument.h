@@ -84,7 +84,7 @@ public:
 	void InsertMaterial(BaseMaterial* mat, BaseMaterial* pred = nullptr);
 
 	// Undo groups. A step records the element's state before the change (its
-	// data container and name); a step added while no group is open joins the
+	// data container, name, tracks and keys); a step added while no group is open joins the
 	// last group, the host's current one. Groups nest: only the outermost
 	// EndUndo closes a group.
 	Bool StartUndo();
@@ -106,9 +106,9 @@ public:
 	// Keys parameter id of op at time with the parameter's current value: adds
 	// the key, or replaces the one already at that time, creating the
 	// parameter's track when there is none. FALSE, with nothing changed, when
-	// the parameter cannot be read or the time is not finite. Tracks are not
-	// part of the undo state, so undo is not recorded; the three switches
-	// change nothing here.
+	// the parameter cannot be read or the time is not finite. The key is
+	// undone with an undo step the caller added for op (a step records its
+	// tracks); the three switches change nothing here.
 	Bool RecordKey(BaseList2D* op, const BaseTime& time, const DescID& id, BaseList2D* undo, Bool eval_attribmanager,
 		Bool autokeying, Bool allow_linking);
 
@@ -118,6 +118,9 @@ private:
 	friend class BaseMaterial;
 	void DetachObject(BaseObject* op);
 	void DetachMaterial(BaseMaterial* mat);
+
+	// Host-side: bounds the history of a document whose undo no one reads.
+	friend void HostSetUndoLimit(BaseDocument* doc, LONG groups);
 
 	struct UndoHistory;
 	UndoHistory* undo_;

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "c4d_canimation.h"
 #include "customgui_priority.h"
 #include "element_anchor.h"
 #include "element_list.h"
+#include "host_services.h"
 #include "plugin_registry.h"
 
 namespace
@@ -49,22 +52,73 @@ LONG ExpressionPriority(BaseTag* tag)
 namespace
 {
 
-// An element's state as a step records it.
+// One animated parameter as a step records it: the track's parameter and its
+// keys in time order.
+struct TrackState
+{
+	DescID id;
+	std::vector<std::pair<BaseTime, GeData>> keys;
+};
+
+// An element's state as a step records it: everything an edit can change on
+// it, its keys included, so that undoing a bake takes the baked keys away
+// and undoing a clear brings them back.
 struct ElementState
 {
 	BaseContainer data;
 	String name;
+	std::vector<TrackState> tracks;
 };
 
 ElementState Capture(const BaseList2D& element)
 {
-	return ElementState{ element.GetData(), element.GetName() };
+	ElementState state{ element.GetData(), element.GetName(), std::vector<TrackState>() };
+	for (LONG i = 0; i < element.GetTrackCount(); ++i)
+	{
+		CTrack* track = element.GetTrackByIndex(i);
+		const CCurve* curve = track->GetCurve();
+		TrackState saved{ track->GetDescriptionID(), std::vector<std::pair<BaseTime, GeData>>() };
+		saved.keys.reserve((size_t)curve->GetKeyCount());
+		for (LONG k = 0; k < curve->GetKeyCount(); ++k)
+		{
+			const CKey* key = curve->GetKey(k);
+			saved.keys.push_back(std::make_pair(key->GetTime(), key->GetGeData()));
+		}
+		state.tracks.push_back(std::move(saved));
+	}
+	return state;
+}
+
+// The tracks are rebuilt whole, in their recorded order: a track the edit
+// added goes, one it removed comes back.
+void RestoreTracks(BaseList2D& element, const std::vector<TrackState>& tracks)
+{
+	while (element.GetTrackCount() > 0)
+	{
+		CTrack* track = element.GetTrackByIndex(element.GetTrackCount() - 1);
+		CTrack::Free(track);
+	}
+	for (const TrackState& saved : tracks)
+	{
+		CTrack* track = CTrack::Alloc(&element, saved.id);
+		if (!track)
+			continue;
+		CCurve* curve = track->GetCurve();
+		for (const std::pair<BaseTime, GeData>& key : saved.keys)
+		{
+			CKey* added = curve->AddKey(key.first);
+			if (added)
+				added->SetGeData(curve, key.second);
+		}
+		element.InsertTrackSorted(track);
+	}
 }
 
 void Restore(BaseList2D& element, const ElementState& state)
 {
 	element.SetData(state.data);
 	element.SetName(state.name);
+	RestoreTracks(element, state.tracks);
 }
 
 struct UndoStep
@@ -100,13 +154,43 @@ struct BaseDocument::UndoHistory
 	std::vector<UndoGroup> undo;
 	std::vector<UndoGroup> redo;
 	LONG depth = 0;
+	// The most groups kept, the oldest going first; negative: no bound.
+	LONG limit = -1;
 
 	~UndoHistory()
 	{
 		ReleaseSteps(undo);
 		ReleaseSteps(redo);
 	}
+
+	bool Records() const { return limit != 0; }
+
+	// Only closed groups go: the open one is still being filled.
+	void Trim()
+	{
+		if (limit < 0 || depth != 0)
+			return;
+		const size_t kept = (size_t)limit;
+		if (undo.size() + redo.size() <= kept)
+			return;
+		// Redo groups are newer than every undo group, so undo groups go first.
+		while (!undo.empty() && undo.size() + redo.size() > kept)
+		{
+			std::vector<UndoGroup> oldest;
+			oldest.push_back(std::move(undo.front()));
+			undo.erase(undo.begin());
+			ReleaseSteps(oldest);
+		}
+	}
 };
+
+void HostSetUndoLimit(BaseDocument* doc, LONG groups)
+{
+	if (!doc)
+		return;
+	doc->undo_->limit = groups < 0 ? -1 : groups;
+	doc->undo_->Trim();
+}
 
 Bool BaseDocument::StartUndo()
 {
@@ -123,12 +207,17 @@ Bool BaseDocument::AddUndo(UNDOTYPE type, void* data)
 	BaseList2D* element = static_cast<BaseList2D*>(data);
 	if (!element)
 		return FALSE;
+	// Nothing kept, so nothing captured: a bake's keys are not copied for a
+	// history no one reads.
+	if (!undo_->Records())
+		return TRUE;
 	if (undo_->undo.empty())
 		undo_->undo.push_back(UndoGroup());
 	if (undo_->depth == 0)
 		ReleaseSteps(undo_->redo);
 	element->GetAnchor()->Retain();
 	undo_->undo.back().steps.push_back(UndoStep{ element->GetAnchor(), type, Capture(*element), ElementState() });
+	undo_->Trim();
 	return TRUE;
 }
 
@@ -140,6 +229,7 @@ Bool BaseDocument::EndUndo()
 	// An empty group is no step for the user.
 	if (undo_->depth == 0 && undo_->undo.back().steps.empty())
 		undo_->undo.pop_back();
+	undo_->Trim();
 	return TRUE;
 }
 

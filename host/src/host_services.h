@@ -52,6 +52,12 @@ LONG HostEventAddCount();
 
 void HostSetActiveDocument(BaseDocument* doc);
 
+// Keeps at most groups undo groups in doc's history, dropping the oldest
+// (0: none are recorded at all; negative: no bound, as a new document has).
+// For programs that never undo, so that the history does not grow with every
+// edit.
+void HostSetUndoLimit(BaseDocument* doc, LONG groups);
+
 // The simulated left mouse button that GetInputState reports.
 void HostSetMouseButton(bool down);
 

@@ -47,14 +47,77 @@ const LONG kPresetTagName = ID_BASELIST_NAME;
 const LONG kPresetEntriesFirst = 5000;
 const LONG kPresetEntriesLast = 5099;
 
-// A preset name must name a file inside the preset folder: no separators, no
-// "." or "..", and not empty (the file "HF" would never be listed).
+bool IsPresetEntry(LONG id)
+{
+	return id >= kPresetEntriesFirst && id <= kPresetEntriesLast;
+}
+
+// Every entry of the tag's own preset range goes from preset.
+void RemovePresetEntries(BaseContainer* preset)
+{
+	for (LONG i = 0;;)
+	{
+		const LONG id = preset->GetIndexId(i);
+		if (!preset->GetIndexData(i))
+			break;
+		if (IsPresetEntry(id))
+			preset->RemoveData(id);
+		else
+			++i;
+	}
+}
+
+bool IsControlCharacter(CHAR ch)
+{
+	const unsigned char c = (unsigned char)ch;
+	return c < 32 || c == 127;
+}
+
+// The names Windows keeps for its devices, whatever follows a dot.
+bool IsReservedDeviceName(const String& name)
+{
+	LONG dot = -1;
+	String stem = name.FindFirst('.', &dot) ? name.Left(dot) : name;
+	// Windows ignores spaces before the dot too: "NUL .txt" is the device.
+	while (stem.GetLength() > 0 && stem[stem.GetLength() - 1] == ' ')
+		stem = stem.Left(stem.GetLength() - 1);
+	stem = stem.ToUpper();
+	if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL")
+		return true;
+	if (stem.GetLength() != 4 || stem[3] < '1' || stem[3] > '9')
+		return false;
+	const String prefix = stem.Left(3);
+	return prefix == "COM" || prefix == "LPT";
+}
+
+// A preset name must name a file inside the preset folder, and the same file
+// on every system, so that presets travel between machines: no separators,
+// not "." or "..", not empty (the file "HF" would never be listed), none of
+// the characters or device names Windows refuses, no control characters (a
+// newline among them), and no trailing dot or space, which Windows strips
+// from names it is given.
 bool IsPresetName(const String& name)
 {
-	if (!name.Content() || name == "." || name == "..")
+	const LONG length = name.GetLength();
+	if (length == 0 || name == "." || name == "..")
 		return false;
-	LONG at = -1;
-	return !name.FindFirst('/', &at) && !name.FindFirst('\\', &at) && !name.FindFirst(':', &at);
+	for (LONG i = 0; i < length; ++i)
+	{
+		const CHAR ch = name[i];
+		if (IsControlCharacter(ch))
+			return false;
+		switch (ch)
+		{
+			case '/': case '\\': case ':': case '*': case '?': case '<': case '>': case '|': case '"':
+				return false;
+			default:
+				break;
+		}
+	}
+	const CHAR last = name[length - 1];
+	if (last == '.' || last == ' ')
+		return false;
+	return !IsReservedDeviceName(name);
 }
 
 Filename PresetFile(const Filename& folder, const String& name)
@@ -64,41 +127,51 @@ Filename PresetFile(const Filename& folder, const String& name)
 	return file;
 }
 
-void SavePreset(BaseTag* tag, const BaseContainer& data, const Filename& file)
+// FALSE when the file was not written whole: a container the writer refuses
+// never reaches the file, and the file is then abandoned, not closed, so an
+// earlier preset of that name stays as it was.
+bool SavePreset(BaseTag* tag, const BaseContainer& data, const Filename& file)
 {
 	BaseContainer preset;
 	data.CopyTo(&preset, COPYFLAGS_0, nullptr);
-	for (LONG i = 0;;)
-	{
-		const LONG id = preset.GetIndexId(i);
-		if (!preset.GetIndexData(i))
-			break;
-		if (id >= kPresetEntriesFirst && id <= kPresetEntriesLast)
-			preset.RemoveData(id);
-		else
-			++i;
-	}
+	RemovePresetEntries(&preset);
 	preset.SetString(kPresetTagName, tag->GetName());
 	AutoAlloc<HyperFile> hf;
 	if (!hf || !hf->Open(kPresetIdent, file, FILEOPEN_WRITE, FILEDIALOG_IGNOREOPEN))
-		return;
-	hf->WriteContainer(preset);
-	hf->Close();
+		return false;
+	if (!hf->WriteContainer(preset))
+		return false;
+	return hf->Close() != FALSE;
 }
 
-// A file that does not read back whole changes nothing in the tag.
-void LoadPreset(BaseTag* tag, BaseContainer* data, const Filename& file)
+// A file that does not read back whole changes nothing in the tag. The file's
+// own preset entries are left out: a shared preset must not choose the
+// folder or name of the tag's next save, nor its list. A loaded preset is one
+// undo step.
+bool LoadPreset(BaseTag* tag, BaseContainer* data, const Filename& file)
 {
 	AutoAlloc<HyperFile> hf;
 	if (!hf || !hf->Open(kPresetIdent, file, FILEOPEN_READ, FILEDIALOG_IGNOREOPEN))
-		return;
+		return false;
 	BaseContainer preset;
 	const Bool read = hf->ReadContainer(&preset, TRUE);
 	hf->Close();
 	if (!read)
-		return;
+		return false;
+	RemovePresetEntries(&preset);
+	// A name that is not text names nothing: the tag keeps its own.
+	const bool named = preset.GetType(kPresetTagName) == DA_STRING;
+	if (!named)
+		preset.RemoveData(kPresetTagName);
+	BaseDocument* doc = tag->GetDocument();
+	if (!doc)
+		return false;
+	UndoGroup undo(doc);
+	doc->AddUndo(UNDOTYPE_CHANGE, tag);
 	data->MergeContainer(preset);
-	tag->SetName(preset.GetString(kPresetTagName));
+	if (named)
+		tag->SetName(preset.GetString(kPresetTagName));
+	return true;
 }
 
 } // namespace

@@ -548,9 +548,9 @@ TEST_F(KeyframeTest, BakeDirectNeitherAsksNorRecordsUndo)
 }
 
 // ---- Undo -------------------------------------------------------------------
-// A host undo step restores an element's data container and name. Tracks are
-// not part of that state, so these tests check what is restored: the tag's
-// baked mark and the parameter's value.
+// A host undo step restores an element's data container, name and tracks;
+// these tests check the tag's baked mark and the parameter's value, and
+// undo_steps_test.cpp the keys.
 
 TEST_F(KeyframeTest, UndoAndRedoOfABake)
 {
