@@ -338,6 +338,10 @@ void PresetSave(const std::string& path, const std::string& tagName, const std::
 {
 	Scene scene = LoadScene(path);
 	BaseTag* tag = FindPulsorTag(scene, tagName);
+	// A scene is data: the folder it names is no output of the command line.
+	if (folder.empty() && tag->GetDataInstance()->GetString(PULSOR_PRESET_FOLDER).GetStdString()
+		!= LoneTag().tag->GetDataInstance()->GetString(PULSOR_PRESET_FOLDER).GetStdString())
+		throw InputError{ path, "tag \"" + tagName + "\"", "the scene names a preset folder of its own; give the folder to save into with --folder" };
 	// Saving into a new folder makes it, as a file dialog would.
 	std::error_code ec;
 	if (!folder.empty())

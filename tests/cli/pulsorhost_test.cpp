@@ -520,6 +520,24 @@ TEST_F(PulsorHost, APresetSaveThatWroteNothingSaysWhy)
 	EXPECT_EQ(r.err.find("/, \\"), std::string::npos) << r.err;
 	EXPECT_EQ(std::distance(fs::directory_iterator(dir / "presets"), fs::directory_iterator()), 2);
 }
+
+TEST_F(PulsorHost, APresetSaveWritesOnlyIntoAFolderOfTheCommandLine)
+{
+	// The scene points its tag's folder somewhere; without --folder that is
+	// refused, not written into.
+	const fs::path planted = dir / "planted";
+	fs::create_directories(planted);
+	const std::string scene = Write("folder.json", R"({ "objects": [ { "type": "cube", "name": "C",
+		"tags": [ { "type": "pulsor", "name": "P", "link": "position.x",
+			"set": [ { "id": 5004, "string": ")" + planted.string() + R"(" } ] } ] } ] })");
+	Result r = Run("preset save \"" + scene + "\" --tag P --name Mine");
+	EXPECT_EQ(r.code, 2);
+	EXPECT_NE(r.err.find("tag \"P\": the scene names a preset folder of its own"), std::string::npos) << r.err;
+	EXPECT_TRUE(fs::is_empty(planted));
+	r = Run("preset save \"" + scene + "\" --tag P --name Mine --folder \"" + planted.string() + "\"");
+	EXPECT_EQ(r.code, 0) << r.err;
+	EXPECT_TRUE(fs::is_regular_file(planted / "MineHF"));
+}
 #endif
 
 uint32_t Crc32(const std::string& bytes)
