@@ -605,7 +605,7 @@ IMAGERESULT WriteTiff(const std::string& path, const Raster& in)
 	if (encoded != IMAGERESULT_OK)
 		return encoded;
 	std::string problem;
-	return platform::ReplaceFile(path, bytes.data(), bytes.size(), &problem) ? IMAGERESULT_OK : IMAGERESULT_MISC_ERROR;
+	return platform::WriteFileWhole(path, bytes.data(), bytes.size(), &problem) ? IMAGERESULT_OK : IMAGERESULT_MISC_ERROR;
 }
 
 } // namespace

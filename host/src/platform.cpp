@@ -520,7 +520,7 @@ bool FileReplacement::Install()
 	return true;
 }
 
-bool ReplaceFile(const std::string& path, const void* bytes, size_t size, std::string* problem)
+bool WriteFileWhole(const std::string& path, const void* bytes, size_t size, std::string* problem)
 {
 	FileReplacement file;
 	if (file.Begin(path) && file.Write(bytes, size) && file.Finish() && file.Install())

@@ -78,8 +78,10 @@ private:
 	std::string problem_;
 };
 
-// Begin, Write, Finish and Install in one; false with *problem set.
-bool ReplaceFile(const std::string& path, const void* bytes, size_t size, std::string* problem);
+// Begin, Write, Finish and Install in one; false with *problem set. Not
+// named ReplaceFile: <windows.h> makes that a macro, and the callers that
+// do not include it would link to another name.
+bool WriteFileWhole(const std::string& path, const void* bytes, size_t size, std::string* problem);
 
 // The most any reader of the host takes from one input file (scenes, container
 // files): a larger file is refused from its size, a stream after this many

@@ -98,7 +98,7 @@ TEST_F(PlatformFiles, FailuresAreAnswersNotCrashes)
 bool Replace(const fs::path& path, const std::string& bytes, std::string* problem = nullptr)
 {
 	std::string ignored;
-	return platform::ReplaceFile(path.u8string(), bytes.data(), bytes.size(), problem ? problem : &ignored);
+	return platform::WriteFileWhole(path.u8string(), bytes.data(), bytes.size(), problem ? problem : &ignored);
 }
 
 TEST_F(PlatformFiles, AReplacementAppearsOnlyWhenInstalledAndLeavesNothingBehind)
