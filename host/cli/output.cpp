@@ -157,12 +157,3 @@ std::string OutputInTheWay(const std::vector<std::string>& outputs, const std::v
 	}
 	return std::string();
 }
-
-bool WriteFileAtomically(const std::string& path, const std::string& content, std::string* problem)
-{
-	std::string failed, cause;
-	if (WriteOutputs({ Output{ path, content } }, &failed, &cause))
-		return true;
-	*problem = failed + ": " + cause;
-	return false;
-}

@@ -46,7 +46,4 @@ bool WriteOutputs(const std::vector<Output>& outputs, std::string* failed, std::
 std::string OutputInTheWay(const std::vector<std::string>& outputs, const std::vector<std::string>& inputs,
 	std::string* problem);
 
-// One output; *problem names the path.
-bool WriteFileAtomically(const std::string& path, const std::string& content, std::string* problem);
-
 #endif

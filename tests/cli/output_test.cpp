@@ -52,20 +52,26 @@ TEST(Table, CsvQuotesNamesAndLeavesMissingCellsEmpty)
 	EXPECT_NE(first.find("1.5"), std::string::npos);
 }
 
-TEST(WriteFileAtomically, ReplacesWholeFilesAndMakesFolders)
+bool WriteOne(const fs::path& file, const std::string& content, std::string* problem)
+{
+	std::string failed;
+	return WriteOutputs({ Output{ file.string(), content } }, &failed, problem);
+}
+
+TEST(WriteOutputs, ReplacesWholeFilesAndMakesFolders)
 {
 	const fs::path dir = fs::temp_directory_path() / ("pulsorhost-out-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
 	fs::remove_all(dir);
 	const fs::path file = dir / "sub" / "a.csv";
 	std::string problem;
-	ASSERT_TRUE(WriteFileAtomically(file.string(), "first\n", &problem)) << problem;
-	ASSERT_TRUE(WriteFileAtomically(file.string(), "second\n", &problem)) << problem;
+	ASSERT_TRUE(WriteOne(file, "first\n", &problem)) << problem;
+	ASSERT_TRUE(WriteOne(file, "second\n", &problem)) << problem;
 	EXPECT_EQ(ReadAll(file), "second\n");
 	// Nothing is left beside it.
 	EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), fs::directory_iterator()), 1);
 	// A folder where the file should go: refused, and the folder stays.
 	fs::create_directories(dir / "taken");
-	EXPECT_FALSE(WriteFileAtomically((dir / "taken").string(), "x", &problem));
+	EXPECT_FALSE(WriteOne(dir / "taken", "x", &problem));
 	EXPECT_FALSE(problem.empty());
 	EXPECT_TRUE(fs::is_directory(dir / "taken"));
 	EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
