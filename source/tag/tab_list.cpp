@@ -2,25 +2,6 @@
 
 #include <algorithm>
 
-Bool DecodeTabId(LONG id, TabField* field)
-{
-	if (id < PULSOR_FIRST_TAB_ID)
-	{
-		field->number = field->base = field->offset = 0;
-		return FALSE;
-	}
-	// In 64 bits, so that no input overflows.
-	const LLONG rel = (LLONG)id - PULSOR_TAB_BASE_OFFSET;
-	LLONG offset = rel % PULSOR_TAB_STRIDE;
-	if (offset < 0)
-		offset += PULSOR_TAB_STRIDE;
-	const LLONG number = (rel - offset) / PULSOR_TAB_STRIDE;
-	field->number = (LONG)number;
-	field->base = (LONG)(number * PULSOR_TAB_STRIDE + PULSOR_TAB_BASE_OFFSET);
-	field->offset = (LONG)offset;
-	return TRUE;
-}
-
 TabList::TabList(const BaseContainer& list) : count_(0)
 {
 	const LONG promised = list.GetLong(PULSOR_TAB_LIST_COUNT, 0);

@@ -1,5 +1,5 @@
-// Tab identifiers and the tab list, decoded defensively: a container may come
-// from a hostile file, so every read here is bounded and validated.
+// The tab list, decoded defensively: a container may come from a hostile
+// file, so every read here is bounded and validated.
 #ifndef PULSOR_TAB_LIST_H__
 #define PULSOR_TAB_LIST_H__
 
@@ -7,28 +7,6 @@
 #include <vector>
 
 #include "pulsor_ids.h"
-
-// The largest tab number whose whole identifier range (base + 1 .. base +
-// 9999) fits in 32 bits.
-const LONG PULSOR_MAX_TAB_NUMBER = (0x7fffffff - PULSOR_TAB_BASE_OFFSET - (PULSOR_TAB_STRIDE - 1)) / PULSOR_TAB_STRIDE;
-
-struct TabField
-{
-	LONG number;
-	LONG base;
-	LONG offset;
-};
-
-// Splits an identifier of PULSOR_FIRST_TAB_ID or more into tab number, tab
-// base and field offset (the non-negative remainder of id - 2000 by 10000).
-// Returns FALSE, with a zeroed field, for the identifiers below: they are
-// global entries.
-Bool DecodeTabId(LONG id, TabField* field);
-
-inline LONG TabBase(LONG number)
-{
-	return number * PULSOR_TAB_STRIDE + PULSOR_TAB_BASE_OFFSET;
-}
 
 // The tab numbers of PULSOR_TAB_LIST in display order. Reading keeps what
 // makes sense and skips the rest: entries the count promises but the list

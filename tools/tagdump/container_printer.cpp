@@ -3,7 +3,6 @@
 #include <sstream>
 
 #include "pulsor_ids.h"
-#include "tab_list.h"
 
 namespace
 {

@@ -13,7 +13,7 @@
 #include "container_printer.h"
 #include "host_services.h"
 #include "page_printer.h"
-#include "pulsor.h"
+#include "pulsor_ids.h"
 
 #ifndef PULSOR_SOURCE_DIR
 #define PULSOR_SOURCE_DIR "."

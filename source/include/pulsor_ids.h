@@ -1,4 +1,6 @@
-// Every identifier of the Pulsor tag's container, in one place.
+// The module's one public header: every identifier of the Pulsor tag's
+// container, in one place, and how a tab's identifiers decode. A host, a
+// script or a tool reads and writes the tag's container by these alone.
 //
 // The lists below are X-macros: each entry names an identifier once, and the
 // enums, the name tables of the printer and the decoders are all expanded
@@ -246,6 +248,47 @@ enum
 	PULSOR_TAB_STRIDE = 10000,
 	PULSOR_TAB_BASE_OFFSET = 2000
 };
+
+// The largest tab number whose whole identifier range (base + 1 .. base +
+// 9999) fits in 32 bits.
+const LONG PULSOR_MAX_TAB_NUMBER = (0x7fffffff - PULSOR_TAB_BASE_OFFSET - (PULSOR_TAB_STRIDE - 1)) / PULSOR_TAB_STRIDE;
+
+inline LONG TabBase(LONG number)
+{
+	return number * PULSOR_TAB_STRIDE + PULSOR_TAB_BASE_OFFSET;
+}
+
+// An identifier of a modifier tab's field, split up.
+struct TabField
+{
+	LONG number;
+	LONG base;
+	LONG offset;
+};
+
+// Splits an identifier of PULSOR_FIRST_TAB_ID or more into tab number, tab
+// base and field offset (the non-negative remainder of id - 2000 by 10000).
+// Returns FALSE, with a zeroed field, for the identifiers below: they are
+// global entries. Any 32-bit identifier is safe: a container may come from a
+// hostile file.
+inline Bool DecodeTabId(LONG id, TabField* field)
+{
+	if (id < PULSOR_FIRST_TAB_ID)
+	{
+		field->number = field->base = field->offset = 0;
+		return FALSE;
+	}
+	// In 64 bits, so that no input overflows.
+	const LLONG rel = (LLONG)id - PULSOR_TAB_BASE_OFFSET;
+	LLONG offset = rel % PULSOR_TAB_STRIDE;
+	if (offset < 0)
+		offset += PULSOR_TAB_STRIDE;
+	const LLONG number = (rel - offset) / PULSOR_TAB_STRIDE;
+	field->number = (LONG)number;
+	field->base = (LONG)(number * PULSOR_TAB_STRIDE + PULSOR_TAB_BASE_OFFSET);
+	field->offset = (LONG)offset;
+	return TRUE;
+}
 
 // The modifier types, as PULSOR_TAB_TYPE and "Add Modifiers" hold them.
 enum PulsorModifierType
