@@ -5,7 +5,7 @@
 #include <limits>
 #include <map>
 
-#include "editing.h"
+#include "link_state.h"
 #include "parameter_paths.h"
 #include "pulsor_ids.h"
 #include "tag_edits.h"
@@ -55,8 +55,10 @@ std::vector<Probe> Probes(BaseDocument* doc)
 	for (BaseTag* tag : PulsorTags(doc))
 	{
 		const BaseContainer& data = *tag->GetDataInstance();
-		const DescID* id = LinkedParameter(data);
-		BaseList2D* element = id ? LinkedElement(data, tag, doc) : nullptr;
+		LinkState link;
+		ReadLinkState(data, &link);
+		const DescID* id = link.parameter;
+		BaseList2D* element = id ? LinkedElement(data, link, tag, doc) : nullptr;
 		if (!element)
 			continue;
 		std::string problem;
@@ -207,8 +209,10 @@ Table BakedKeys(const Scene& scene, BaseTag* tag)
 	table.columns = { "frame", "time" };
 	BaseDocument* doc = scene.doc.get();
 	const BaseContainer& data = *tag->GetDataInstance();
-	const DescID* id = LinkedParameter(data);
-	BaseList2D* element = id ? LinkedElement(data, tag, doc) : nullptr;
+	LinkState link;
+	ReadLinkState(data, &link);
+	const DescID* id = link.parameter;
+	BaseList2D* element = id ? LinkedElement(data, link, tag, doc) : nullptr;
 	if (!element)
 		return table;
 	// Each track fills one column, or three when its keys hold vectors.

@@ -150,15 +150,8 @@ enum PulsorTabField
 };
 #undef PULSOR_DECLARE_ID
 
-// Groups and separators of the attribute layout; they never hold a value.
-#define PULSOR_LAYOUT_IDS(X) \
-	X(2000) X(2003) X(2005) X(2006) X(2010) X(2013) X(2118) X(2120) X(2123) X(2186) X(2188) \
-	X(2239) X(2290) X(2354) X(2363) X(2364) X(2365) X(2369) X(2370) X(2372) X(2374) X(2384) \
-	X(2385) X(5002)
-#define PULSOR_TAB_LAYOUT_OFFSETS(X) \
-	X(1) X(2) X(6) X(7) X(8) X(9) X(10) X(11) X(210) X(213) X(218) X(220) X(223) X(225) X(230) \
-	X(231) X(233) X(284) X(285) X(342)
-
+// The pages, and the groups and separators of the attribute layout; they
+// never hold a value.
 enum
 {
 	PULSOR_BASE_PAGE = 2000,
@@ -166,7 +159,6 @@ enum
 	PULSOR_TAB_PAGE = 1
 };
 
-// Names of the groups and separators above, as the attribute layout builds them.
 enum
 {
 	PULSOR_BASE_SEP_ADD = 2003,
@@ -219,12 +211,75 @@ enum
 	PULSOR_TAB_BUTTON_SEP = 342
 };
 
+// The typed blocks (PULSOR_KIND_TYPED): one entry per type slot, the linked
+// type's at block + PULSOR_TYPE_SLOT.
+enum PulsorTypeSlot
+{
+	PULSOR_SLOT_BOOL = 0,
+	PULSOR_SLOT_REAL = 1,
+	PULSOR_SLOT_COLOR = 2,
+	PULSOR_SLOT_LONG = 3,
+	PULSOR_SLOT_UNUSED = 4,
+	PULSOR_SLOT_TIME = 5,
+	PULSOR_SLOT_VECTOR = 6,
+	PULSOR_SLOT_COUNT = 7
+};
+
+// PULSOR_COMPONENT_MODE: where a display block's entries start. One value
+// sits at block + mode; three components at block + 2, 3 and 4.
+enum PulsorComponentMode
+{
+	PULSOR_MODE_SINGLE = 1,
+	PULSOR_MODE_VECTOR = 2,
+	PULSOR_MODE_LONG = 8
+};
+
 // Commands from 5000 to 5100 belong to the presets.
 enum
 {
 	PULSOR_PRESET_FIRST_COMMAND = 5000,
 	PULSOR_PRESET_LAST_COMMAND = 5100
 };
+
+// The entries of the preset page itself (its folder, name, choice and list),
+// which a preset file neither carries nor sets: a shared preset must not
+// choose where the next save goes. The page owns the hundred identifiers
+// from 5000; the command range above reaches one further, to 5100, which no
+// control and no entry uses, so the two agree on every identifier the tag
+// has. A foreign entry at 5100 in a file is kept like any other.
+enum
+{
+	PULSOR_PRESET_ENTRIES_FIRST = 5000,
+	PULSOR_PRESET_ENTRIES_LAST = 5099
+};
+
+// PULSOR_ICON_KIND: which cell of the icon strip the tag shows.
+enum PulsorIconKind
+{
+	PULSOR_ICON_UNLINKED = 0,
+	PULSOR_ICON_POSITION = 2,
+	PULSOR_ICON_SCALE = 3,
+	PULSOR_ICON_ROTATION = 4,
+	// The first letter or digit of the linked parameter's name.
+	PULSOR_ICON_GLYPH = 7
+};
+
+// A tab's PULSOR_TAB_STRENGTH_MODE: the strength envelope's shape. Every mode
+// but "Custom" copies its curve from the library.
+enum PulsorStrengthMode
+{
+	PULSOR_STRENGTH_FULL_POWER = 0,
+	PULSOR_STRENGTH_FADE_UP = 1,
+	PULSOR_STRENGTH_FADE_DOWN = 2,
+	PULSOR_STRENGTH_EASE_IN = 3,
+	PULSOR_STRENGTH_EASE_OUT = 4,
+	PULSOR_STRENGTH_EASE_IN_OUT = 5,
+	PULSOR_STRENGTH_CUSTOM = 6
+};
+
+// PULSOR_AUTO_NAME of a tag that was never linked: its name is free to
+// follow the first parameter linked.
+#define PULSOR_AUTO_NAME_UNSET "Empty"
 
 // Preset files: "<preset name>HF" in the preset folder, a container file
 // identified by 't', 'e', 'm', 'p'.

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "link_state.h"
 #include "pulsor.h"
 #include "tab_list.h"
 
@@ -15,7 +16,7 @@ const Real kNoisePeriod = 9574.0;
 
 // The shape curve of each modifier type, by PULSOR_TAB_TYPE; Noise and Custom
 // take theirs elsewhere, and any other type reads the straight ramp.
-const LONG kWaveformCurve[PULSOR_MOD_COUNT + 1] = {
+const LONG kWaveformCurve[] = {
 	PULSOR_CURVE_LINEAR,     // none
 	PULSOR_CURVE_LINEAR,     // Noise: not read
 	PULSOR_CURVE_SINE,
@@ -44,12 +45,6 @@ Real CurveValueAtOne(const SplineData* curve)
 {
 	// Without a curve the mapping is the straight line, whose value at 1 is 1.
 	return curve ? curve->GetPoint(1.0).y : 1.0;
-}
-
-bool IsDefaultLink(const BaseContainer& data)
-{
-	const DescID* id = static_cast<const DescID*>(data.GetCustomDataType(PULSOR_LINK_DESCID, CUSTOMDATATYPE_DESCID));
-	return !id || *id == DescID(DescLevel(0));
 }
 
 } // namespace
@@ -90,27 +85,6 @@ LONG AddFrames(LONG a, LONG b)
 	return SaturateToLong((LLONG)a + b);
 }
 
-Channels ReadChannels(const BaseContainer& data, LONG id, PulsorValueKind kind, Real fps)
-{
-	Channels c = { { 0.0, 0.0, 0.0 }, 1 };
-	switch (kind)
-	{
-		case PULSOR_VALUE_REAL: c.v[0] = data.GetReal(id); break;
-		case PULSOR_VALUE_LONG: c.v[0] = (Real)data.GetLong(id); break;
-		case PULSOR_VALUE_TIME: c.v[0] = (Real)FramesOf(data, id, fps); break;
-		case PULSOR_VALUE_VECTOR:
-		{
-			const Vector v = data.GetVector(id);
-			c.v[0] = v.x;
-			c.v[1] = v.y;
-			c.v[2] = v.z;
-			c.count = 3;
-			break;
-		}
-	}
-	return c;
-}
-
 const SplineData* LibraryCurve(const BaseContainer& library, LONG id)
 {
 	return static_cast<const SplineData*>(library.GetCustomDataType(id, CUSTOMDATATYPE_SPLINE));
@@ -119,17 +93,6 @@ const SplineData* LibraryCurve(const BaseContainer& library, LONG id)
 const SplineData* TagCurve(const BaseContainer& data, LONG id)
 {
 	return static_cast<const SplineData*>(data.GetCustomDataType(id, CUSTOMDATATYPE_SPLINE));
-}
-
-Bool ReadEngineLink(const BaseContainer& data, EngineLink* link)
-{
-	link->row = FindLinkType(data.GetLong(PULSOR_LINK_TYPE, DTYPE_REAL));
-	link->slot = data.GetLong(PULSOR_TYPE_SLOT, 0);
-	link->mode = data.GetLong(PULSOR_COMPONENT_MODE, 0);
-	// Slots and modes outside the table would address ids far from their
-	// blocks; a container holding them is refused.
-	const bool modeValid = link->mode == PULSOR_MODE_SINGLE || link->mode == PULSOR_MODE_VECTOR || link->mode == PULSOR_MODE_LONG;
-	return link->row && link->slot >= 0 && link->slot < PULSOR_SLOT_COUNT && modeValid;
 }
 
 void RefreshOutputRange(BaseContainer* data, const BaseDocument& doc, Real fps)
@@ -152,10 +115,11 @@ void RefreshOutputRange(BaseContainer* data, const BaseDocument& doc, Real fps)
 		climb = (Real)n * CurveValueAtOne(timeCurve) + Pulsor::RangeMapper((Real)m, 0.0, (Real)(e - s), 0.0, 1.0, timeCurve, 1, 0, 0);
 	}
 
-	EngineLink link;
+	LinkState link;
+	ReadLinkState(*data, &link);
 	Real lo = 0.0;
 	Real hi = 0.0;
-	if (ReadEngineLink(*data, &link))
+	if (link.TypeUsable())
 	{
 		const PulsorValueKind kind = link.mode == PULSOR_MODE_VECTOR ? PULSOR_VALUE_VECTOR : link.row->kind;
 		const Channels start = ReadChannels(*data, PULSOR_START_VALUE + link.slot, kind, fps);
@@ -237,7 +201,7 @@ Real Pulsor::CalculateBaseTab(const BaseContainer* data, Real t, Real startValue
 namespace
 {
 
-// The library curves the modifier tabs share, looked up once per evaluation.
+// The library curves that every modifier tab may read.
 struct SharedCurves
 {
 	const SplineData* triangle;
@@ -252,8 +216,7 @@ struct SharedCurves
 	}
 };
 
-// The fields of one tab that shape its unit output, read once per
-// evaluation rather than once per component.
+// The fields of one tab that shape its unit output.
 struct ModTabFields
 {
 	LONG type;
@@ -374,8 +337,11 @@ Real Pulsor::CalculateModTab(const BaseContainer* data, Real t, LONG tabBase, LO
 BaseContainer Pulsor::CalculateOutput(const BaseContainer* data, BaseDocument* doc, Real t, LONG feedback)
 {
 	BaseContainer out;
-	EngineLink link;
-	if (!data || !doc || IsDefaultLink(*data) || !ReadEngineLink(*data, &link))
+	if (!data || !doc)
+		return out;
+	LinkState link;
+	ReadLinkState(*data, &link);
+	if (!link.Computable())
 		return out;
 
 	const PulsorValueKind kind = link.row->kind;
@@ -383,7 +349,6 @@ BaseContainer Pulsor::CalculateOutput(const BaseContainer* data, BaseDocument* d
 	const bool isLong = kind == PULSOR_VALUE_LONG;
 	const Real fps = (Real)doc->GetFps();
 	const BaseContainer& library = Library(*data);
-	const SharedCurves curves(library);
 
 	const Real lo = data->GetReal(PULSOR_RANGE_MIN, 0.0);
 	const Real hi = data->GetReal(PULSOR_RANGE_MAX, 0.0);
@@ -433,15 +398,13 @@ BaseContainer Pulsor::CalculateOutput(const BaseContainer* data, BaseDocument* d
 		const LONG tabEnd = FramesOf(*data, b + PULSOR_TAB_END_TIME, fps);
 		const LONG tabOffset = FramesOf(*data, b + PULSOR_TAB_TIME_OFFSET, fps);
 		const LONG tabLoop = FramesOf(*data, b + PULSOR_TAB_LOOP_POINT, fps);
-		ModTabFields fields;
-		ReadModTabFields(*data, b, library, &fields);
 		Real unitDisplay[3];
 		Real outputDisplay[3];
 		for (LONG k = 0; k < count; ++k)
 		{
 			const LONG negative = data->GetBool(b + PULSOR_TAB_NEGATIVE + k, FALSE) ? 1 : 0;
 			const LONG positive = data->GetBool(b + PULSOR_TAB_POSITIVE + k, FALSE) ? 1 : 0;
-			const Real u = ModTabValue(fields, t, tabStart, tabEnd, tabOffset, tabLoop, curves, k, negative, positive);
+			const Real u = CalculateModTab(data, t, b, tabStart, tabEnd, tabOffset, tabLoop, library, k, negative, positive);
 			Real q;
 			if (isVector)
 			{
@@ -483,21 +446,6 @@ BaseContainer Pulsor::CalculateOutput(const BaseContainer* data, BaseDocument* d
 		total[k] = (sum[k] + base[k]) * volume;
 	}
 
-	switch (link.row->linkType)
-	{
-		case DTYPE_BOOL:
-		{
-			const Real distance = total[0] - data->GetReal(PULSOR_THRESHOLD, 0.0);
-			out.SetReal(PULSOR_THRESHOLD_DISTANCE, distance);
-			const bool on = distance > 0.0;
-			out.SetBool(finalId, data->GetBool(PULSOR_INVERT, FALSE) ? !on : on);
-			break;
-		}
-		case DTYPE_LONG: out.SetLong(finalId, TruncateToLong(total[0])); break;
-		case DTYPE_TIME: out.SetTime(finalId, BaseTime(total[0], fps)); break;
-		case DTYPE_VECTOR:
-		case DTYPE_COLOR: out.SetVector(finalId, Vector(total[0], total[1], total[2])); break;
-		default: out.SetReal(finalId, total[0]); break;
-	}
+	link.row->storeOutput(*data, total, fps, finalId, &out);
 	return out;
 }

@@ -1,20 +1,9 @@
-// Shared pieces of the evaluation engine: typed value blocks read as
-// channels of reals, and the output range.
+// Shared pieces of the evaluation engine: frame arithmetic, curve lookups and
+// the output range.
 #ifndef PULSOR_ENGINE_H__
 #define PULSOR_ENGINE_H__
 
 #include "link_types.h"
-
-// A typed value as one (real, integer, time in frames) or three (vector)
-// reals.
-struct Channels
-{
-	Real v[3];
-	LONG count;
-};
-
-// The value of kind at id. Times become whole frames at fps.
-Channels ReadChannels(const BaseContainer& data, LONG id, PulsorValueKind kind, Real fps);
 
 // The frame position of a document time at fps frames per second. A time
 // that lies on a whole frame gives exactly that frame: seconds times fps
@@ -37,16 +26,6 @@ LONG AddFrames(LONG a, LONG b);
 const SplineData* LibraryCurve(const BaseContainer& library, LONG id);
 // The tag's curve at id, or null.
 const SplineData* TagCurve(const BaseContainer& data, LONG id);
-
-// The link type, slot and component mode of a container when they form a
-// usable row; null otherwise (nothing linked that the engine can compute).
-struct EngineLink
-{
-	const LinkTypeRow* row;
-	LONG slot;
-	LONG mode;
-};
-Bool ReadEngineLink(const BaseContainer& data, EngineLink* link);
 
 // Recomputes PULSOR_RANGE_MIN and PULSOR_RANGE_MAX: the smallest and largest
 // value the base and every tab can reach.

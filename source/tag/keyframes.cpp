@@ -1,6 +1,8 @@
 // Baking the output into keyframes of the linked parameter, and clearing them.
-#include "editing.h"
+#include "commands.h"
+#include "link_state.h"
 #include "pulsor.h"
+#include "undo_group.h"
 
 #include <memory>
 #include <new>
@@ -60,15 +62,14 @@ Bool Pulsor::Keyframe(BaseTag* tag, BaseContainer* data, BaseDocument* doc)
 	if (!tag || !data || !doc)
 		return TRUE;
 	const Real fps = (Real)doc->GetFps();
-	BaseList2D* element = LinkedElement(*data, tag, doc);
-	if (!element)
-		return TRUE;
-	const LONG slot = data->GetLong(PULSOR_TYPE_SLOT, 0);
-	const DescID* linked = LinkedParameter(*data);
-	if (!linked)
+	LinkState link;
+	ReadLinkState(*data, &link);
+	BaseList2D* element = LinkedElement(*data, link, tag, doc);
+	if (!element || !link.parameter)
 		return TRUE;
 	// A copy: the bake writes the container that holds the identifier.
-	const DescID id = *linked;
+	const DescID id = *link.parameter;
+	const LONG slot = link.slot;
 	const BakeRange range = ReadBakeRange(*data, *doc);
 	const Bool ignore = data->GetBool(PULSOR_IGNORE_KEYS, FALSE);
 
@@ -125,10 +126,11 @@ Bool Pulsor::ClearKeyframes(BaseList2D* element, BaseContainer* data)
 {
 	if (!data)
 		return TRUE;
+	LinkState link;
+	ReadLinkState(*data, &link);
 	// A copy: the container may change while tracks go.
-	const DescID* stored = static_cast<const DescID*>(data->GetCustomDataType(PULSOR_LINK_DESCID, CUSTOMDATATYPE_DESCID));
-	const DescID id = stored ? *stored : DescID();
-	if (element && id.GetDepth() > 0)
+	const DescID id = link.parameter ? *link.parameter : DescID();
+	if (element && link.parameter)
 	{
 		while (CTrack* track = element->FindCTrack(id))
 		{
@@ -140,11 +142,15 @@ Bool Pulsor::ClearKeyframes(BaseList2D* element, BaseContainer* data)
 	return TRUE;
 }
 
-Bool KeyframeCommand(Pulsor* pulsor, BaseTag* tag, BaseContainer* data, BaseDocument* doc, LONG id)
+Bool KeyframeCommand(MessageContext& c, LONG id)
 {
-	if (!pulsor || !tag || !data || !doc)
-		return TRUE;
-	BaseList2D* element = LinkedElement(*data, tag, doc);
+	Pulsor* pulsor = c.pulsor;
+	BaseTag* tag = c.tag;
+	BaseContainer* data = c.data;
+	BaseDocument* doc = c.doc;
+	LinkState link;
+	ReadLinkState(*data, &link);
+	BaseList2D* element = LinkedElement(*data, link, tag, doc);
 	if (!element)
 		return TRUE;
 	// A bake that cannot be done leaves everything as it was: no keys, no

@@ -5,6 +5,7 @@
 // Every element is a row of one of the tables below. The host asks for single
 // elements often, so a row's settings container is only built once its
 // identifier has passed the single-identifier filter.
+#include "link_state.h"
 #include "pulsor.h"
 #include "tab_list.h"
 
@@ -320,11 +321,6 @@ const Row kPresetPage[] = {
 
 // ---- Building ---------------------------------------------------------------
 
-const LONG TYPE_SLOT_COUNT = 7;
-const LONG MODE_SINGLE = 1;
-const LONG MODE_THREE = 2;
-const LONG MODE_INTEGER = 8;
-const LONG THREE_COMPONENT_FIRST = 2;   // displays of three components: start + 2 + k
 const char* const COMPONENT_SUFFIX[] = { " X", " Y", " Z" };
 
 // What the rows read from the tag.
@@ -332,10 +328,7 @@ struct LayoutState
 {
 	const BaseContainer* data;
 	const BaseContainer* linkDescription;
-	LONG linkClass;      // second read: absent counts as another element
-	LONG linkType;
-	LONG mode;
-	LONG slot;
+	LinkState link;
 	String caption;
 	// The tab being laid out.
 	LONG modifierType;
@@ -352,15 +345,15 @@ Bool Holds(Condition condition, const LayoutState& s)
 	switch (condition)
 	{
 		case ALWAYS: return TRUE;
-		case LINKED_ELEMENT: return s.linkClass != PULSOR_LINK_CLASS_OWN_OBJECT;
-		case BOOL_LINK: return s.linkType == DTYPE_BOOL;
-		case VALUE_LINK: return s.linkType != DTYPE_BOOL;
-		case COMPOSITE_LINK: return IsComposite(s.linkType);
+		case LINKED_ELEMENT: return s.link.offersLinkBox;
+		case BOOL_LINK: return s.link.type == DTYPE_BOOL;
+		case VALUE_LINK: return s.link.type != DTYPE_BOOL;
+		case COMPOSITE_LINK: return IsComposite(s.link.type);
 		case NOISE: return s.modifierType == PULSOR_MOD_NOISE;
 		case NOISE_ON_COMPOSITE:
-			return s.modifierType == PULSOR_MOD_NOISE && (IsComposite(s.linkType) || s.linkType == DTYPE_MATRIX);
+			return s.modifierType == PULSOR_MOD_NOISE && (IsComposite(s.link.type) || s.link.type == DTYPE_MATRIX);
 		case CUSTOM: return s.modifierType == PULSOR_MOD_CUSTOM;
-		case THREE_COMPONENTS: return s.mode == MODE_THREE;
+		case THREE_COMPONENTS: return s.link.mode == PULSOR_MODE_VECTOR;
 	}
 	return FALSE;
 }
@@ -382,7 +375,7 @@ void Apply(const Setting& setting, const LayoutState& s, BaseContainer* bc)
 			break;
 		}
 		case V_TRUE_FOR_COLOUR:
-			if (s.linkType == DTYPE_COLOR)
+			if (s.link.type == DTYPE_COLOR)
 				bc->SetBool(setting.key, TRUE);
 			break;
 	}
@@ -420,17 +413,18 @@ private:
 				return AddElement(row, start, "", parentBase);
 			case ID_SLOT:
 				// A slot outside the block would alias a neighbour's identifiers.
-				if (state_.slot < 0 || state_.slot >= TYPE_SLOT_COUNT)
+				if (state_.link.slot == PULSOR_SLOT_NONE)
 					return TRUE;
-				return AddElement(row, start + state_.slot, "", parentBase);
+				return AddElement(row, start + state_.link.slot, "", parentBase);
 			case ID_DISPLAY:
-				if (state_.mode == MODE_SINGLE || state_.mode == MODE_INTEGER)
-					return AddElement(row, start + state_.mode, "", parentBase);
-				if (state_.mode != MODE_THREE)
+				if (state_.link.mode == PULSOR_MODE_SINGLE || state_.link.mode == PULSOR_MODE_LONG)
+					return AddElement(row, start + state_.link.mode, "", parentBase);
+				if (state_.link.mode != PULSOR_MODE_VECTOR)
 					return TRUE;
+				// Three components: start + 2, 3 and 4.
 				for (LONG k = 0; k < 3; ++k)
 				{
-					if (!AddElement(row, start + THREE_COMPONENT_FIRST + k, COMPONENT_SUFFIX[k], parentBase))
+					if (!AddElement(row, start + PULSOR_MODE_VECTOR + k, COMPONENT_SUFFIX[k], parentBase))
 						return FALSE;
 				}
 				return TRUE;
@@ -443,7 +437,7 @@ private:
 		// Most rows of a single-identifier request fail on the id alone.
 		if (single_ && (*single_)[0].id != id)
 			return TRUE;
-		const LONG idType = row.idType == LINKED_TYPE ? state_.linkType : row.idType;
+		const LONG idType = row.idType == LINKED_TYPE ? state_.link.type : row.idType;
 		const DescID element(DescLevel(id, idType, 0));
 		if (single_ && !element.IsPartOf(*single_, nullptr))
 			return TRUE;
@@ -483,22 +477,21 @@ private:
 
 // Names the linked element: the own object, or the linked material, or the
 // linked tag's object and the tag.
-String ElementName(const BaseContainer* data, BaseTag* tag, BaseDocument* doc)
+String ElementName(const BaseContainer& data, const LinkState& link, BaseTag* tag, BaseDocument* doc)
 {
-	const LONG linkClass = data->GetLong(PULSOR_LINK_CLASS, PULSOR_LINK_CLASS_OWN_OBJECT);
-	if (linkClass == PULSOR_LINK_CLASS_OWN_OBJECT)
+	if (link.elementClass == PULSOR_LINK_CLASS_OWN_OBJECT)
 	{
 		const BaseObject* own = tag->GetObject();
 		return own ? own->GetName() : String();
 	}
-	BaseList2D* link = data->GetLink(PULSOR_LINK, doc);
-	if (!link)
+	BaseList2D* element = LinkedElement(data, link, tag, doc);
+	if (!element)
 		return String();
 	// The classification is checked on the element itself as well: a stored
 	// class that says "tag" proves nothing about what the link holds.
-	if (linkClass != Tbase || link->GetClassification() != Tbase)
-		return link->GetName();
-	const BaseTag* linkedTag = static_cast<const BaseTag*>(link);
+	if (link.elementClass != Tbase || element->GetClassification() != Tbase)
+		return element->GetName();
+	const BaseTag* linkedTag = static_cast<const BaseTag*>(element);
 	const BaseObject* host = linkedTag->GetObject();
 	return (host ? host->GetName() : String()) + String(" - ") + linkedTag->GetName();
 }
@@ -533,18 +526,15 @@ Bool Pulsor::GetDDescription(GeListNode* node, Description* description, DESCFLA
 	BaseDocument* doc = node->GetDocument();
 	if (!doc)
 		return TRUE;
-	const String elementName = ElementName(data, tag, doc);
+	LayoutState state;
+	ReadLinkState(*data, &state.link);
+	const String elementName = ElementName(*data, state.link, tag, doc);
 	const BaseContainer* linkDescription = data->GetContainerInstance(PULSOR_LINK_DESCRIPTION);
 	if (!linkDescription)
 		return Close(this, node, description, flags);
 
-	LayoutState state;
 	state.data = data;
 	state.linkDescription = linkDescription;
-	state.linkClass = data->GetLong(PULSOR_LINK_CLASS, 0);
-	state.linkType = data->GetLong(PULSOR_LINK_TYPE, DTYPE_REAL);
-	state.mode = data->GetLong(PULSOR_COMPONENT_MODE, 0);
-	state.slot = data->GetLong(PULSOR_TYPE_SLOT, 0);
 	state.caption = elementName + String(" - ") + ParameterName(*linkDescription);
 	state.modifierType = PULSOR_MOD_SIN;
 

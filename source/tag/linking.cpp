@@ -1,7 +1,7 @@
 // Linking a parameter: the drop of a parameter's label onto the tag, and
 // ChangeParameter, which records the link.
-#include "editing.h"
-#include "link_types.h"
+#include "commands.h"
+#include "link_state.h"
 #include "pulsor.h"
 #include "tab_list.h"
 
@@ -90,67 +90,29 @@ Bool BuildRecord(Description* description, const DescID& id, BaseContainer* reco
 }
 
 // A changed type starts the tag afresh from the parameter's current value.
-void SeedValues(BaseContainer* data, const GeData& current, LONG dtype, LONG slot)
+void SeedValues(BaseContainer* data, const GeData& current, const LinkTypeRow& row)
 {
-	data->SetReal(PULSOR_START_VALUE + 0, 0.0);
-	data->SetReal(PULSOR_START_VALUE + 1, 0.0);
-	data->SetVector(PULSOR_START_VALUE + 2, Vector());
-	data->SetLong(PULSOR_START_VALUE + 3, 0);
-	data->SetTime(PULSOR_START_VALUE + 5, BaseTime(0.0));
-	data->SetVector(PULSOR_START_VALUE + 6, Vector());
-	data->SetReal(PULSOR_END_VALUE + 0, 0.0);
-	data->SetReal(PULSOR_END_VALUE + 1, 0.0);
-	data->SetVector(PULSOR_END_VALUE + 2, Vector());
-	data->SetLong(PULSOR_END_VALUE + 3, 0);
-	data->SetTime(PULSOR_END_VALUE + 5, BaseTime(0.0));
-	data->SetVector(PULSOR_END_VALUE + 6, Vector());
-	if (slot < 0 || slot >= PULSOR_SLOT_COUNT || current.GetType() == DA_NIL)
-		return;
-	if (dtype == DTYPE_BOOL)
-		data->SetReal(PULSOR_END_VALUE + slot, current.GetBool() ? 1.0 : 0.0);
-	else
-		data->SetData(PULSOR_END_VALUE + slot, current);
+	ZeroBlock(data, PULSOR_START_VALUE, PULSOR_SLOT_NONE);
+	ZeroBlock(data, PULSOR_END_VALUE, PULSOR_SLOT_NONE);
+	if (current.GetType() != DA_NIL)
+		row.seedEnd(data, PULSOR_END_VALUE + row.slot, current);
 }
 
-void SeedVariations(BaseContainer* data, const GeData& current, LONG dtype, LONG slot, Real fps)
+void SeedVariations(BaseContainer* data, const GeData& current, const LinkTypeRow& row, Real fps)
 {
 	const TabList tabs(data->GetContainer(PULSOR_TAB_LIST));
 	for (LONG i = 0; i < tabs.GetCount(); ++i)
-	{
-		const LONG id = TabBase(tabs[i]) + PULSOR_TAB_VARIATION + slot;
-		switch (dtype)
-		{
-			case DTYPE_BOOL:
-				data->SetReal(id, (current.GetBool() ? 1.0 : 0.0) / 2.0);
-				break;
-			case DTYPE_REAL:
-				data->SetReal(id, current.GetReal() / 2.0);
-				break;
-			case DTYPE_VECTOR:
-			case DTYPE_COLOR:
-				data->SetVector(id, current.GetVector() / 2.0);
-				break;
-			case DTYPE_LONG:
-				// An integer tab swings by the whole value, not half of it.
-				data->SetLong(id, current.GetLong());
-				break;
-			case DTYPE_TIME:
-				data->SetTime(id, BaseTime((Real)(current.GetTime().GetFrame(fps) / 2), fps));
-				break;
-			default:
-				break;
-		}
-	}
+		row.seedLinkedTab(data, TabBase(tabs[i]) + PULSOR_TAB_VARIATION + row.slot, current, fps);
 }
 
 LONG IconKindOf(const DescID& id)
 {
 	switch (id[0].id)
 	{
-		case ID_BASEOBJECT_REL_POSITION: return 2;
-		case ID_BASEOBJECT_REL_ROTATION: return 4;
-		case ID_BASEOBJECT_REL_SCALE: return 3;
-		default: return 7;
+		case ID_BASEOBJECT_REL_POSITION: return PULSOR_ICON_POSITION;
+		case ID_BASEOBJECT_REL_ROTATION: return PULSOR_ICON_ROTATION;
+		case ID_BASEOBJECT_REL_SCALE: return PULSOR_ICON_SCALE;
+		default: return PULSOR_ICON_GLYPH;
 	}
 }
 
@@ -164,7 +126,7 @@ Bool Pulsor::ChangeParameter(BaseContainer* data, BaseDocument* doc, C4DAtom* el
 	const LONG classification = element->GetClassification();
 	if (classification == Obase && element != tag->GetObject())
 		return TRUE;
-	data->SetLong(PULSOR_ICON_KIND, 7);
+	data->SetLong(PULSOR_ICON_KIND, PULSOR_ICON_GLYPH);
 	data->SetLong(PULSOR_LINK_CLASS, classification);
 
 	AutoAlloc<Description> description;
@@ -200,32 +162,41 @@ Bool Pulsor::ChangeParameter(BaseContainer* data, BaseDocument* doc, C4DAtom* el
 	String name = record.GetString(DESC_SHORT_NAME);
 	if (!name.Content())
 		name = record.GetString(DESC_NAME);
-	if (name.Content() && (tag->GetName() == autoName || autoName == "Empty"))
+	if (name.Content() && (tag->GetName() == autoName || autoName == PULSOR_AUTO_NAME_UNSET))
 	{
 		tag->SetName(name);
 		data->SetString(PULSOR_AUTO_NAME, name);
 	}
 
-	const LONG slot = data->GetLong(PULSOR_TYPE_SLOT, 0);
-	if (dtype != data->GetLong(PULSOR_LAST_LINK_TYPE, -1))
+	// A type the tag does not link leaves the values alone: its value would not
+	// fit the typed blocks.
+	if (row && dtype != data->GetLong(PULSOR_LAST_LINK_TYPE, -1))
 	{
 		GeData current;
 		element->GetParameter(id, current, DESCFLAGS_GET_0);
-		SeedValues(data, current, dtype, slot);
+		SeedValues(data, current, *row);
 		BaseDocument* active = GetActiveDocument();
 		if (!active)
 			return TRUE;
-		if (slot >= 0 && slot < PULSOR_SLOT_COUNT)
-			SeedVariations(data, current, dtype, slot, (Real)active->GetFps());
+		SeedVariations(data, current, *row, (Real)active->GetFps());
 	}
 	data->SetLong(PULSOR_LAST_LINK_TYPE, dtype);
-	if (IconKindOf(id) != 7)
+	if (IconKindOf(id) != PULSOR_ICON_GLYPH)
 		data->SetLong(PULSOR_ICON_KIND, IconKindOf(id));
 	return TRUE;
 }
 
-Bool HandleParameterDrop(Pulsor* pulsor, BaseTag* tag, BaseContainer* data, BaseDocument* doc, DragAndDrop* drop)
+Bool CheckLinkDrop(MessageContext& c, DescriptionCheckDragAndDrop* check)
 {
+	// A tag cannot be its own linked element.
+	if (check && check->id[0].id == PULSOR_LINK && check->element == c.tag)
+		check->result = FALSE;
+	return TRUE;
+}
+
+Bool DropParameter(MessageContext& c, DragAndDrop* drop)
+{
+	BaseTag* tag = c.tag;
 	const DescPropertyDragData* payload = static_cast<const DescPropertyDragData*>(drop->data);
 	if (!payload || !payload->arr)
 		return TRUE;
@@ -249,17 +220,18 @@ Bool HandleParameterDrop(Pulsor* pulsor, BaseTag* tag, BaseContainer* data, Base
 		return TRUE;
 	drop->flags |= DRAGANDDROP_FLAG_ACCEPT;
 
-	const DescID* linked = static_cast<const DescID*>(data->GetCustomDataType(PULSOR_LINK_DESCID, CUSTOMDATATYPE_DESCID));
-	if (!linked)
+	LinkState link;
+	ReadLinkState(*c.data, &link);
+	if (!link.hasIdentifier)
 		return FALSE;
 	// The host sends the drag while the user hovers; the button coming up is
 	// the drop. The same parameter of another element is a new link too.
-	const bool sameLink = *linked == dragged && LinkedElement(*data, tag, doc) == element;
+	const bool sameLink = link.parameter && *link.parameter == dragged && LinkedElement(*c.data, link, tag, c.doc) == element;
 	if (!sameLink && mouse.GetLong(BFM_INPUT_VALUE, 0) == 0)
 	{
-		doc->AddUndo(UNDOTYPE_CHANGE, tag);
-		doc->AddUndo(UNDOTYPE_CHANGE, element);
-		pulsor->ChangeParameter(data, doc, element, dragged, tag);
+		c.doc->AddUndo(UNDOTYPE_CHANGE, tag);
+		c.doc->AddUndo(UNDOTYPE_CHANGE, element);
+		c.pulsor->ChangeParameter(c.data, c.doc, element, dragged, tag);
 	}
 	return TRUE;
 }

@@ -1,6 +1,7 @@
 // Presets: files named <preset name>HF in the preset folder.
-#include "editing.h"
+#include "commands.h"
 #include "pulsor.h"
+#include "undo_group.h"
 
 namespace
 {
@@ -44,12 +45,9 @@ const LONG kPresetIdent = PULSOR_PRESET_IDENT;
 // A preset file carries the saving tag's name under this id.
 const LONG kPresetTagName = ID_BASELIST_NAME;
 // The tag's own preset entries stay out of its presets.
-const LONG kPresetEntriesFirst = 5000;
-const LONG kPresetEntriesLast = 5099;
-
 bool IsPresetEntry(LONG id)
 {
-	return id >= kPresetEntriesFirst && id <= kPresetEntriesLast;
+	return id >= PULSOR_PRESET_ENTRIES_FIRST && id <= PULSOR_PRESET_ENTRIES_LAST;
 }
 
 // Every entry of the tag's own preset range goes from preset.
@@ -176,8 +174,11 @@ bool LoadPreset(BaseTag* tag, BaseContainer* data, const Filename& file)
 
 } // namespace
 
-Bool PresetCommand(Pulsor* pulsor, BaseTag* tag, BaseContainer* data, LONG id)
+Bool PresetCommand(MessageContext& c, LONG id)
 {
+	Pulsor* pulsor = c.pulsor;
+	BaseTag* tag = c.tag;
+	BaseContainer* data = c.data;
 	const Filename folder(data->GetString(PULSOR_PRESET_FOLDER));
 	const String name = data->GetString(PULSOR_PRESET_NAME);
 	switch (id)

@@ -1,34 +1,11 @@
 // The Pulsor tag's hooks that the host calls on every scene evaluation.
 #include "pulsor.h"
 
-#include "editing.h"
 #include "engine.h"
-#include "tab_list.h"
+#include "link_state.h"
 
 namespace
 {
-
-// The final output plus the parameter's own value, in the parameter's type.
-GeData ValueToWrite(LONG linkType, const GeData& final, const GeData& own, Real fps)
-{
-	switch (linkType)
-	{
-		case DTYPE_BOOL:
-			return GeData((LONG)(final.GetBool() ? 1 : 0));
-		case DTYPE_LONG:
-			return GeData(SaturateToLong((LLONG)final.GetLong() + own.GetLong()));
-		case DTYPE_VECTOR:
-		case DTYPE_COLOR:
-			return GeData(final.GetVector() + own.GetVector());
-		case DTYPE_TIME:
-		{
-			const BaseTime ownTime = own.GetType() == DA_TIME ? own.GetTime() : BaseTime(0.0, fps);
-			return GeData(final.GetTime() + ownTime);
-		}
-		default:
-			return GeData(final.GetReal() + own.GetReal());
-	}
-}
 
 // Whether the host re-applies an animation of the parameter before each pass.
 bool HasOwnAnimation(BaseList2D* target, const DescID& parameter)
@@ -78,11 +55,12 @@ EXECUTIONRESULT Pulsor::Execute(BaseTag* tag, BaseDocument* doc, BaseObject* op,
 	BaseContainer* data = tag ? tag->GetDataInstance() : nullptr;
 	if (!data || !doc)
 		return EXECUTIONRESULT_OK;
-	const DescID* linked = LinkedParameter(*data);
-	if (!linked)
+	LinkState link;
+	ReadLinkState(*data, &link);
+	if (!link.parameter)
 		return EXECUTIONRESULT_OK;
 	// The identifier lives in the container, which this pass writes.
-	const DescID parameter = *linked;
+	const DescID parameter = *link.parameter;
 
 	const Real fps = (Real)doc->GetFps();
 	if (data->GetBool(PULSOR_FEEDBACK, FALSE))
@@ -96,11 +74,12 @@ EXECUTIONRESULT Pulsor::Execute(BaseTag* tag, BaseDocument* doc, BaseObject* op,
 		return EXECUTIONRESULT_OK;
 
 	const Bool ignore = data->GetBool(PULSOR_IGNORE_KEYS, TRUE);
-	BaseList2D* target = LinkedElement(*data, tag, doc);
+	BaseList2D* target = LinkedElement(*data, link, tag, doc);
 	if (!target)
 		return EXECUTIONRESULT_OK;
 
-	const LONG slot = data->GetLong(PULSOR_TYPE_SLOT, 0);
+	// A result came out, so the link's type, slot and mode are usable.
+	const LONG slot = link.slot;
 	// Without an animation the own value is kept also while it is ignored:
 	// the tag's first write replaces it, and turning "Ignore Original
 	// Keyframes" off later must still find it.
@@ -114,8 +93,7 @@ EXECUTIONRESULT Pulsor::Execute(BaseTag* tag, BaseDocument* doc, BaseObject* op,
 	}
 	data->SetLong(PULSOR_LAST_FRAME, TruncateToLong(t));
 
-	const LONG linkType = data->GetLong(PULSOR_LINK_TYPE, DTYPE_REAL);
-	target->SetParameter(parameter, ValueToWrite(linkType, out.GetData(PULSOR_FINAL_OUTPUT + slot), own, fps), DESCFLAGS_SET_0);
+	target->SetParameter(parameter, link.row->valueToWrite(out.GetData(PULSOR_FINAL_OUTPUT + slot), own, fps), DESCFLAGS_SET_0);
 	{
 		// What the parameter holds now, after any limits of its own: a later
 		// pass without an animation tells the tag's own output from a new
@@ -125,7 +103,7 @@ EXECUTIONRESULT Pulsor::Execute(BaseTag* tag, BaseDocument* doc, BaseObject* op,
 		data->SetData(PULSOR_WRITTEN_VALUE, written);
 	}
 	// A file may claim a material for an element that is none.
-	if (data->GetLong(PULSOR_LINK_CLASS, PULSOR_LINK_CLASS_OWN_OBJECT) == Mmaterial && target->GetClassification() == Mmaterial)
+	if (link.elementClass == Mmaterial && target->GetClassification() == Mmaterial)
 		static_cast<BaseMaterial*>(target)->Update(TRUE, TRUE);
 
 	data->MergeContainer(out);
@@ -150,15 +128,6 @@ bool IsTabHelp(LONG id)
 void OpenHelp(const String& page)
 {
 	GeOpenHTML(String(PULSOR_HELP_SITE PULSOR_HELP_PATH) + page);
-}
-
-// A display of a block at start + mode + k, for any k of the three
-// components: in modes 1 and 8 only the first names a display, and the
-// other two name nothing.
-bool IsDisplay(LONG offset, LONG blockStart, LONG mode)
-{
-	const LLONG rel = (LLONG)offset - blockStart - mode;
-	return rel >= 0 && rel < 3;
 }
 
 } // namespace
@@ -199,15 +168,16 @@ Bool Pulsor::GetDEnabling(GeListNode* node, const DescID& id, const GeData& t_da
 	const BaseContainer* data = node ? static_cast<BaseList2D*>(node)->GetDataInstance() : nullptr;
 	if (!data)
 		return TagData::GetDEnabling(node, id, t_data, flags, itemdesc);
+	LinkState link;
+	ReadLinkState(*data, &link);
 	const LONG first = id[0].id;
-	const LONG mode = data->GetLong(PULSOR_COMPONENT_MODE, 0);
 	const Bool baked = data->GetBool(PULSOR_HAS_KEYS, FALSE);
 	if (baked && first != PULSOR_CLEAR_KEYS)
 		return FALSE;
 	TabField field;
 	if (DecodeTabId(first, &field))
 	{
-		if (IsDisplay(field.offset, PULSOR_TAB_FEEDBACK_DISPLAY, mode) || IsDisplay(field.offset, PULSOR_TAB_OUTPUT_DISPLAY, mode))
+		if (link.IsDisplay(field.offset, PULSOR_TAB_FEEDBACK_DISPLAY) || link.IsDisplay(field.offset, PULSOR_TAB_OUTPUT_DISPLAY))
 			return data->GetBool(PULSOR_FEEDBACK, TRUE);
 		return TagData::GetDEnabling(node, id, t_data, flags, itemdesc);
 	}
@@ -215,7 +185,7 @@ Bool Pulsor::GetDEnabling(GeListNode* node, const DescID& id, const GeData& t_da
 		return baked;
 	if (first == PULSOR_KEY_FROM || first == PULSOR_KEY_TO)
 		return data->GetBool(PULSOR_KEY_SEQUENCE, FALSE);
-	if (IsDisplay(first, PULSOR_MASTER_DISPLAY, mode) || IsDisplay(first, PULSOR_BASE_DISPLAY, mode))
+	if (link.IsDisplay(first, PULSOR_MASTER_DISPLAY) || link.IsDisplay(first, PULSOR_BASE_DISPLAY))
 		return data->GetBool(PULSOR_FEEDBACK, TRUE);
 	return TagData::GetDEnabling(node, id, t_data, flags, itemdesc);
 }

@@ -71,11 +71,6 @@ void TabList::RemoveRepeats()
 		large_.resize((size_t)count_);
 }
 
-Bool TabList::Contains(LONG number) const
-{
-	return IndexOf(number) >= 0;
-}
-
 LONG TabList::IndexOf(LONG number) const
 {
 	const LONG* data = Data();
@@ -138,17 +133,6 @@ void TabList::Swap(LONG a, LONG b)
 	data[b] = t;
 }
 
-void TabList::Insert(LONG index, LONG number)
-{
-	if (index < 0 || index > count_)
-		return;
-	Append(number);
-	LONG* data = Data();
-	for (LONG i = count_ - 1; i > index; --i)
-		data[i] = data[i - 1];
-	data[index] = number;
-}
-
 void TabList::WriteTo(BaseContainer* list) const
 {
 	list->SetLong(PULSOR_TAB_LIST_COUNT, count_);
@@ -174,4 +158,14 @@ String FirstFreeName(const String& stem, const String& separator, LONG first, co
 		if (!taken.count(candidate))
 			return candidate;
 	}
+}
+
+LONG NumberedSuffixStart(const String& name)
+{
+	LONG space = -1;
+	if (!name.FindLast(' ', &space))
+		return -1;
+	Bool error = FALSE;
+	name.SubStr(space, -1).ToLong(&error);
+	return error ? -1 : space;
 }

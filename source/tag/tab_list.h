@@ -22,7 +22,6 @@ public:
 
 	LONG GetCount() const { return count_; }
 	LONG operator[](LONG i) const { return Data()[i]; }
-	Bool Contains(LONG number) const;
 	// Position in display order, or -1.
 	LONG IndexOf(LONG number) const;
 	// The smallest tab number from `from` on that is not in the list, or -1
@@ -32,7 +31,6 @@ public:
 	void Append(LONG number);
 	void Remove(LONG index);
 	void Swap(LONG a, LONG b);
-	void Insert(LONG index, LONG number);
 
 	// Entry 0 and entries 5 .. count + 4; other entries stay as they are.
 	void WriteTo(BaseContainer* list) const;
@@ -50,6 +48,10 @@ private:
 
 // The names of the tabs of tabs.
 std::set<String> TabNames(const BaseContainer& data, const TabList& tabs);
+
+// Where a name ending in a space and an integer ("Noise 3") has that space,
+// else -1.
+LONG NumberedSuffixStart(const String& name);
 
 // The first of stem (for k = 1) and stem + separator + k (k = 2, 3, ...),
 // counting from first, that no name in taken equals.

@@ -1,7 +1,7 @@
 // Defaults and tab management: Init, AddTab, UpdatePulsor.
-#include "editing.h"
-#include "link_types.h"
+#include "link_state.h"
 #include "pulsor.h"
+#include "resource_files.h"
 #include "tab_list.h"
 
 namespace
@@ -30,8 +30,13 @@ const Label kBasePlaybackLabels[] = {
 };
 
 const Label kStrengthModeLabels[] = {
-	{ 0, "Full Power" }, { 1, "Fade Up" }, { 2, "Fade Down" }, { 3, "Ease In" },
-	{ 4, "Ease Out" }, { 5, "Ease In & Out" }, { 6, "Custom" },
+	{ PULSOR_STRENGTH_FULL_POWER, "Full Power" },
+	{ PULSOR_STRENGTH_FADE_UP, "Fade Up" },
+	{ PULSOR_STRENGTH_FADE_DOWN, "Fade Down" },
+	{ PULSOR_STRENGTH_EASE_IN, "Ease In" },
+	{ PULSOR_STRENGTH_EASE_OUT, "Ease Out" },
+	{ PULSOR_STRENGTH_EASE_IN_OUT, "Ease In & Out" },
+	{ PULSOR_STRENGTH_CUSTOM, "Custom" },
 };
 
 const Label kTabPlaybackLabels[] = {
@@ -173,19 +178,11 @@ void WriteScalarDefaults(BaseContainer* data)
 	data->SetReal(PULSOR_THRESHOLD, 0.5);
 	data->SetBool(PULSOR_INVERT, FALSE);
 
-	// Every slot of the start and end blocks but the unused one.
-	data->SetReal(PULSOR_START_VALUE + PULSOR_SLOT_BOOL, 0.0);
+	// Every slot of the start and end blocks but the unused one: zeros, but
+	// for a bool, which travels from off to on.
+	ZeroBlock(data, PULSOR_START_VALUE, PULSOR_SLOT_NONE);
+	ZeroBlock(data, PULSOR_END_VALUE, PULSOR_SLOT_NONE);
 	data->SetReal(PULSOR_END_VALUE + PULSOR_SLOT_BOOL, 1.0);
-	data->SetReal(PULSOR_START_VALUE + PULSOR_SLOT_REAL, 0.0);
-	data->SetReal(PULSOR_END_VALUE + PULSOR_SLOT_REAL, 0.0);
-	data->SetVector(PULSOR_START_VALUE + PULSOR_SLOT_COLOR, Vector());
-	data->SetVector(PULSOR_END_VALUE + PULSOR_SLOT_COLOR, Vector());
-	data->SetLong(PULSOR_START_VALUE + PULSOR_SLOT_LONG, 0);
-	data->SetLong(PULSOR_END_VALUE + PULSOR_SLOT_LONG, 0);
-	data->SetTime(PULSOR_START_VALUE + PULSOR_SLOT_TIME, BaseTime(0.0));
-	data->SetTime(PULSOR_END_VALUE + PULSOR_SLOT_TIME, BaseTime(0.0));
-	data->SetVector(PULSOR_START_VALUE + PULSOR_SLOT_VECTOR, Vector());
-	data->SetVector(PULSOR_END_VALUE + PULSOR_SLOT_VECTOR, Vector());
 
 	data->SetLong(PULSOR_COMPONENT_MODE, PULSOR_MODE_SINGLE);
 	data->SetLink(PULSOR_LINK, nullptr);
@@ -195,10 +192,10 @@ void WriteScalarDefaults(BaseContainer* data)
 	data->SetTime(PULSOR_KEY_FROM, BaseTime(0.0));
 	data->SetTime(PULSOR_KEY_TO, BaseTime(3.0));
 	data->SetTime(PULSOR_TIME_OFFSET, BaseTime(0.0));
-	data->SetString(PULSOR_AUTO_NAME, "Empty");
+	data->SetString(PULSOR_AUTO_NAME, PULSOR_AUTO_NAME_UNSET);
 	data->SetReal(PULSOR_VOLUME, 1.0);
 	data->SetLong(PULSOR_LINK_CLASS, PULSOR_LINK_CLASS_OWN_OBJECT);
-	data->SetLong(PULSOR_ICON_KIND, 0);
+	data->SetLong(PULSOR_ICON_KIND, PULSOR_ICON_UNLINKED);
 	data->SetBool(PULSOR_FEEDBACK, TRUE);
 	data->SetBool(PULSOR_HAS_KEYS, FALSE);
 	data->SetReal(PULSOR_RANGE_MIN, 0.0);
@@ -224,33 +221,11 @@ Bool ResetPriority(GeListNode* node)
 // A new tab's variation is half the base end value, in the linked type.
 void SeedVariation(BaseContainer* data, LONG base)
 {
-	const LONG slot = data->GetLong(PULSOR_TYPE_SLOT, PULSOR_SLOT_BOOL);
-	if (slot < 0 || slot >= PULSOR_SLOT_COUNT)
+	LinkState link;
+	ReadLinkState(*data, &link);
+	if (!link.row || link.slot == PULSOR_SLOT_NONE)
 		return;
-	const LONG end = PULSOR_END_VALUE + slot;
-	const LONG variation = base + PULSOR_TAB_VARIATION + slot;
-	switch (data->GetLong(PULSOR_LINK_TYPE, DTYPE_REAL))
-	{
-		case DTYPE_LONG:
-			data->SetLong(variation, data->GetLong(end) / 2);
-			break;
-		case DTYPE_REAL:
-		case DTYPE_BOOL:
-			data->SetReal(variation, data->GetReal(end) / 2.0);
-			break;
-		case DTYPE_VECTOR:
-		case DTYPE_COLOR:
-			data->SetVector(variation, data->GetVector(end) / 2.0);
-			break;
-		case DTYPE_TIME:
-		{
-			const BaseTime t = data->GetTime(end);
-			data->SetTime(variation, BaseTime(t.GetNumerator() / 2.0, t.GetDenominator()));
-			break;
-		}
-		default:
-			break;
-	}
+	link.row->seedNewTab(data, base + PULSOR_TAB_VARIATION + link.slot, PULSOR_END_VALUE + link.slot);
 }
 
 } // namespace
@@ -321,16 +296,12 @@ Bool Pulsor::AddTab(BaseContainer* data, GeListNode* node, LONG type)
 		data->SetBool(b + PULSOR_TAB_POSITIVE + k, TRUE);
 	}
 
-	const LONG variation = b + PULSOR_TAB_VARIATION;
-	data->SetLong(variation + PULSOR_SLOT_LONG, 0);
-	data->SetReal(variation + PULSOR_SLOT_REAL, 0.0);
-	data->SetVector(variation + PULSOR_SLOT_VECTOR, Vector());
-	data->SetVector(variation + PULSOR_SLOT_COLOR, Vector());
-	data->SetTime(variation + PULSOR_SLOT_TIME, BaseTime(0.0));
+	// The bool slot is the seeding's alone: only a bool link writes it.
+	ZeroBlock(data, b + PULSOR_TAB_VARIATION, PULSOR_SLOT_BOOL);
 	data->SetTime(b + PULSOR_TAB_TIME_OFFSET, BaseTime(0.0));
 	SeedVariation(data, b);
 
-	data->SetLong(b + PULSOR_TAB_STRENGTH_MODE, 0);
+	data->SetLong(b + PULSOR_TAB_STRENGTH_MODE, PULSOR_STRENGTH_FULL_POWER);
 	data->SetTime(b + PULSOR_TAB_START_TIME, BaseTime(0.0));
 	data->SetTime(b + PULSOR_TAB_END_TIME, BaseTime(3.0));
 	data->SetLong(b + PULSOR_TAB_PLAYBACK, PULSOR_TAB_PLAYBACK_ONCE);
