@@ -201,21 +201,6 @@ Real Pulsor::CalculateBaseTab(const BaseContainer* data, Real t, Real startValue
 namespace
 {
 
-// The library curves that every modifier tab may read.
-struct SharedCurves
-{
-	const SplineData* triangle;
-	const SplineData* sine;
-	const SplineData* hump;
-	const SplineData* s;
-
-	explicit SharedCurves(const BaseContainer& library)
-		: triangle(LibraryCurve(library, PULSOR_CURVE_TRIANGLE)), sine(LibraryCurve(library, PULSOR_CURVE_SINE)),
-		  hump(LibraryCurve(library, PULSOR_CURVE_HUMP)), s(LibraryCurve(library, PULSOR_CURVE_S))
-	{
-	}
-};
-
 // The fields of one tab that shape its unit output.
 struct ModTabFields
 {
@@ -268,8 +253,9 @@ Real IntoPeriod(Real tt, Real period)
 	return wrapped < 0.0 ? wrapped + period : tt;
 }
 
+// The library's curves are looked up only where a tab needs them.
 Real ModTabValue(const ModTabFields& f, Real t, LONG startFrame, LONG endFrame, LONG offsetFrames, LONG loopFrames,
-	const SharedCurves& curves, LONG component, LONG negative, LONG positive)
+	const BaseContainer& library, LONG component, LONG negative, LONG positive)
 {
 	const Real start = (Real)startFrame;
 	const Real end = (Real)endFrame;
@@ -286,7 +272,8 @@ Real ModTabValue(const ModTabFields& f, Real t, LONG startFrame, LONG endFrame, 
 			break;
 		case PULSOR_TAB_PLAYBACK_PINGPONG:
 		{
-			const Real u = Pulsor::RangeMapper(t, start, 2.0 * end - start, 0.0, 1.0, curves.triangle, 1, 0, 0);
+			const SplineData* triangle = LibraryCurve(library, PULSOR_CURVE_TRIANGLE);
+			const Real u = Pulsor::RangeMapper(t, start, 2.0 * end - start, 0.0, 1.0, triangle, 1, 0, 0);
 			e = Pulsor::RangeMapper(u, 0.0, 1.0, 0.0, 1.0, f.envelope, 1, 1, 1);
 			break;
 		}
@@ -309,14 +296,14 @@ Real ModTabValue(const ModTabFields& f, Real t, LONG startFrame, LONG endFrame, 
 	// repeats exactly every period.
 	const Real period = loopFrames != 0 ? (Real)loopFrames : kNoisePeriod;
 	const Real tt = IntoPeriod(t + (Real)offsetFrames, period);
-	const Real x = Pulsor::RangeMapper(tt, 0.0, period, 0.0, period, curves.sine, 1, 0, 0);
-	const Real y = Pulsor::RangeMapper(tt, 0.0, period, 0.0, period, curves.hump, 1, 0, 0);
+	const Real x = Pulsor::RangeMapper(tt, 0.0, period, 0.0, period, LibraryCurve(library, PULSOR_CURVE_SINE), 1, 0, 0);
+	const Real y = Pulsor::RangeMapper(tt, 0.0, period, 0.0, period, LibraryCurve(library, PULSOR_CURVE_HUMP), 1, 0, 0);
 	const LONG j = f.uniform ? 0 : component;
 	// Integer products in 64 bits: a seed from a file may be any 32-bit value.
 	const Real depth = (Real)((LLONG)f.seed * 10004 + (LLONG)j * 100);
 	const Vector point((x * f.speed + j * 1234 - f.seed) / 45.0, (y * f.speed + j * 2314 + f.seed) / 50.0, depth);
 	const Real n = Noise(point);
-	const Real shaped = Pulsor::RangeMapper(n, 0.0, 1.0, -1.0, 1.0, curves.s, 0, 0, 0);
+	const Real shaped = Pulsor::RangeMapper(n, 0.0, 1.0, -1.0, 1.0, LibraryCurve(library, PULSOR_CURVE_S), 0, 0, 0);
 	const Real blended = Mix(2.0 * n - 1.0, shaped, f.bias);
 	const Real v = Pulsor::RangeMapper(blended, -1.0, 1.0, -1.0, 1.0, f.remap, 0, 0, 0);
 	return Pulsor::RangeMapper(v, -1.0, 1.0, lo, hi, nullptr, 0, 0, 0) * e;
@@ -329,7 +316,7 @@ Real Pulsor::CalculateModTab(const BaseContainer* data, Real t, LONG tabBase, LO
 {
 	ModTabFields fields;
 	ReadModTabFields(*data, tabBase, library, &fields);
-	return ModTabValue(fields, t, startFrame, endFrame, offsetFrames, loopFrames, SharedCurves(library), component, negative, positive);
+	return ModTabValue(fields, t, startFrame, endFrame, offsetFrames, loopFrames, library, component, negative, positive);
 }
 
 // ---- Output combination -----------------------------------------------------
