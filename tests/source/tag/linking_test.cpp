@@ -364,13 +364,17 @@ TEST_F(LinkingTest, AnUnknownIdentifierStopsAfterTheKindAndClass)
 
 // A parameter of a type the tag cannot animate (the element's name, a
 // text) leaves the record empty; the tag keeps its name rather than losing it.
-TEST_F(LinkingTest, AnUnsupportedTypeLeavesTheTagsName)
+TEST_F(LinkingTest, AnUnsupportedTypeLeavesTheTagsNameAndValues)
 {
 	const String before = tag_->GetName();
+	data()->SetReal(PULSOR_END_VALUE + PULSOR_SLOT_REAL, 4.0);
 	EXPECT_TRUE(pulsor()->ChangeParameter(data(), doc_, cube_, Whole(ID_BASELIST_NAME, DTYPE_STRING), tag_));
 	EXPECT_EQ(tag_->GetName(), before);
 	EXPECT_EQ(data()->GetString(PULSOR_AUTO_NAME), String("Empty"));
 	EXPECT_EQ(data()->GetLong(PULSOR_LINK_TYPE), (LONG)DTYPE_REAL);
+	// The name's text has no place in the typed blocks, which keep their values.
+	EXPECT_EQ(data()->GetType(PULSOR_END_VALUE + PULSOR_SLOT_REAL), DA_REAL);
+	EXPECT_EQ(data()->GetReal(PULSOR_END_VALUE + PULSOR_SLOT_REAL), 4.0);
 }
 
 TEST_F(LinkingTest, AUserNamedTagKeepsItsNameUntilItMatchesTheAutomaticOne)
