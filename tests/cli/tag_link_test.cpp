@@ -30,7 +30,9 @@ protected:
 	void SetUp() override
 	{
 		ASSERT_TRUE(LoadPulsorModule());
-		const fs::path file = fs::temp_directory_path() / ("pulsorhost-tag-link-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".json");
+		// One file per test: ctest runs the tests side by side.
+		const fs::path file = fs::temp_directory_path()
+			/ (std::string("pulsorhost-tag-link-") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".json");
 		std::ofstream(file) << kScene;
 		scene = LoadScene(file.string());
 		fs::remove(file);
