@@ -1,18 +1,13 @@
-// The module's start-up: the hooks c4d_main calls, and the registration of
-// the Pulsor tag.
+// The module's start-up: the hooks c4d_main calls. The tag's registration
+// is tag/registration.cpp's, shared with the programs that link the tag in.
 #include "c4d.h"
-#include "pulsor.h"
+#include "registration.h"
 
 namespace
 {
 
 // The host's crash handler found at start, called on from ours.
 C4D_CrashHandler g_previousCrashHandler = nullptr;
-
-// The tag's display name in the string table.
-const LONG IDS_PULSOR = 10000;
-const LONG kPulsorInfo = TAG_VISIBLE | TAG_MULTIPLE | TAG_EXPRESSION;
-const LONG kDiskLevel = 0;
 
 void SDKCrashHandler(CHAR* text)
 {
@@ -25,21 +20,6 @@ void EnhanceMainMenu()
 }
 
 } // namespace
-
-Bool RegisterPulsor()
-{
-	Filename iconFile = GeGetPluginPath();
-	iconFile += Filename("res");
-	iconFile += Filename("X.tif");
-	// Freed when the scope ends, after the registration has used it.
-	AutoAlloc<BaseBitmap> icon;
-	if (!icon || icon->Init(iconFile, -1) != IMAGERESULT_OK)
-		return FALSE;
-	const String name = GeLoadString(IDS_PULSOR);
-	if (!name.Content())
-		return TRUE;
-	return RegisterTagPlugin(PULSOR_TAG_ID, name, kPulsorInfo, Pulsor::Alloc, "Pulsor", icon, kDiskLevel);
-}
 
 Bool PluginStart(void)
 {

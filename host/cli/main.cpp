@@ -42,6 +42,7 @@
 #include "scene.h"
 #include "scene_file.h"
 #include "tag_edits.h"
+#include "tag_link.h"
 
 #ifndef PULSORHOST_PLUGINS
 #define PULSORHOST_PLUGINS "plugins"
@@ -213,10 +214,9 @@ void ShowProgress(LONG percent)
 // element in the scene, only the length of the range stops it.
 std::string BakeRefusal(BaseTag* tag, BaseDocument* doc)
 {
-	const BaseContainer* data = tag->GetDataInstance();
-	const bool own = data->GetLong(PULSOR_LINK_CLASS, Obase) == Obase;
-	if (!(own ? tag->GetObject() != nullptr : data->GetLink(PULSOR_LINK, doc) != nullptr))
+	if (!LinkedElementOf(tag, doc))
 		return "nothing was baked: the element the tag links is not in the scene";
+	const BaseContainer* data = tag->GetDataInstance();
 	const Real fps = (Real)doc->GetFps();
 	const bool sequence = data->GetLong(PULSOR_KEY_SEQUENCE, 0) == 1;
 	const BaseContainer settings = doc->GetData(DOCUMENTSETTINGS_GENERAL);

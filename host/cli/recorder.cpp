@@ -5,10 +5,10 @@
 #include <limits>
 #include <map>
 
-#include "link_state.h"
 #include "parameter_paths.h"
 #include "pulsor_ids.h"
 #include "tag_edits.h"
+#include "tag_link.h"
 
 namespace
 {
@@ -54,16 +54,13 @@ std::vector<Probe> Probes(BaseDocument* doc)
 	std::vector<Probe> probes;
 	for (BaseTag* tag : PulsorTags(doc))
 	{
-		const BaseContainer& data = *tag->GetDataInstance();
-		LinkState link;
-		ReadLinkState(data, &link);
-		const DescID* id = link.parameter;
-		BaseList2D* element = id ? LinkedElement(data, link, tag, doc) : nullptr;
+		DescID id;
+		BaseList2D* element = LinkedParameterOf(tag, &id) ? LinkedElementOf(tag, doc) : nullptr;
 		if (!element)
 			continue;
 		std::string problem;
 		ParameterPath path;
-		if (!ParsePath(*element, PathOf(*element, *id), &path, &problem))
+		if (!ParsePath(*element, PathOf(*element, id), &path, &problem))
 			continue;
 		probes.push_back(Probe{ tag, element, path });
 	}
@@ -208,11 +205,8 @@ Table BakedKeys(const Scene& scene, BaseTag* tag)
 	Table table;
 	table.columns = { "frame", "time" };
 	BaseDocument* doc = scene.doc.get();
-	const BaseContainer& data = *tag->GetDataInstance();
-	LinkState link;
-	ReadLinkState(data, &link);
-	const DescID* id = link.parameter;
-	BaseList2D* element = id ? LinkedElement(data, link, tag, doc) : nullptr;
+	DescID id;
+	BaseList2D* element = LinkedParameterOf(tag, &id) ? LinkedElementOf(tag, doc) : nullptr;
 	if (!element)
 		return table;
 	// Each track fills one column, or three when its keys hold vectors.
@@ -223,7 +217,7 @@ Table BakedKeys(const Scene& scene, BaseTag* tag)
 		CTrack* track = element->GetTrackByIndex(i);
 		const DescID& tid = track->GetDescriptionID();
 		// The linked parameter's own track, or its components' tracks.
-		if (tid[0].id != (*id)[0].id || (id->GetDepth() > 1 && !(tid == *id)))
+		if (tid[0].id != id[0].id || (id.GetDepth() > 1 && !(tid == id)))
 			continue;
 		const CKey* first = track->GetCurve()->GetKey(0);
 		const bool vector = first && first->GetGeData().GetType() == DA_VECTOR;

@@ -18,6 +18,7 @@
 #include "pulsor_ids.h"
 #include "recorder.h"
 #include "tag_edits.h"
+#include "tag_link.h"
 
 using json = nlohmann::json;
 
@@ -370,9 +371,8 @@ private:
 		DragAndDrop drop = { doc_, 0, DRAGTYPE_DESCID, &payload, 0 };
 		HostSetMouseButton(false);
 		tag->Message(MSG_DRAGANDDROP, &drop);
-		const DescID* linked = static_cast<const DescID*>(
-			tag->GetDataInstance()->GetCustomDataType(PULSOR_LINK_DESCID, CUSTOMDATATYPE_DESCID));
-		if (!linked || !(*linked == path.ToDescID()))
+		DescID linked;
+		if (!LinkedParameterOf(tag, &linked) || !(linked == path.ToDescID()))
 			Fail(at, "the tag does not take this parameter");
 	}
 

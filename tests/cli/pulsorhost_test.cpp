@@ -13,6 +13,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "pulsor_ids.h"
+
 #ifndef _WIN32
 #include <sys/wait.h>
 #endif
@@ -392,6 +394,39 @@ TEST_F(PulsorHost, BadArgumentsAndFilesExitTwo)
 	// Without the module the host says so: exit code 1.
 	EXPECT_EQ(Run("--plugins \"" + dir.string() + "\" run " + Scene("demo")).code, 1);
 	EXPECT_EQ(Run("--help").code, 0);
+}
+
+// --plugins names the folder whose module runs: its module binary, its own
+// res/ and presets, with nothing of the module built into the program.
+TEST_F(PulsorHost, ThePluginsFolderGivenIsTheModuleThatRuns)
+{
+	const fs::path plugins = dir / "plugins";
+	fs::copy(PULSORHOST_PLUGINS, plugins, fs::copy_options::recursive);
+	const fs::path presets = plugins / "Pulsor" / "res" / "Presets";
+	fs::copy_file(presets / "HeartbeatHF", presets / "Only Here" PULSOR_PRESET_SUFFIX);
+	const std::string option = "--plugins \"" + plugins.string() + "\" ";
+
+	Result r = Run(option + "preset list");
+	ASSERT_EQ(r.code, 0) << r.err;
+	EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "# " + presets.string()) << "the module answers with its own folder";
+	EXPECT_NE(r.out.find("\nOnly Here\n"), std::string::npos) << r.out;
+	EXPECT_EQ(Run("preset list").out.find("Only Here"), std::string::npos) << "the build's folder has no such preset";
+
+	const fs::path csv = dir / "demo.csv";
+	r = Run(option + "run -q " + Scene("demo") + " --csv \"" + csv.string() + "\"");
+	ASSERT_EQ(r.code, 0) << r.err;
+	ExpectReference("demo.csv", ReadAll(csv));
+
+	// The folder without its module binary: nothing else stands in for it.
+	for (const fs::directory_entry& entry : fs::directory_iterator(plugins / "Pulsor"))
+		if (entry.is_regular_file())
+			fs::remove(entry.path());
+	fs::remove(csv);
+	r = Run(option + "run -q " + Scene("demo") + " --csv \"" + csv.string() + "\"");
+	EXPECT_EQ(r.code, 1);
+	EXPECT_EQ(r.err, "pulsorhost: the Pulsor module did not load from " + plugins.string() + "\n");
+	EXPECT_FALSE(fs::exists(csv));
+	EXPECT_EQ(Run(option + "preset list").code, 1);
 }
 
 TEST_F(PulsorHost, AnOutputThatCannotBeWrittenLeavesTheOldFile)

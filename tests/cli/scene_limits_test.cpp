@@ -5,8 +5,7 @@
 #include <filesystem>
 
 #include "c4d.h"
-#include "host_services.h"
-#include "linked_pulsor.h"
+#include "loaded_pulsor.h"
 #include "pulsor_ids.h"
 #include "scene.h"
 #include "scene_file.h"
@@ -21,8 +20,7 @@ class SavedSceneLimits : public ::testing::Test
 protected:
 	void SetUp() override
 	{
-		HostSetPluginPath(Filename(PULSOR_SOURCE_DIR));
-		ASSERT_TRUE(RegisterLinkedPulsor(PULSOR_SOURCE_DIR));
+		ASSERT_TRUE(LoadPulsorModule());
 		dir = fs::temp_directory_path() / "pulsorhost-saved-scene-limits";
 		fs::remove_all(dir);
 		fs::create_directories(dir);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "host_services.h"
-#include "linked_pulsor.h"
+#include "loaded_pulsor.h"
 #include "scene.h"
 
 namespace
@@ -11,7 +11,7 @@ namespace
 
 TEST(SceneUndo, AScenesEditsLeaveNoUndoHistory)
 {
-	ASSERT_TRUE(RegisterLinkedPulsor(PULSOR_SOURCE_DIR));
+	ASSERT_TRUE(LoadPulsorModule());
 	// Links, added tabs and set entries: every kind of edit the reader makes.
 	Scene scene = LoadScene(PULSOR_SOURCE_DIR "/scenes/demo.json");
 	ASSERT_NE(scene.doc, nullptr);

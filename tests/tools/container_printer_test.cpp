@@ -4,7 +4,7 @@
 
 #include "container_printer.h"
 #include "host_services.h"
-#include "pulsor.h"
+#include "pulsor_ids.h"
 
 namespace
 {

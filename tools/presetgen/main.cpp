@@ -11,9 +11,8 @@
 #include "c4d.h"
 #include "host_services.h"
 #include "linked_pulsor.h"
-#include "pulsor.h"
+#include "pulsor_ids.h"
 #include "scene_file.h"
-#include "tab_list.h"
 
 #ifndef PULSOR_SOURCE_DIR
 #define PULSOR_SOURCE_DIR "."
@@ -59,13 +58,14 @@ public:
 		HostSetMouseButton(false);
 		tag_->Message(MSG_DRAGANDDROP, &drop);
 	}
-	// Adds a tab through "Add Modifiers"; its tab base.
+	// Adds a tab through "Add Modifiers"; its tab base. The new tab is the
+	// last the tab list names.
 	LONG Add(LONG type)
 	{
 		tag_->SetParameter(DescID(PULSOR_ADD_MODIFIER), GeData(type), DESCFLAGS_SET_0);
 		Notify(PULSOR_ADD_MODIFIER);
-		const TabList tabs(Data()->GetContainer(PULSOR_TAB_LIST));
-		return TabBase(tabs[tabs.GetCount() - 1]);
+		const BaseContainer tabs = Data()->GetContainer(PULSOR_TAB_LIST);
+		return TabBase(tabs.GetLong(PULSOR_TAB_LIST_FIRST + tabs.GetLong(PULSOR_TAB_LIST_COUNT) - 1));
 	}
 	void Set(LONG id, const GeData& value)
 	{

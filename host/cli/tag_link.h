@@ -1,0 +1,19 @@
+// What a Pulsor tag links, read from its container by identifier as a script
+// reads it: the element (PULSOR_LINK_CLASS, PULSOR_LINK) and the parameter
+// (PULSOR_LINK_DESCID).
+#ifndef PULSORHOST_TAG_LINK_H__
+#define PULSORHOST_TAG_LINK_H__
+
+#include "c4d.h"
+
+// The linked parameter's identifier; false, leaving *id alone, while nothing
+// is linked: the entry is absent, of depth 0, or its first level is 0 (a new
+// tag's single level 0 names no parameter).
+bool LinkedParameterOf(const BaseTag* tag, DescID* id);
+
+// The element whose parameter tag animates: its own object when the link
+// class is absent or Obase, else the element PULSOR_LINK names in doc. Null
+// when that element is not in doc.
+BaseList2D* LinkedElementOf(BaseTag* tag, BaseDocument* doc);
+
+#endif
