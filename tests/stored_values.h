@@ -16,8 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include "update_references.h"
+
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -62,12 +63,6 @@ inline std::string HexFloat(double v)
 	return out;
 }
 
-inline bool Updating()
-{
-	const char* update = std::getenv("PULSOR_UPDATE_REFERENCES");
-	return update && std::string(update) == "1";
-}
-
 inline std::string StoredPath(const std::string& name)
 {
 	return std::string(PULSOR_SOURCE_DIR) + "/tests/data/portability/" + name;
@@ -85,7 +80,7 @@ public:
 	void Check(const std::string& name, const std::string& description) const
 	{
 		const std::string path = StoredPath(name);
-		if (Updating())
+		if (pulsor_test::UpdatingReferences())
 		{
 			std::ofstream out(path, std::ios::binary | std::ios::trunc);
 			out << "# " << description << "\n# key value (C99 hexadecimal floating point)\n";

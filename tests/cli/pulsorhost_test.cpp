@@ -2,7 +2,7 @@
 // output, the other commands, and bad input.
 //
 // The stored output was read and checked once; after a deliberate change,
-// PULSOR_UPDATE_REFERENCE=1 rewrites it (then read the diff).
+// PULSOR_UPDATE_REFERENCES=1 rewrites it (then read the diff).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,6 +18,8 @@
 #ifndef _WIN32
 #include <sys/wait.h>
 #endif
+
+#include "../update_references.h"
 
 namespace
 {
@@ -78,8 +80,7 @@ protected:
 	void ExpectReference(const std::string& name, const std::string& text) const
 	{
 		const fs::path ref = kSource / "tests" / "cli" / "reference" / name;
-		const char* update = std::getenv("PULSOR_UPDATE_REFERENCE");
-		if (update && std::string(update) == "1")
+		if (pulsor_test::UpdatingReferences())
 		{
 			fs::create_directories(ref.parent_path());
 			std::ofstream(ref, std::ios::binary) << text;

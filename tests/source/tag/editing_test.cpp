@@ -2,6 +2,7 @@
 // the drop check, help bitmaps, the tag icon, start-up settings and undo.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -10,6 +11,7 @@
 #include "editing_fixture.h"
 
 using pulsor_test::EditingTest;
+using pulsor_test::Tab;
 
 namespace
 {
@@ -19,12 +21,6 @@ typedef std::vector<LONG> Numbers;
 class UndoTest : public EditingTest
 {
 };
-
-// The identifier of field or button offset of tab number.
-LONG Button(LONG number, LONG offset)
-{
-	return TabBase(number) + offset;
-}
 
 BaseContainer Labels(LONG first, std::vector<const CHAR*> texts)
 {
@@ -83,17 +79,19 @@ TEST_F(EditingTest, TagOutsideAnyDocumentIgnoresEveryMessage)
 	bc->SetReal(PULSOR_DATA_VERSION, 0.5);
 	bc->SetString(PULSOR_PRESET_FOLDER, "/elsewhere");
 	bc->SetLong(PULSOR_ADD_MODIFIER, PULSOR_MOD_COS);
-	bc->SetLong(22221, 3);
+	bc->SetLong(Tab(2, PULSOR_TAB_STRENGTH_MODE), 3);
 	const BaseContainer before = *bc;
 	const ULONG dirt = loose->GetDirty(DIRTYFLAGS_DESCRIPTION);
 
-	std::vector<LONG> commands = { 22287, 22288, 32288, 22289, 22290, 22229, PULSOR_MATCH_TIMELINE, PULSOR_REBUILD_LABELS };
+	std::vector<LONG> commands = { Tab(2, PULSOR_TAB_DELETE), Tab(2, PULSOR_TAB_MOVE_UP), Tab(3, PULSOR_TAB_MOVE_UP),
+		Tab(2, PULSOR_TAB_MOVE_DOWN), Tab(2, PULSOR_TAB_DUPLICATE), Tab(2, PULSOR_TAB_MATCH_TIMELINE), PULSOR_MATCH_TIMELINE,
+		PULSOR_REBUILD_LABELS };
 	for (LONG id : commands)
 	{
 		DescriptionCommand command = { DescID(id) };
 		EXPECT_TRUE(loose->Message(MSG_DESCRIPTION_COMMAND, &command)) << id;
 	}
-	const DescID set(22221);
+	const DescID set(Tab(2, PULSOR_TAB_STRENGTH_MODE));
 	DescriptionPostSetValue post = { &set };
 	EXPECT_TRUE(loose->Message(MSG_DESCRIPTION_POSTSETPARAMETER, &post));
 	DescriptionCheckDragAndDrop check = { DescID(PULSOR_LINK), loose, TRUE };
@@ -146,10 +144,10 @@ TEST_F(EditingTest, NullRecordsAndUnknownMessagesChangeNothing)
 TEST_F(EditingTest, DuplicateOfOneNoiseTabTakesNumberOneLastAndCopiesEveryField)
 {
 	Add(PULSOR_MOD_NOISE);
-	data()->SetLong(22216, 77);        // seed
-	data()->SetReal(22217, 0.25);      // bias
-	data()->SetLong(22221, 3);         // strength mode
-	data()->SetString(22341, "help");  // the help icon's slot, which a copy must not write
+	data()->SetLong(Tab(2, PULSOR_TAB_SEED), 77);
+	data()->SetReal(Tab(2, PULSOR_TAB_BIAS), 0.25);
+	data()->SetLong(Tab(2, PULSOR_TAB_STRENGTH_MODE), 3);
+	data()->SetString(Tab(2, PULSOR_TAB_HELP), "help");  // the help icon's slot, which a copy must not write
 	std::vector<HostEvent> pages;
 	HostSetObserver([&pages](const HostEvent& e) {
 		if (e.kind == HostEvent::OPEN_HTML)
@@ -158,18 +156,18 @@ TEST_F(EditingTest, DuplicateOfOneNoiseTabTakesNumberOneLastAndCopiesEveryField)
 	const LONG undos = doc_->GetUndoCount();
 	const ULONG dirt = LayoutDirt();
 
-	EXPECT_TRUE(Command(Button(2, PULSOR_TAB_DUPLICATE)));
+	EXPECT_TRUE(Command(Tab(2, PULSOR_TAB_DUPLICATE)));
 
 	EXPECT_EQ(Tabs(), Numbers({ 2, 1 }));
 	EXPECT_EQ(Name(1), "Noise 2");
-	EXPECT_EQ(data()->GetLong(12003), PULSOR_MOD_NOISE);
-	EXPECT_EQ(data()->GetLong(12216), 77);
-	EXPECT_DOUBLE_EQ(data()->GetReal(12217), 0.25);
-	EXPECT_EQ(data()->GetLong(12221), 3);
-	EXPECT_DOUBLE_EQ(data()->GetTime(12211).Get(), 0.0);
-	EXPECT_TRUE(data()->GetData(12222) == data()->GetData(22222));
-	EXPECT_TRUE(data()->GetData(12232) == data()->GetData(22232));
-	EXPECT_EQ(data()->GetDataPointer(12341), nullptr);
+	EXPECT_EQ(data()->GetLong(Tab(1, PULSOR_TAB_TYPE)), PULSOR_MOD_NOISE);
+	EXPECT_EQ(data()->GetLong(Tab(1, PULSOR_TAB_SEED)), 77);
+	EXPECT_DOUBLE_EQ(data()->GetReal(Tab(1, PULSOR_TAB_BIAS)), 0.25);
+	EXPECT_EQ(data()->GetLong(Tab(1, PULSOR_TAB_STRENGTH_MODE)), 3);
+	EXPECT_DOUBLE_EQ(data()->GetTime(Tab(1, PULSOR_TAB_LOOP_POINT)).Get(), 0.0);
+	EXPECT_TRUE(data()->GetData(Tab(1, PULSOR_TAB_STRENGTH_CURVE)) == data()->GetData(Tab(2, PULSOR_TAB_STRENGTH_CURVE)));
+	EXPECT_TRUE(data()->GetData(Tab(1, PULSOR_TAB_REMAP_CURVE)) == data()->GetData(Tab(2, PULSOR_TAB_REMAP_CURVE)));
+	EXPECT_EQ(data()->GetDataPointer(Tab(1, PULSOR_TAB_HELP)), nullptr);
 	EXPECT_TRUE(pages.empty()) << pages.front().text.GetStdString();
 	EXPECT_EQ(doc_->GetUndoCount(), undos + 1);
 	EXPECT_GT(LayoutDirt(), dirt);
@@ -180,25 +178,25 @@ TEST_F(EditingTest, ADuplicateInAFreedNumberEqualsItsSourceWithNothingOfTheOldTa
 	// Tab 1 is first a copy of a uniform Noise with displays, then deleted;
 	// its fields stay behind in the container.
 	const LONG noise = Add(PULSOR_MOD_NOISE);
-	data()->SetBool(TabBase(noise) + PULSOR_TAB_UNIFORM, TRUE);
-	data()->SetReal(TabBase(noise) + PULSOR_TAB_FEEDBACK_DISPLAY + 1, 0.7);
-	data()->SetReal(TabBase(noise) + PULSOR_TAB_OUTPUT_DISPLAY + 1, 0.3);
-	data()->SetLong(TabBase(noise) + 999, 5);  // an entry past the fields
-	ASSERT_TRUE(Command(Button(noise, PULSOR_TAB_DUPLICATE)));
+	data()->SetBool(Tab(noise, PULSOR_TAB_UNIFORM), TRUE);
+	data()->SetReal(Tab(noise, PULSOR_TAB_FEEDBACK_DISPLAY + 1), 0.7);
+	data()->SetReal(Tab(noise, PULSOR_TAB_OUTPUT_DISPLAY + 1), 0.3);
+	data()->SetLong(Tab(noise, 999), 5);  // an entry past the fields
+	ASSERT_TRUE(Command(Tab(noise, PULSOR_TAB_DUPLICATE)));
 	ASSERT_EQ(Tabs(), Numbers({ noise, 1 }));
-	ASSERT_TRUE(data()->GetBool(TabBase(1) + PULSOR_TAB_UNIFORM));
-	ASSERT_TRUE(Command(Button(1, PULSOR_TAB_DELETE)));
+	ASSERT_TRUE(data()->GetBool(Tab(1, PULSOR_TAB_UNIFORM)));
+	ASSERT_TRUE(Command(Tab(1, PULSOR_TAB_DELETE)));
 	ASSERT_EQ(Tabs(), Numbers({ noise }));
 
 	const LONG sine = Add(PULSOR_MOD_SIN);
-	ASSERT_TRUE(Command(Button(sine, PULSOR_TAB_DUPLICATE)));
+	ASSERT_TRUE(Command(Tab(sine, PULSOR_TAB_DUPLICATE)));
 	ASSERT_EQ(Tabs(), Numbers({ noise, sine, 1 }));
 	for (LONG offset = PULSOR_TAB_FIRST_OFFSET; offset < PULSOR_TAB_STRIDE; ++offset)
 	{
 		if (offset == PULSOR_TAB_NAME || offset == PULSOR_TAB_HELP)
 			continue;
-		const GeData* source = data()->GetDataPointer(TabBase(sine) + offset);
-		const GeData* copy = data()->GetDataPointer(TabBase(1) + offset);
+		const GeData* source = data()->GetDataPointer(Tab(sine, offset));
+		const GeData* copy = data()->GetDataPointer(Tab(1, offset));
 		ASSERT_EQ(copy != nullptr, source != nullptr) << "offset " << offset;
 		if (source)
 		{
@@ -233,7 +231,7 @@ TEST_F(EditingTest, DuplicateNamesCountOnFromANumberedStemOrANumber)
 	{
 		if (c.rename)
 			SetName(c.source, c.rename);
-		Command(Button(c.source, PULSOR_TAB_DUPLICATE));
+		Command(Tab(c.source, PULSOR_TAB_DUPLICATE));
 		ASSERT_EQ(Tabs().back(), c.copy) << c.expected;
 		EXPECT_EQ(Name(c.copy), c.expected);
 	}
@@ -248,14 +246,14 @@ TEST_F(EditingTest, MovesAtTheEdgesChangeNothingButStillMarkTheLayout)
 	const BaseContainer before = *data();
 	const LONG undos = doc_->GetUndoCount();
 	ULONG dirt = LayoutDirt();
-	for (LONG id : { Button(2, PULSOR_TAB_MOVE_UP), Button(4, PULSOR_TAB_MOVE_DOWN) })
+	for (LONG id : { Tab(2, PULSOR_TAB_MOVE_UP), Tab(4, PULSOR_TAB_MOVE_DOWN) })
 	{
 		EXPECT_TRUE(Command(id));
 		EXPECT_TRUE(*data() == before) << id;
 		EXPECT_EQ(LayoutDirt(), ++dirt) << id;
 	}
 	WriteTabList(1, { 3 });
-	for (LONG id : { Button(3, PULSOR_TAB_MOVE_UP), Button(3, PULSOR_TAB_MOVE_DOWN) })
+	for (LONG id : { Tab(3, PULSOR_TAB_MOVE_UP), Tab(3, PULSOR_TAB_MOVE_DOWN) })
 	{
 		Command(id);
 		EXPECT_EQ(Tabs(), Numbers({ 3 })) << id;
@@ -264,9 +262,9 @@ TEST_F(EditingTest, MovesAtTheEdgesChangeNothingButStillMarkTheLayout)
 	EXPECT_EQ(doc_->GetUndoCount(), undos);
 
 	WriteTabList(3, { 2, 3, 4 });
-	Command(Button(2, PULSOR_TAB_MOVE_DOWN));
+	Command(Tab(2, PULSOR_TAB_MOVE_DOWN));
 	EXPECT_EQ(Tabs(), Numbers({ 3, 2, 4 }));
-	Command(Button(4, PULSOR_TAB_MOVE_UP));
+	Command(Tab(4, PULSOR_TAB_MOVE_UP));
 	EXPECT_EQ(Tabs(), Numbers({ 3, 4, 2 }));
 	EXPECT_EQ(doc_->GetUndoCount(), undos + 2);
 }
@@ -279,7 +277,7 @@ TEST_F(EditingTest, DeleteOfTheMiddleTabClosesTheGapAndKeepsItsFields)
 	const LONG undos = doc_->GetUndoCount();
 	const ULONG dirt = LayoutDirt();
 
-	EXPECT_TRUE(Command(Button(3, PULSOR_TAB_DELETE)));
+	EXPECT_TRUE(Command(Tab(3, PULSOR_TAB_DELETE)));
 
 	const BaseContainer list = data()->GetContainer(PULSOR_TAB_LIST);
 	EXPECT_EQ(list.GetLong(0), 2);
@@ -297,25 +295,25 @@ TEST_F(EditingTest, TabCommandsOnHostileListsStayWithinTheListedTabs)
 {
 	// The count promises five tabs, the list holds two.
 	WriteTabList(5, { 2, 3 });
-	Command(Button(2, PULSOR_TAB_DELETE));
+	Command(Tab(2, PULSOR_TAB_DELETE));
 	EXPECT_EQ(Tabs(), Numbers({ 3 }));
 
 	// Repeats are one tab.
 	WriteTabList(4, { 2, 3, 2, 3 });
-	Command(Button(2, PULSOR_TAB_MOVE_DOWN));
+	Command(Tab(2, PULSOR_TAB_MOVE_DOWN));
 	EXPECT_EQ(Tabs(), Numbers({ 3, 2 }));
 
 	// Zero and negative numbers name no tab; number 0 would alias the globals.
 	WriteTabList(4, { 0, -3, 2, 3 });
-	Command(Button(3, PULSOR_TAB_MOVE_UP));
+	Command(Tab(3, PULSOR_TAB_MOVE_UP));
 	EXPECT_EQ(Tabs(), Numbers({ 3, 2 }));
-	Command(Button(2, PULSOR_TAB_DUPLICATE));
+	Command(Tab(2, PULSOR_TAB_DUPLICATE));
 	EXPECT_EQ(Tabs(), Numbers({ 3, 2, 1 }));
 
 	// A count at the top of the 32-bit range: the copy's entry would sit at
 	// count + 5.
 	WriteTabList(2147483647, { 2 });
-	Command(Button(2, PULSOR_TAB_DUPLICATE));
+	Command(Tab(2, PULSOR_TAB_DUPLICATE));
 	EXPECT_EQ(Tabs(), Numbers({ 2, 1 }));
 
 	// A number that is not listed: no delete, no move; the layout is still
@@ -323,15 +321,17 @@ TEST_F(EditingTest, TabCommandsOnHostileListsStayWithinTheListedTabs)
 	const BaseContainer before = *data();
 	const LONG undos = doc_->GetUndoCount();
 	const ULONG dirt = LayoutDirt();
-	for (LONG id : { Button(9, PULSOR_TAB_DELETE), Button(9, PULSOR_TAB_MOVE_UP), Button(9, PULSOR_TAB_MOVE_DOWN) })
+	for (LONG id : { Tab(9, PULSOR_TAB_DELETE), Tab(9, PULSOR_TAB_MOVE_UP), Tab(9, PULSOR_TAB_MOVE_DOWN) })
 		EXPECT_TRUE(Command(id));
 	EXPECT_TRUE(*data() == before);
 	EXPECT_EQ(LayoutDirt(), dirt + 3);
 
-	// Identifiers 10001 .. 11999 decode to tab number 0, and the last tab
+	// Identifiers from PULSOR_FIRST_TAB_ID to below tab 1's base decode to
+	// tab number 0 (one looks like a Duplicate button), and the last tab
 	// numbers would reach past 32 bits when their 9999 offsets are copied.
 	const LONG top = TabBase(PULSOR_MAX_TAB_NUMBER + 1);
-	for (LONG id : { 10001, 10290, 11999, top + PULSOR_TAB_DUPLICATE, top + PULSOR_TAB_MATCH_TIMELINE, 2147483647 })
+	for (LONG id : { (LONG)PULSOR_FIRST_TAB_ID, PULSOR_TAB_STRIDE + PULSOR_TAB_DUPLICATE, TabBase(1) - 1,
+			 top + PULSOR_TAB_DUPLICATE, top + PULSOR_TAB_MATCH_TIMELINE, (LONG)INT_MAX })
 		EXPECT_TRUE(Command(id)) << id;
 	EXPECT_TRUE(*data() == before);
 	EXPECT_EQ(doc_->GetUndoCount(), undos);
@@ -347,14 +347,14 @@ TEST_F(EditingTest, MatchTimelineCopiesTheDocumentRange)
 	Command(PULSOR_MATCH_TIMELINE);
 	EXPECT_DOUBLE_EQ(data()->GetTime(PULSOR_START_TIME).Get(), 0.4);
 	EXPECT_DOUBLE_EQ(data()->GetTime(PULSOR_END_TIME).Get(), 6.7);
-	EXPECT_DOUBLE_EQ(data()->GetTime(22224).Get(), 0.0);  // the tab keeps its own times
+	EXPECT_DOUBLE_EQ(data()->GetTime(Tab(2, PULSOR_TAB_START_TIME)).Get(), 0.0);  // the tab keeps its own times
 
-	Command(Button(2, PULSOR_TAB_MATCH_TIMELINE));
-	EXPECT_DOUBLE_EQ(data()->GetTime(22224).Get(), 0.4);
-	EXPECT_DOUBLE_EQ(data()->GetTime(22226).Get(), 6.7);
+	Command(Tab(2, PULSOR_TAB_MATCH_TIMELINE));
+	EXPECT_DOUBLE_EQ(data()->GetTime(Tab(2, PULSOR_TAB_START_TIME)).Get(), 0.4);
+	EXPECT_DOUBLE_EQ(data()->GetTime(Tab(2, PULSOR_TAB_END_TIME)).Get(), 6.7);
 	// Works from the identifier alone, listed or not.
-	Command(Button(6, PULSOR_TAB_MATCH_TIMELINE));
-	EXPECT_DOUBLE_EQ(data()->GetTime(62226).Get(), 6.7);
+	Command(Tab(6, PULSOR_TAB_MATCH_TIMELINE));
+	EXPECT_DOUBLE_EQ(data()->GetTime(Tab(6, PULSOR_TAB_END_TIME)).Get(), 6.7);
 	EXPECT_EQ(doc_->GetUndoCount(), undos + 3);
 }
 
@@ -365,7 +365,7 @@ TEST_F(EditingTest, PickingAModifierAddsOneTabAndResetsTheChoice)
 	PickModifier(PULSOR_MOD_SIN);
 	EXPECT_EQ(Tabs(), Numbers({ 2 }));
 	EXPECT_EQ(Name(2), "Sin");
-	EXPECT_DOUBLE_EQ(data()->GetTime(22211).Get(), 3.0);
+	EXPECT_DOUBLE_EQ(data()->GetTime(Tab(2, PULSOR_TAB_LOOP_POINT)).Get(), 3.0);
 	EXPECT_EQ(data()->GetLong(PULSOR_ADD_MODIFIER, -1), 0);
 
 	// The choice is honoured whatever parameter the post-set names.
@@ -373,7 +373,7 @@ TEST_F(EditingTest, PickingAModifierAddsOneTabAndResetsTheChoice)
 	PostSet(PULSOR_STRENGTH);
 	EXPECT_EQ(Tabs(), Numbers({ 2, 3 }));
 	EXPECT_EQ(Name(3), "Noise");
-	EXPECT_DOUBLE_EQ(data()->GetTime(32211).Get(), 0.0);
+	EXPECT_DOUBLE_EQ(data()->GetTime(Tab(3, PULSOR_TAB_LOOP_POINT)).Get(), 0.0);
 
 	// Types outside 1 .. 8 add nothing; the choice still falls back to "...".
 	for (LONG type : { 9, 10, -1, 2147483647 })
@@ -418,8 +418,8 @@ TEST_F(EditingTest, ChangingATabsTypeRenamesDefaultNamesOnly)
 		numbers.push_back(9);
 		WriteTabList((LONG)numbers.size(), numbers);
 		SetName(9, c.name);
-		data()->SetLong(92003, c.type);
-		PostSet(92003);
+		data()->SetLong(Tab(9, PULSOR_TAB_TYPE), c.type);
+		PostSet(Tab(9, PULSOR_TAB_TYPE));
 		EXPECT_EQ(Name(9), c.expected) << c.name << " to type " << c.type;
 	}
 }
@@ -429,29 +429,29 @@ TEST_F(EditingTest, ChangingATabsTypeGivesAPeriodToAnyWaveformButNoise)
 	const LONG noise = Add(PULSOR_MOD_NOISE);
 	const LONG sin = Add(PULSOR_MOD_SIN);
 	const LONG cos = Add(PULSOR_MOD_COS);
-	data()->SetTime(TabBase(sin) + 211, BaseTime(0.0));
-	data()->SetTime(TabBase(cos) + 211, BaseTime(5.0));
+	data()->SetTime(Tab(sin, PULSOR_TAB_LOOP_POINT), BaseTime(0.0));
+	data()->SetTime(Tab(cos, PULSOR_TAB_LOOP_POINT), BaseTime(5.0));
 
-	data()->SetLong(TabBase(noise) + 3, PULSOR_MOD_SIN);
-	PostSet(TabBase(noise) + 3);
-	data()->SetLong(TabBase(sin) + 3, PULSOR_MOD_NOISE);
-	PostSet(TabBase(sin) + 3);
-	data()->SetLong(TabBase(cos) + 3, PULSOR_MOD_SQUARE);
-	PostSet(TabBase(cos) + 3);
+	data()->SetLong(Tab(noise, PULSOR_TAB_TYPE), PULSOR_MOD_SIN);
+	PostSet(Tab(noise, PULSOR_TAB_TYPE));
+	data()->SetLong(Tab(sin, PULSOR_TAB_TYPE), PULSOR_MOD_NOISE);
+	PostSet(Tab(sin, PULSOR_TAB_TYPE));
+	data()->SetLong(Tab(cos, PULSOR_TAB_TYPE), PULSOR_MOD_SQUARE);
+	PostSet(Tab(cos, PULSOR_TAB_TYPE));
 
-	EXPECT_DOUBLE_EQ(data()->GetTime(TabBase(noise) + 211).Get(), 3.0);
-	EXPECT_DOUBLE_EQ(data()->GetTime(TabBase(sin) + 211).Get(), 0.0);
-	EXPECT_DOUBLE_EQ(data()->GetTime(TabBase(cos) + 211).Get(), 5.0);
+	EXPECT_DOUBLE_EQ(data()->GetTime(Tab(noise, PULSOR_TAB_LOOP_POINT)).Get(), 3.0);
+	EXPECT_DOUBLE_EQ(data()->GetTime(Tab(sin, PULSOR_TAB_LOOP_POINT)).Get(), 0.0);
+	EXPECT_DOUBLE_EQ(data()->GetTime(Tab(cos, PULSOR_TAB_LOOP_POINT)).Get(), 5.0);
 }
 
 TEST_F(EditingTest, AnEmptiedTabNameBecomesAQuestionMark)
 {
 	Add(PULSOR_MOD_NOISE);
 	SetName(2, "");
-	PostSet(22004);
+	PostSet(Tab(2, PULSOR_TAB_NAME));
 	EXPECT_EQ(Name(2), "?");
 	SetName(2, " ");
-	PostSet(22004);
+	PostSet(Tab(2, PULSOR_TAB_NAME));
 	EXPECT_EQ(Name(2), " ");
 }
 
@@ -462,23 +462,24 @@ TEST_F(EditingTest, StrengthModesCopyTheirLibraryCurveAndEditingTheCurveMeansCus
 	const LONG curveOfMode[] = { 6, 11, 7, 8, 9, 10 };
 	for (LONG mode = 0; mode < 6; ++mode)
 	{
-		data()->SetLong(22221, mode);
-		PostSet(22221);
-		ASSERT_NE(Curve(data()->GetData(22222)), nullptr);
-		EXPECT_TRUE(data()->GetData(22222) == library.GetData(curveOfMode[mode])) << "mode " << mode;
+		data()->SetLong(Tab(2, PULSOR_TAB_STRENGTH_MODE), mode);
+		PostSet(Tab(2, PULSOR_TAB_STRENGTH_MODE));
+		ASSERT_NE(Curve(data()->GetData(Tab(2, PULSOR_TAB_STRENGTH_CURVE))), nullptr);
+		EXPECT_TRUE(data()->GetData(Tab(2, PULSOR_TAB_STRENGTH_CURVE)) == library.GetData(curveOfMode[mode]))
+			<< "mode " << mode;
 	}
 	// Ease In, then modes that own no curve leave it alone.
-	data()->SetLong(22221, 3);
-	PostSet(22221);
+	data()->SetLong(Tab(2, PULSOR_TAB_STRENGTH_MODE), 3);
+	PostSet(Tab(2, PULSOR_TAB_STRENGTH_MODE));
 	EXPECT_FALSE(library.GetData(8) == library.GetData(6));
 	for (LONG mode : { 6, 7, -1 })
 	{
-		data()->SetLong(22221, mode);
-		PostSet(22221);
-		EXPECT_TRUE(data()->GetData(22222) == library.GetData(8)) << "mode " << mode;
+		data()->SetLong(Tab(2, PULSOR_TAB_STRENGTH_MODE), mode);
+		PostSet(Tab(2, PULSOR_TAB_STRENGTH_MODE));
+		EXPECT_TRUE(data()->GetData(Tab(2, PULSOR_TAB_STRENGTH_CURVE)) == library.GetData(8)) << "mode " << mode;
 	}
-	PostSet(22222);
-	EXPECT_EQ(data()->GetLong(22221), 6);
+	PostSet(Tab(2, PULSOR_TAB_STRENGTH_CURVE));
+	EXPECT_EQ(data()->GetLong(Tab(2, PULSOR_TAB_STRENGTH_MODE)), 6);
 }
 
 TEST_F(EditingTest, PresetMenuChoiceCopiesThatPresetsName)
@@ -525,7 +526,7 @@ TEST_F(EditingTest, HelpButtonsReceiveTheHelpBitmapAndOthersNone)
 	UseSourceFolder();
 	Bitmap help(Res("HelpIcon.tif"));
 	ASSERT_TRUE(help.ok);
-	for (LONG id : { (LONG)PULSOR_HELP_BASE, (LONG)PULSOR_HELP_OUTPUT, Button(2, PULSOR_TAB_HELP), Button(7, PULSOR_TAB_HELP) })
+	for (LONG id : { (LONG)PULSOR_HELP_BASE, (LONG)PULSOR_HELP_OUTPUT, Tab(2, PULSOR_TAB_HELP), Tab(7, PULSOR_TAB_HELP) })
 	{
 		DescriptionGetBitmap request = { DescID(id), nullptr };
 		EXPECT_TRUE(Send(MSG_DESCRIPTION_GETBITMAP, &request));
@@ -535,8 +536,8 @@ TEST_F(EditingTest, HelpButtonsReceiveTheHelpBitmapAndOthersNone)
 		EXPECT_TRUE(Pixel(request.bmp, 10, 10) == Pixel(help.bmp, 10, 10));
 		BaseBitmap::Free(request.bmp);  // the host owns it
 	}
-	// 2341 ends in 341 but is a global entry, not a tab's help icon.
-	for (LONG id : { 2368, (LONG)PULSOR_TYPE_SLOT, Button(2, 340) })
+	// PULSOR_TYPE_SLOT ends in 341 but is a global entry, not a tab's help icon.
+	for (LONG id : { (LONG)PULSOR_FEEDBACK, (LONG)PULSOR_TYPE_SLOT, Tab(2, PULSOR_TAB_HELP - 1) })
 	{
 		DescriptionGetBitmap request = { DescID(id), nullptr };
 		EXPECT_TRUE(Send(MSG_DESCRIPTION_GETBITMAP, &request));
@@ -576,24 +577,26 @@ TEST_F(EditingTest, StartUpSettingsResetThePresetFolderAndUpdateOldTags)
 		data()->SetString(PULSOR_PRESET_FOLDER, "/somewhere/else");
 		data()->SetReal(PULSOR_DATA_VERSION, 0.5);
 		data()->SetBool(PULSOR_SHOW_PRESETS, TRUE);
-		for (LONG id = 2386; id <= 2390; ++id)
+		for (LONG id = PULSOR_MODIFIER_LABELS; id <= PULSOR_TAB_PLAYBACK_LABELS; ++id)
 			data()->RemoveData(id);
 		trigger.second();
 		EXPECT_EQ(data()->GetString(PULSOR_PRESET_FOLDER).GetStdString(), folder) << trigger.first;
 		EXPECT_DOUBLE_EQ(data()->GetReal(PULSOR_DATA_VERSION), 1.0) << trigger.first;
 		EXPECT_FALSE(data()->GetBool(PULSOR_SHOW_PRESETS, TRUE)) << trigger.first;
-		EXPECT_TRUE(data()->GetContainer(2388) == Labels(1, { "Once", "Loop", "Pingpong", "Additive" })) << trigger.first;
-		EXPECT_TRUE(data()->GetContainer(2390) == Labels(0, { "Once", "Loop", "Pingpong" })) << trigger.first;
-		EXPECT_EQ(data()->GetContainer(2387).GetString(8).GetStdString(), "Custom") << trigger.first;
-		EXPECT_EQ(data()->GetContainer(2386).GetString(1).GetStdString(), "Noise") << trigger.first;
+		EXPECT_TRUE(data()->GetContainer(PULSOR_BASE_PLAYBACK_LABELS) == Labels(1, { "Once", "Loop", "Pingpong", "Additive" }))
+			<< trigger.first;
+		EXPECT_TRUE(data()->GetContainer(PULSOR_TAB_PLAYBACK_LABELS) == Labels(0, { "Once", "Loop", "Pingpong" }))
+			<< trigger.first;
+		EXPECT_EQ(data()->GetContainer(PULSOR_ADD_LABELS).GetString(8).GetStdString(), "Custom") << trigger.first;
+		EXPECT_EQ(data()->GetContainer(PULSOR_MODIFIER_LABELS).GetString(1).GetStdString(), "Noise") << trigger.first;
 	}
 
 	// At 0.95 only the version and the preset switch change; at 1.0 nothing.
 	data()->SetReal(PULSOR_DATA_VERSION, 0.95);
-	data()->RemoveData(2388);
+	data()->RemoveData(PULSOR_BASE_PLAYBACK_LABELS);
 	Send(MSG_MENUPREPARE, nullptr);
 	EXPECT_DOUBLE_EQ(data()->GetReal(PULSOR_DATA_VERSION), 1.0);
-	EXPECT_EQ(data()->GetDataPointer(2388), nullptr);
+	EXPECT_EQ(data()->GetDataPointer(PULSOR_BASE_PLAYBACK_LABELS), nullptr);
 	data()->SetBool(PULSOR_SHOW_PRESETS, TRUE);
 	Send(MSG_MENUPREPARE, nullptr);
 	EXPECT_TRUE(data()->GetBool(PULSOR_SHOW_PRESETS, FALSE));
@@ -743,10 +746,10 @@ TEST_F(UndoTest, EveryEditRevertsExactlyAndRedoesExactly)
 	cube_->SetRelPos(Vector(0.0, 50.0, 0.0));
 	doc_->SetMaxTime(BaseTime(4.0));
 	std::vector<std::pair<const char*, std::function<void()>>> edits = {
-		{ "delete", [this] { Command(Button(3, PULSOR_TAB_DELETE)); } },
-		{ "duplicate", [this] { Command(Button(4, PULSOR_TAB_DUPLICATE)); } },
-		{ "move down", [this] { Command(Button(2, PULSOR_TAB_MOVE_DOWN)); } },
-		{ "tab match timeline", [this] { Command(Button(2, PULSOR_TAB_MATCH_TIMELINE)); } },
+		{ "delete", [this] { Command(Tab(3, PULSOR_TAB_DELETE)); } },
+		{ "duplicate", [this] { Command(Tab(4, PULSOR_TAB_DUPLICATE)); } },
+		{ "move down", [this] { Command(Tab(2, PULSOR_TAB_MOVE_DOWN)); } },
+		{ "tab match timeline", [this] { Command(Tab(2, PULSOR_TAB_MATCH_TIMELINE)); } },
 		{ "match timeline", [this] { Command(PULSOR_MATCH_TIMELINE); } },
 		{ "add modifier", [this] { PickModifier(PULSOR_MOD_BOUNCE); } },
 		{ "link", [this] { Drop(cube_, pulsor_test::PositionY()); } },

@@ -13,6 +13,7 @@
 
 #include "c4d.h"
 #include "host_services.h"
+#include "ids_fixture.h"
 #include "pulsor.h"
 
 namespace engine_test

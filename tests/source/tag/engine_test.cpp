@@ -361,12 +361,12 @@ TEST_F(EngineOutput, RealSumsTheBaseAndWeightedTabsThenAppliesVolume)
 	const BaseContainer out = Output(30);
 	EXPECT_NEAR(out.GetReal(PULSOR_FINAL_OUTPUT + 1), (7.5 + 1 - 3) * 2.0, kTight);
 	// Feedback: the contribution over +-|V * strength|; output: over +-6.
-	EXPECT_NEAR(out.GetReal(saw + 235), 0.5, kTight);
-	EXPECT_NEAR(out.GetReal(saw + 292), 7.0 / 12.0, kTight);
-	EXPECT_NEAR(out.GetReal(square + 235), -1.0, kTight);
-	EXPECT_NEAR(out.GetReal(square + 292), 0.25, kTight);
-	EXPECT_NEAR(out.GetReal(2241), 7.5 / 12.0, kTight);
-	EXPECT_NEAR(out.GetReal(2190), 5.5 / 12.0, kTight);
+	EXPECT_NEAR(out.GetReal(saw + PULSOR_TAB_FEEDBACK_DISPLAY + 1), 0.5, kTight);
+	EXPECT_NEAR(out.GetReal(saw + PULSOR_TAB_OUTPUT_DISPLAY + 1), 7.0 / 12.0, kTight);
+	EXPECT_NEAR(out.GetReal(square + PULSOR_TAB_FEEDBACK_DISPLAY + 1), -1.0, kTight);
+	EXPECT_NEAR(out.GetReal(square + PULSOR_TAB_OUTPUT_DISPLAY + 1), 0.25, kTight);
+	EXPECT_NEAR(out.GetReal(PULSOR_BASE_DISPLAY + 1), 7.5 / 12.0, kTight);
+	EXPECT_NEAR(out.GetReal(PULSOR_MASTER_DISPLAY + 1), 5.5 / 12.0, kTight);
 	EXPECT_EQ(out.GetDataPointer(PULSOR_THRESHOLD_DISTANCE), nullptr);
 
 	// Without feedback only the final output is computed.
@@ -376,7 +376,7 @@ TEST_F(EngineOutput, RealSumsTheBaseAndWeightedTabsThenAppliesVolume)
 
 	// A tab of strength 0 shows -1 on its feedback display.
 	data()->SetReal(saw + PULSOR_TAB_STRENGTH, 0.0);
-	EXPECT_EQ(Output(30).GetReal(saw + 235), -1.0);
+	EXPECT_EQ(Output(30).GetReal(saw + PULSOR_TAB_FEEDBACK_DISPLAY + 1), -1.0);
 }
 
 TEST_F(EngineOutput, BoolComparesWithTheThreshold)
@@ -418,10 +418,10 @@ TEST_F(EngineOutput, IntegerTruncatesTheBaseAndEachTabTowardZero)
 	BaseContainer out = Output(20);
 	EXPECT_EQ(out.GetType(PULSOR_FINAL_OUTPUT + 3), DA_LONG);
 	EXPECT_EQ(out.GetLong(PULSOR_FINAL_OUTPUT + 3), 4);
-	EXPECT_NEAR(out.GetReal(b + 242), 2.0 / 2.9, kTight);   // feedback of the truncated 2
-	EXPECT_NEAR(out.GetReal(b + 299), 12.0 / 20.0, kTight);  // (2 + 10) / 20
-	EXPECT_NEAR(out.GetReal(2248), 12.0 / 20.0, kTight);     // base 2
-	EXPECT_NEAR(out.GetReal(2197), 14.0 / 20.0, kTight);     // master 4
+	EXPECT_NEAR(out.GetReal(b + PULSOR_TAB_FEEDBACK_DISPLAY + 8), 2.0 / 2.9, kTight);   // feedback of the truncated 2
+	EXPECT_NEAR(out.GetReal(b + PULSOR_TAB_OUTPUT_DISPLAY + 8), 12.0 / 20.0, kTight);  // (2 + 10) / 20
+	EXPECT_NEAR(out.GetReal(PULSOR_BASE_DISPLAY + 8), 12.0 / 20.0, kTight);     // base 2
+	EXPECT_NEAR(out.GetReal(PULSOR_MASTER_DISPLAY + 8), 14.0 / 20.0, kTight);     // master 4
 
 	data()->SetReal(b + PULSOR_TAB_STRENGTH, -2.9);
 	EXPECT_EQ(Output(20).GetLong(PULSOR_FINAL_OUTPUT + 3), 0);  // 2 + (-2)
@@ -465,10 +465,10 @@ TEST_F(EngineOutput, VectorAndColourWorkPerComponent)
 		const Real base[3] = { 7.5, 15, -22.5 }, master[3] = { 8, 16.5, -23.5 };
 		for (LONG k = 0; k < 3; ++k)
 		{
-			EXPECT_NEAR(out.GetReal(b + 236 + k), feedback[k], kTight) << k;
-			EXPECT_NEAR(out.GetReal(b + 293 + k), (tab[k] + 40) / 80, kTight) << k;
-			EXPECT_NEAR(out.GetReal(2242 + k), (base[k] + 40) / 80, kTight) << k;
-			EXPECT_NEAR(out.GetReal(2191 + k), (master[k] + 40) / 80, kTight) << k;
+			EXPECT_NEAR(out.GetReal(b + PULSOR_TAB_FEEDBACK_DISPLAY + 2 + k), feedback[k], kTight) << k;
+			EXPECT_NEAR(out.GetReal(b + PULSOR_TAB_OUTPUT_DISPLAY + 2 + k), (tab[k] + 40) / 80, kTight) << k;
+			EXPECT_NEAR(out.GetReal(PULSOR_BASE_DISPLAY + 2 + k), (base[k] + 40) / 80, kTight) << k;
+			EXPECT_NEAR(out.GetReal(PULSOR_MASTER_DISPLAY + 2 + k), (master[k] + 40) / 80, kTight) << k;
 		}
 		data()->SetContainer(PULSOR_TAB_LIST, BaseContainer());
 	}
@@ -497,13 +497,13 @@ TEST_F(EngineOutput, TimeIsComputedInFramesAndReturnedAtTheDocumentRate)
 	BaseTime f = out.GetTime(PULSOR_FINAL_OUTPUT + 5);
 	EXPECT_NEAR(f.GetNumerator(), 12.0, kTight);
 	EXPECT_EQ(f.GetDenominator(), 24.0);
-	EXPECT_NEAR(out.GetReal(b + 235), -1.0, kTight);
+	EXPECT_NEAR(out.GetReal(b + PULSOR_TAB_FEEDBACK_DISPLAY + 1), -1.0, kTight);
 	// At t = 36, phase 0.5: base 18 frames + 12.
 	out = Output(36);
 	f = out.GetTime(PULSOR_FINAL_OUTPUT + 5);
 	EXPECT_NEAR(f.GetNumerator(), 30.0, kTight);
 	EXPECT_EQ(f.GetDenominator(), 24.0);
-	EXPECT_NEAR(out.GetReal(b + 235), 1.0, kTight);
+	EXPECT_NEAR(out.GetReal(b + PULSOR_TAB_FEEDBACK_DISPLAY + 1), 1.0, kTight);
 }
 
 TEST_F(EngineOutput, VolumeZeroScalesTheOutputButNotTheDisplays)
@@ -517,9 +517,9 @@ TEST_F(EngineOutput, VolumeZeroScalesTheOutputButNotTheDisplays)
 	const LONG b = PutTab(2, PULSOR_MOD_SQUARE);  // +1 at t = 30
 	BaseContainer out = Output(30);
 	EXPECT_EQ(out.GetReal(PULSOR_FINAL_OUTPUT + 1), 0.0);
-	EXPECT_NEAR(out.GetReal(2241), 0.75, kTight);
-	EXPECT_NEAR(out.GetReal(2190), 0.85, kTight);
-	EXPECT_NEAR(out.GetReal(b + 235), 1.0, kTight);
+	EXPECT_NEAR(out.GetReal(PULSOR_BASE_DISPLAY + 1), 0.75, kTight);
+	EXPECT_NEAR(out.GetReal(PULSOR_MASTER_DISPLAY + 1), 0.85, kTight);
+	EXPECT_NEAR(out.GetReal(b + PULSOR_TAB_FEEDBACK_DISPLAY + 1), 1.0, kTight);
 
 	// Bool: 0 - threshold decides.
 	Link(DTYPE_BOOL, 0, 1, DescID(PRIM_CUBE_DOFILLET));
@@ -547,11 +547,11 @@ TEST_F(EngineOutput, DisplaysReadZeroWhenTheRangeHasNoSpan)
 	data()->SetReal(PULSOR_RANGE_MAX, 3.0);
 	const LONG b = PutTab(2, PULSOR_MOD_SAWTOOTH);
 	const BaseContainer out = Output(30);
-	EXPECT_EQ(out.GetReal(2241, -1), 0.0);
-	EXPECT_EQ(out.GetReal(2190, -1), 0.0);
-	EXPECT_EQ(out.GetReal(b + 292, -1), 0.0);
+	EXPECT_EQ(out.GetReal(PULSOR_BASE_DISPLAY + 1, -1), 0.0);
+	EXPECT_EQ(out.GetReal(PULSOR_MASTER_DISPLAY + 1, -1), 0.0);
+	EXPECT_EQ(out.GetReal(b + PULSOR_TAB_OUTPUT_DISPLAY + 1, -1), 0.0);
 	// The feedback display does not depend on the range.
-	EXPECT_NEAR(out.GetReal(b + 235), 0.5, kTight);
+	EXPECT_NEAR(out.GetReal(b + PULSOR_TAB_FEEDBACK_DISPLAY + 1), 0.5, kTight);
 	EXPECT_NEAR(out.GetReal(PULSOR_FINAL_OUTPUT + 1), 8.0, kTight);
 }
 
@@ -567,8 +567,8 @@ TEST_F(EngineOutput, SilentTabAndEmptyStack)
 	// No tabs: final = base * volume, master display = base display.
 	BaseContainer out = Output(10);
 	EXPECT_NEAR(out.GetReal(PULSOR_FINAL_OUTPUT + 1), 1.25, kTight);
-	EXPECT_NEAR(out.GetReal(2241), 7.5 / 20.0, kTight);
-	EXPECT_EQ(out.GetReal(2190), out.GetReal(2241));
+	EXPECT_NEAR(out.GetReal(PULSOR_BASE_DISPLAY + 1), 7.5 / 20.0, kTight);
+	EXPECT_EQ(out.GetReal(PULSOR_MASTER_DISPLAY + 1), out.GetReal(PULSOR_BASE_DISPLAY + 1));
 
 	// A tab with both switches off adds 0 and its feedback reads 0.
 	const LONG b = PutTab(2, PULSOR_MOD_SQUARE);
@@ -577,8 +577,8 @@ TEST_F(EngineOutput, SilentTabAndEmptyStack)
 	data()->SetBool(b + PULSOR_TAB_POSITIVE, FALSE);
 	out = Output(10);
 	EXPECT_NEAR(out.GetReal(PULSOR_FINAL_OUTPUT + 1), 1.25, kTight);
-	EXPECT_EQ(out.GetReal(b + 235, -7), 0.0);
-	EXPECT_NEAR(out.GetReal(b + 292), 0.5, kTight);
+	EXPECT_EQ(out.GetReal(b + PULSOR_TAB_FEEDBACK_DISPLAY + 1, -7), 0.0);
+	EXPECT_NEAR(out.GetReal(b + PULSOR_TAB_OUTPUT_DISPLAY + 1), 0.5, kTight);
 
 	// Switches that are absent read as off here: at shape 0 (t = 10) a
 	// "Negative" on would pull 7 down, at shape 1 (t = 30) a "Positive" on

@@ -63,9 +63,14 @@ TEST_F(HooksTest, FeedbackOffDisablesEveryDisplayInEveryComponentMode)
 	const LONG b = TabBase(2);
 	struct Mode { LONG mode; std::vector<LONG> displays; };
 	const Mode modes[] = {
-		{ 1, { 2190, 2241, b + 235, b + 292 } },
-		{ 2, { 2191, 2192, 2193, 2242, 2243, 2244, b + 236, b + 237, b + 238, b + 293, b + 294, b + 295 } },
-		{ 8, { 2197, 2248, b + 242, b + 299 } },
+		{ 1, { PULSOR_MASTER_DISPLAY + 1, PULSOR_BASE_DISPLAY + 1, b + PULSOR_TAB_FEEDBACK_DISPLAY + 1,
+				 b + PULSOR_TAB_OUTPUT_DISPLAY + 1 } },
+		{ 2, { PULSOR_MASTER_DISPLAY + 2, PULSOR_MASTER_DISPLAY + 3, PULSOR_MASTER_DISPLAY + 4, PULSOR_BASE_DISPLAY + 2,
+				 PULSOR_BASE_DISPLAY + 3, PULSOR_BASE_DISPLAY + 4, b + PULSOR_TAB_FEEDBACK_DISPLAY + 2,
+				 b + PULSOR_TAB_FEEDBACK_DISPLAY + 3, b + PULSOR_TAB_FEEDBACK_DISPLAY + 4, b + PULSOR_TAB_OUTPUT_DISPLAY + 2,
+				 b + PULSOR_TAB_OUTPUT_DISPLAY + 3, b + PULSOR_TAB_OUTPUT_DISPLAY + 4 } },
+		{ 8, { PULSOR_MASTER_DISPLAY + 8, PULSOR_BASE_DISPLAY + 8, b + PULSOR_TAB_FEEDBACK_DISPLAY + 8,
+				 b + PULSOR_TAB_OUTPUT_DISPLAY + 8 } },
 	};
 	for (const Mode& m : modes)
 	{
@@ -79,7 +84,7 @@ TEST_F(HooksTest, FeedbackOffDisablesEveryDisplayInEveryComponentMode)
 		// Controls beside the displays keep their state.
 		EXPECT_TRUE(Enabled(PULSOR_VOLUME));
 		EXPECT_TRUE(Enabled(b + PULSOR_TAB_STRENGTH));
-		EXPECT_TRUE(Enabled(2189 + m.mode + 3));
+		EXPECT_TRUE(Enabled(PULSOR_MASTER_DISPLAY + m.mode + 3));
 	}
 }
 

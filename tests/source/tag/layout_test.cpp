@@ -10,6 +10,7 @@
 
 using pulsor_test::LAYOUT_CLOSED;
 using pulsor_test::LayoutTest;
+using pulsor_test::Tab;
 using pulsor_test::Whole;
 using std::string;
 using std::vector;
@@ -191,13 +192,17 @@ TEST_F(LayoutTest, IdentifiersFollowTheTypeSlotAndComponentMode)
 		vector<LONG> master, base, feedback, output;
 		vector<string> outputLabels;
 	};
+	// A display block's three components, at mode 2.
+	const auto three = [](LONG block) { return vector<LONG>({ block + 2, block + 3, block + 4 }); };
 	const vector<Case> cases = {
-		{ "real", DTYPE_REAL, 1, 1, { 2190 }, { 2241 }, { tab + 235 }, { tab + 292 }, { "Sin" } },
-		{ "integer", DTYPE_LONG, 3, 8, { 2197 }, { 2248 }, { tab + 242 }, { tab + 299 }, { "Sin" } },
-		{ "vector", DTYPE_VECTOR, 6, 2, { 2191, 2192, 2193 }, { 2242, 2243, 2244 }, { tab + 236, tab + 237, tab + 238 },
-			{ tab + 293, tab + 294, tab + 295 }, { "Sin X", "Sin Y", "Sin Z" } },
-		{ "colour", DTYPE_COLOR, 2, 2, { 2191, 2192, 2193 }, { 2242, 2243, 2244 }, { tab + 236, tab + 237, tab + 238 },
-			{ tab + 293, tab + 294, tab + 295 }, { "Sin X", "Sin Y", "Sin Z" } },
+		{ "real", DTYPE_REAL, 1, 1, { PULSOR_MASTER_DISPLAY + 1 }, { PULSOR_BASE_DISPLAY + 1 },
+			{ tab + PULSOR_TAB_FEEDBACK_DISPLAY + 1 }, { tab + PULSOR_TAB_OUTPUT_DISPLAY + 1 }, { "Sin" } },
+		{ "integer", DTYPE_LONG, 3, 8, { PULSOR_MASTER_DISPLAY + 8 }, { PULSOR_BASE_DISPLAY + 8 },
+			{ tab + PULSOR_TAB_FEEDBACK_DISPLAY + 8 }, { tab + PULSOR_TAB_OUTPUT_DISPLAY + 8 }, { "Sin" } },
+		{ "vector", DTYPE_VECTOR, 6, 2, three(PULSOR_MASTER_DISPLAY), three(PULSOR_BASE_DISPLAY),
+			three(tab + PULSOR_TAB_FEEDBACK_DISPLAY), three(tab + PULSOR_TAB_OUTPUT_DISPLAY), { "Sin X", "Sin Y", "Sin Z" } },
+		{ "colour", DTYPE_COLOR, 2, 2, three(PULSOR_MASTER_DISPLAY), three(PULSOR_BASE_DISPLAY),
+			three(tab + PULSOR_TAB_FEEDBACK_DISPLAY), three(tab + PULSOR_TAB_OUTPUT_DISPLAY), { "Sin X", "Sin Y", "Sin Z" } },
 	};
 	const char* axes[] = { " X", " Y", " Z" };
 	for (const Case& c : cases)
@@ -359,17 +364,21 @@ TEST_F(LayoutTest, TabsFollowTheListOrderAndTheirNumbers)
 	SetName(2, "Wobble");
 	data()->RemoveData(TabBase(4) + PULSOR_TAB_NAME);
 	ASSERT_TRUE(Build());
-	EXPECT_EQ(Pages(), vector<LONG>({ PULSOR_BASE_PAGE, 42001, 22001, 32001, PULSOR_OUTPUT_PAGE }));
-	EXPECT_EQ(Label(22001), "Wobble");
-	EXPECT_EQ(Label(42001), "None") << "a tab without a name";
-	EXPECT_TRUE(Has(32341));
-	EXPECT_EQ(ParentOf(32341), 32284);
-	// The output displays come in the same order, between 2290 and the output.
+	EXPECT_EQ(Pages(), vector<LONG>({ PULSOR_BASE_PAGE, Tab(4, PULSOR_TAB_PAGE), Tab(2, PULSOR_TAB_PAGE),
+						   Tab(3, PULSOR_TAB_PAGE), PULSOR_OUTPUT_PAGE }));
+	EXPECT_EQ(Label(Tab(2, PULSOR_TAB_PAGE)), "Wobble");
+	EXPECT_EQ(Label(Tab(4, PULSOR_TAB_PAGE)), "None") << "a tab without a name";
+	EXPECT_TRUE(Has(Tab(3, PULSOR_TAB_HELP)));
+	EXPECT_EQ(ParentOf(Tab(3, PULSOR_TAB_HELP)), Tab(3, PULSOR_TAB_BUTTON_ROW));
+	// The output displays come in the same order, between the base display's
+	// separator and the output.
 	const vector<LONG> ids = Ids();
 	const LONG after = IndexOf(PULSOR_OUTPUT_SEP_BASE);
-	EXPECT_EQ(vector<LONG>(ids.begin() + after + 1, ids.begin() + after + 4), vector<LONG>({ 42292, 22292, 32292 }));
-	EXPECT_EQ(Label(22292), "Wobble");
-	EXPECT_EQ(Label(42292), "None");
+	const LONG output = PULSOR_TAB_OUTPUT_DISPLAY + 1;
+	EXPECT_EQ(vector<LONG>(ids.begin() + after + 1, ids.begin() + after + 4),
+		vector<LONG>({ Tab(4, output), Tab(2, output), Tab(3, output) }));
+	EXPECT_EQ(Label(Tab(2, output)), "Wobble");
+	EXPECT_EQ(Label(Tab(4, output)), "None");
 	EXPECT_EQ(ids[(size_t)after + 4], PULSOR_FINAL_OUTPUT + 1);
 
 	// A tab without a stored type reads as Sin: nothing type-dependent.
@@ -386,7 +395,7 @@ TEST_F(LayoutTest, AnEmptyTabListLaysOutBaseAndOutputOnly)
 	ASSERT_TRUE(Build());
 	EXPECT_EQ(Pages(), vector<LONG>({ PULSOR_BASE_PAGE, PULSOR_OUTPUT_PAGE }));
 	EXPECT_EQ(IndexOf(PULSOR_FINAL_OUTPUT + 1), IndexOf(PULSOR_OUTPUT_SEP_BASE) + 1);
-	EXPECT_FALSE(Has(22001));
+	EXPECT_FALSE(Has(Tab(2, PULSOR_TAB_PAGE)));
 
 	data()->RemoveData(PULSOR_TAB_LIST);
 	ASSERT_TRUE(Build());
@@ -405,7 +414,8 @@ TEST_F(LayoutTest, AHostileTabListNeitherHangsNorCrashes)
 	ASSERT_TRUE(Build());
 	EXPECT_EQ(flags_, LAYOUT_CLOSED);
 	const LONG last = TabBase(PULSOR_MAX_TAB_NUMBER);
-	EXPECT_EQ(Pages(), vector<LONG>({ PULSOR_BASE_PAGE, 32001, 22001, last + PULSOR_TAB_PAGE, PULSOR_OUTPUT_PAGE }));
+	EXPECT_EQ(Pages(), vector<LONG>({ PULSOR_BASE_PAGE, Tab(3, PULSOR_TAB_PAGE), Tab(2, PULSOR_TAB_PAGE),
+						   last + PULSOR_TAB_PAGE, PULSOR_OUTPUT_PAGE }));
 	EXPECT_EQ(Label(last + PULSOR_TAB_PAGE), "None");
 	EXPECT_TRUE(Has(last + PULSOR_TAB_BUTTON_SEP)) << "the highest offset of the highest tab";
 

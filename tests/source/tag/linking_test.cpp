@@ -8,6 +8,7 @@
 #include "editing_fixture.h"
 
 using pulsor_test::PositionY;
+using pulsor_test::Tab;
 using pulsor_test::Whole;
 
 namespace
@@ -72,9 +73,9 @@ TEST_F(LinkingTest, PositionYLinksOneRealComponentWithThePositionsLimits)
 	EXPECT_EQ(data()->GetString(PULSOR_AUTO_NAME).GetStdString(), "Position Y");
 
 	// The current Y value seeds "End", half of it every tab's variation.
-	EXPECT_DOUBLE_EQ(data()->GetReal(2068), 50.0);
-	EXPECT_DOUBLE_EQ(data()->GetReal(2016), 0.0);
-	EXPECT_DOUBLE_EQ(data()->GetReal(TabBase(tab) + 60), 25.0);
+	EXPECT_DOUBLE_EQ(data()->GetReal(PULSOR_END_VALUE + 1), 50.0);
+	EXPECT_DOUBLE_EQ(data()->GetReal(PULSOR_START_VALUE + 1), 0.0);
+	EXPECT_DOUBLE_EQ(data()->GetReal(Tab(tab, PULSOR_TAB_VARIATION + 1)), 25.0);
 }
 
 TEST_F(LinkingTest, ComponentsTakeTheirSuffixLimitsUnitAndIcon)
@@ -125,9 +126,9 @@ TEST_F(LinkingTest, BoolLinksAsARealRecordWithAFineStep)
 	EXPECT_EQ(record.GetLong(DESC_UNIT), DESC_UNIT_REAL);  // a real's record, not the bool's own
 	ASSERT_NE(record.GetDataPointer(999), nullptr);
 	EXPECT_EQ(record.GetString(999).GetStdString(), "");
-	EXPECT_EQ(data()->GetType(2067), DA_REAL);
-	EXPECT_DOUBLE_EQ(data()->GetReal(2067), 1.0);
-	EXPECT_DOUBLE_EQ(data()->GetReal(TabBase(tab) + 59), 0.5);
+	EXPECT_EQ(data()->GetType(PULSOR_END_VALUE + 0), DA_REAL);
+	EXPECT_DOUBLE_EQ(data()->GetReal(PULSOR_END_VALUE + 0), 1.0);
+	EXPECT_DOUBLE_EQ(data()->GetReal(Tab(tab, PULSOR_TAB_VARIATION)), 0.5);
 	EXPECT_EQ(data()->GetLong(PULSOR_ICON_KIND), 7);
 	EXPECT_EQ(TagName(), "Fillet");
 }
@@ -144,21 +145,21 @@ TEST_F(LinkingTest, IntegerAndRealValuesSeedEndAndEveryTabsVariation)
 	EXPECT_EQ(Record().GetLong(DESC_CUSTOMGUI), DTYPE_LONG);
 	EXPECT_EQ(Record().GetString(DESC_SHORT_NAME).GetStdString(), "Seg X");
 	EXPECT_EQ(TagName(), "Seg X");
-	EXPECT_EQ(data()->GetLong(2070), 10);
+	EXPECT_EQ(data()->GetLong(PULSOR_END_VALUE + 3), 10);
 	// An integer tab swings by the whole value.
-	EXPECT_EQ(data()->GetLong(TabBase(first) + 62), 10);
-	EXPECT_EQ(data()->GetLong(TabBase(second) + 62), 10);
+	EXPECT_EQ(data()->GetLong(Tab(first, PULSOR_TAB_VARIATION + 3)), 10);
+	EXPECT_EQ(data()->GetLong(Tab(second, PULSOR_TAB_VARIATION + 3)), 10);
 	// The other slots of the start and end blocks start over.
-	EXPECT_DOUBLE_EQ(data()->GetReal(2067), 0.0);
-	EXPECT_DOUBLE_EQ(data()->GetReal(2068), 0.0);
+	EXPECT_DOUBLE_EQ(data()->GetReal(PULSOR_END_VALUE + 0), 0.0);
+	EXPECT_DOUBLE_EQ(data()->GetReal(PULSOR_END_VALUE + 1), 0.0);
 
 	Link(cube_, Whole(PRIM_CUBE_FRAD, DTYPE_REAL));
 	ExpectLinkRow(DTYPE_REAL, 1, 1);
 	EXPECT_EQ(TagName(), "Radius");
-	EXPECT_DOUBLE_EQ(data()->GetReal(2068), 10.0);
-	EXPECT_EQ(data()->GetLong(2070), 0);
-	EXPECT_DOUBLE_EQ(data()->GetReal(TabBase(first) + 60), 5.0);
-	EXPECT_DOUBLE_EQ(data()->GetReal(TabBase(second) + 60), 5.0);
+	EXPECT_DOUBLE_EQ(data()->GetReal(PULSOR_END_VALUE + 1), 10.0);
+	EXPECT_EQ(data()->GetLong(PULSOR_END_VALUE + 3), 0);
+	EXPECT_DOUBLE_EQ(data()->GetReal(Tab(first, PULSOR_TAB_VARIATION + 1)), 5.0);
+	EXPECT_DOUBLE_EQ(data()->GetReal(Tab(second, PULSOR_TAB_VARIATION + 1)), 5.0);
 }
 
 TEST_F(LinkingTest, TimeVariationIsHalfTheFramesWithoutTheRemainder)
@@ -177,8 +178,9 @@ TEST_F(LinkingTest, TimeVariationIsHalfTheFramesWithoutTheRemainder)
 		cube_->SetParameter(DescID(PRIM_CUBE_DELAY), GeData(c.value), DESCFLAGS_SET_0);
 		Link(cube_, Whole(PRIM_CUBE_DELAY, DTYPE_TIME));
 		ExpectLinkRow(DTYPE_TIME, 5, 1);
-		EXPECT_DOUBLE_EQ(data()->GetTime(2072).Get(), c.value.Get());
-		EXPECT_DOUBLE_EQ(data()->GetTime(TabBase(tab) + 64).Get(), BaseTime(c.expectedFrames, 30.0).Get()) << c.value.Get();
+		EXPECT_DOUBLE_EQ(data()->GetTime(PULSOR_END_VALUE + 5).Get(), c.value.Get());
+		EXPECT_DOUBLE_EQ(data()->GetTime(Tab(tab, PULSOR_TAB_VARIATION + 5)).Get(), BaseTime(c.expectedFrames, 30.0).Get())
+			<< c.value.Get();
 	}
 }
 
@@ -187,24 +189,24 @@ TEST_F(LinkingTest, SameTypeKeepsTheValuesAndAnotherTypeResetsThem)
 	const LONG tab = Add(PULSOR_MOD_SIN);
 	cube_->SetParameter(DescID(PRIM_CUBE_FRAD), GeData(10.0), DESCFLAGS_SET_0);
 	Link(cube_, Whole(PRIM_CUBE_FRAD, DTYPE_REAL));
-	data()->SetReal(2016, 3.0);
-	data()->SetReal(2068, 7.0);
-	data()->SetReal(TabBase(tab) + 60, 2.0);
+	data()->SetReal(PULSOR_START_VALUE + 1, 3.0);
+	data()->SetReal(PULSOR_END_VALUE + 1, 7.0);
+	data()->SetReal(Tab(tab, PULSOR_TAB_VARIATION + 1), 2.0);
 
 	// A real component after a real: the modulation carries over.
 	Link(cube_, PositionY());
 	EXPECT_TRUE(*LinkedId() == PositionY());
-	EXPECT_DOUBLE_EQ(data()->GetReal(2016), 3.0);
-	EXPECT_DOUBLE_EQ(data()->GetReal(2068), 7.0);
-	EXPECT_DOUBLE_EQ(data()->GetReal(TabBase(tab) + 60), 2.0);
+	EXPECT_DOUBLE_EQ(data()->GetReal(PULSOR_START_VALUE + 1), 3.0);
+	EXPECT_DOUBLE_EQ(data()->GetReal(PULSOR_END_VALUE + 1), 7.0);
+	EXPECT_DOUBLE_EQ(data()->GetReal(Tab(tab, PULSOR_TAB_VARIATION + 1)), 2.0);
 
 	// The whole position vector: everything starts from its value.
 	Link(cube_, Whole(ID_BASEOBJECT_REL_POSITION, DTYPE_VECTOR));
 	ExpectLinkRow(DTYPE_VECTOR, 6, 2);
-	EXPECT_DOUBLE_EQ(data()->GetReal(2016), 0.0);
-	EXPECT_DOUBLE_EQ(data()->GetReal(2068), 0.0);
-	EXPECT_TRUE(data()->GetVector(2073) == Vector(10.0, 50.0, -4.0));
-	EXPECT_TRUE(data()->GetVector(TabBase(tab) + 65) == Vector(5.0, 25.0, -2.0));
+	EXPECT_DOUBLE_EQ(data()->GetReal(PULSOR_START_VALUE + 1), 0.0);
+	EXPECT_DOUBLE_EQ(data()->GetReal(PULSOR_END_VALUE + 1), 0.0);
+	EXPECT_TRUE(data()->GetVector(PULSOR_END_VALUE + 6) == Vector(10.0, 50.0, -4.0));
+	EXPECT_TRUE(data()->GetVector(Tab(tab, PULSOR_TAB_VARIATION + 6)) == Vector(5.0, 25.0, -2.0));
 	EXPECT_EQ(data()->GetLong(PULSOR_ICON_KIND), 2);
 	EXPECT_EQ(data()->GetLong(PULSOR_LAST_LINK_TYPE), DTYPE_VECTOR);
 }
@@ -394,16 +396,16 @@ TEST_F(LinkingTest, AUserNamedTagKeepsItsNameUntilItMatchesTheAutomaticOne)
 TEST_F(LinkingTest, WithoutAnActiveDocumentTabsKeepTheirVariation)
 {
 	const LONG tab = Add(PULSOR_MOD_SIN);
-	data()->SetReal(TabBase(tab) + 60, 9.0);
-	data()->SetReal(2016, 4.0);
+	data()->SetReal(Tab(tab, PULSOR_TAB_VARIATION + 1), 9.0);
+	data()->SetReal(PULSOR_START_VALUE + 1, 4.0);
 	cube_->SetParameter(DescID(PRIM_CUBE_FRAD), GeData(40.0), DESCFLAGS_SET_0);
 	HostSetActiveDocument(nullptr);
 
 	Link(cube_, Whole(PRIM_CUBE_FRAD, DTYPE_REAL));
 
-	EXPECT_DOUBLE_EQ(data()->GetReal(2016), 0.0);
-	EXPECT_DOUBLE_EQ(data()->GetReal(2068), 40.0);
-	EXPECT_DOUBLE_EQ(data()->GetReal(TabBase(tab) + 60), 9.0);
+	EXPECT_DOUBLE_EQ(data()->GetReal(PULSOR_START_VALUE + 1), 0.0);
+	EXPECT_DOUBLE_EQ(data()->GetReal(PULSOR_END_VALUE + 1), 40.0);
+	EXPECT_DOUBLE_EQ(data()->GetReal(Tab(tab, PULSOR_TAB_VARIATION + 1)), 9.0);
 	EXPECT_EQ(data()->GetDataPointer(PULSOR_LAST_LINK_TYPE), nullptr);
 	EXPECT_EQ(TagName(), "Radius");
 }

@@ -12,13 +12,13 @@
 // pages are what the page should be, not what it happens to be.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include "editing_fixture.h"
 #include "page_printer.h"
+#include "update_references.h"
 
 using pulsor_test::EditingTest;
 using pulsor_test::Whole;
@@ -29,12 +29,6 @@ namespace
 std::string ReferencePath(const char* name)
 {
 	return std::string(PULSOR_SOURCE_DIR) + "/tests/source/tag/ref/" + name;
-}
-
-bool Updating()
-{
-	const char* update = std::getenv("PULSOR_UPDATE_REFERENCES");
-	return update && std::string(update) == "1";
 }
 
 class PageReferenceTest : public EditingTest
@@ -60,7 +54,7 @@ protected:
 		ASSERT_FALSE(page.empty());
 
 		const std::string path = ReferencePath(file);
-		if (Updating())
+		if (pulsor_test::UpdatingReferences())
 		{
 			std::ofstream out(path, std::ios::binary);
 			out << page;

@@ -77,7 +77,7 @@ TEST_F(PresetCommandTest, SavingWritesTheNamedFileWithoutPresetEntries)
 	for (LONG i = 0; preset.GetIndexData(i); ++i)
 	{
 		const LONG id = preset.GetIndexId(i);
-		EXPECT_FALSE(id >= 5000 && id <= 5099) << id;
+		EXPECT_FALSE(id >= PULSOR_PRESET_FIRST_COMMAND && id < PULSOR_PRESET_LAST_COMMAND) << id;
 	}
 	// Everything else of the tag is in the file, tabs and curves included.
 	EXPECT_EQ(preset.GetString(TabBase(2) + PULSOR_TAB_NAME), String("Sin"));

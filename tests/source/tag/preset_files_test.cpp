@@ -93,7 +93,7 @@ TEST_F(PresetFileTest, LoadingKeepsTheTagsOwnPresetEntries)
 	BaseContainer list;
 	list.SetString(0, "Phantom");
 	preset.SetContainer(PULSOR_PRESET_LIST, list);
-	preset.SetLong(5099, 1);
+	preset.SetLong(PULSOR_PRESET_LAST_COMMAND - 1, 1);
 	WritePreset("SharedHF", preset);
 	Press(PULSOR_PRESET_REFRESH, "Shared");
 	const BaseContainer before = *data();
@@ -101,7 +101,7 @@ TEST_F(PresetFileTest, LoadingKeepsTheTagsOwnPresetEntries)
 	Press(PULSOR_PRESET_LOAD, "Shared");
 	EXPECT_EQ(TagName(), "Shared");
 	EXPECT_EQ(data()->GetReal(PULSOR_VOLUME), 0.75);
-	for (LONG id = 5000; id <= 5099; ++id)
+	for (LONG id = PULSOR_PRESET_FIRST_COMMAND; id < PULSOR_PRESET_LAST_COMMAND; ++id)
 	{
 		const GeData* now = data()->GetDataPointer(id);
 		const GeData* was = before.GetDataPointer(id);

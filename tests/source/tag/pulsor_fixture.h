@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "host_services.h"
+#include "ids_fixture.h"
 #include "pulsor.h"
 #include "tab_list.h"
 

@@ -6,7 +6,10 @@
 #include <utility>
 #include <vector>
 
+#include "ids_fixture.h"
 #include "tab_list.h"
+
+using pulsor_test::Tab;
 
 namespace
 {
@@ -50,12 +53,15 @@ Numbers Decode(LONG id)
 
 TEST(TabIds, DecodeSplitsNumberBaseAndOffset)
 {
-	// The first tab identifier lies below tab 1's base: tab 0, field 8001.
-	EXPECT_EQ(Decode(10001), (Numbers{ 1, 0, 2000, 8001 }));
-	EXPECT_EQ(Decode(12005), (Numbers{ 1, 1, 12000, 5 }));  // a duplicated tab's strength
-	EXPECT_EQ(Decode(22003), (Numbers{ 1, 2, 22000, 3 }));
-	EXPECT_EQ(Decode(31999), (Numbers{ 1, 2, 22000, 9999 }));
-	EXPECT_EQ(Decode(32000), (Numbers{ 1, 3, 32000, 0 }));
+	// The first tab identifier lies below tab 1's base: tab 0, a field far
+	// past the global entries.
+	EXPECT_EQ(Decode(PULSOR_FIRST_TAB_ID),
+		(Numbers{ 1, 0, TabBase(0), PULSOR_FIRST_TAB_ID - TabBase(0) }));
+	// A duplicated tab's strength.
+	EXPECT_EQ(Decode(Tab(1, PULSOR_TAB_STRENGTH)), (Numbers{ 1, 1, TabBase(1), PULSOR_TAB_STRENGTH }));
+	EXPECT_EQ(Decode(Tab(2, PULSOR_TAB_TYPE)), (Numbers{ 1, 2, TabBase(2), PULSOR_TAB_TYPE }));
+	EXPECT_EQ(Decode(TabBase(3) - 1), (Numbers{ 1, 2, TabBase(2), PULSOR_TAB_STRIDE - 1 }));
+	EXPECT_EQ(Decode(TabBase(3)), (Numbers{ 1, 3, TabBase(3), 0 }));
 	for (LONG number : { 1, 57, 214747 })
 		for (LONG offset : { 1, 59, 342, 9999 })
 			EXPECT_EQ(Decode(TabBase(number) + offset), (Numbers{ 1, number, TabBase(number), offset }));
@@ -67,7 +73,7 @@ TEST(TabIds, DecodeSplitsNumberBaseAndOffset)
 
 TEST(TabIds, GlobalIdentifiersAreRefusedWithAZeroedField)
 {
-	for (LONG id : { INT_MIN, -1, 0, 2001, 5012, 10000 })
+	for (LONG id : { INT_MIN, -1, 0, (LONG)PULSOR_ADD_MODIFIER, (LONG)PULSOR_PRESET_LIST, PULSOR_FIRST_TAB_ID - 1 })
 		EXPECT_EQ(Decode(id), (Numbers{ 0, 0, 0, 0 })) << id;
 }
 

@@ -10,6 +10,7 @@
 #include "pulsor_fixture.h"
 
 using pulsor_test::PulsorTagTest;
+using pulsor_test::Tab;
 
 namespace
 {
@@ -63,8 +64,13 @@ TEST_F(PulsorTagTest, InitWritesEveryDefaultWithItsTypeAndNothingElse)
 		{ PULSOR_DATA_VERSION, kR1 }, { PULSOR_ADD_MODIFIER, kZero }, { PULSOR_LINK_TYPE, GeData((LONG)19) },
 		{ PULSOR_LINKED_NAME, GeData("No Paramenter Linked") }, { PULSOR_PLAYBACK, kOne }, { PULSOR_STRENGTH, kR1 },
 		{ PULSOR_START_TIME, kT0 }, { PULSOR_END_TIME, kT3 }, { PULSOR_IGNORE_KEYS, kOne }, { PULSOR_THRESHOLD, GeData(0.5) },
-		{ PULSOR_INVERT, kZero }, { 2015, kR0 }, { 2067, kR1 }, { 2016, kR0 }, { 2068, kR0 }, { 2017, kV0 }, { 2069, kV0 },
-		{ 2018, kZero }, { 2070, kZero }, { 2020, kT0 }, { 2072, kT0 }, { 2021, kV0 }, { 2073, kV0 },
+		{ PULSOR_INVERT, kZero },
+		// The typed start and end values, by slot: bool, real, colour, integer,
+		// (4 unused,) time, vector.
+		{ PULSOR_START_VALUE + 0, kR0 }, { PULSOR_END_VALUE + 0, kR1 }, { PULSOR_START_VALUE + 1, kR0 },
+		{ PULSOR_END_VALUE + 1, kR0 }, { PULSOR_START_VALUE + 2, kV0 }, { PULSOR_END_VALUE + 2, kV0 },
+		{ PULSOR_START_VALUE + 3, kZero }, { PULSOR_END_VALUE + 3, kZero }, { PULSOR_START_VALUE + 5, kT0 },
+		{ PULSOR_END_VALUE + 5, kT0 }, { PULSOR_START_VALUE + 6, kV0 }, { PULSOR_END_VALUE + 6, kV0 },
 		{ PULSOR_COMPONENT_MODE, kOne }, { PULSOR_TYPE_SLOT, kOne }, { PULSOR_THRESHOLD_DISTANCE, kR0 },
 		{ PULSOR_KEY_SEQUENCE, kZero }, { PULSOR_KEY_FROM, kT0 }, { PULSOR_KEY_TO, kT3 }, { PULSOR_TIME_OFFSET, kT0 },
 		{ PULSOR_AUTO_NAME, GeData("Empty") }, { PULSOR_VOLUME, kR1 }, { PULSOR_LINK_CLASS, GeData((LONG)5155) },
@@ -72,7 +78,8 @@ TEST_F(PulsorTagTest, InitWritesEveryDefaultWithItsTypeAndNothingElse)
 		{ PULSOR_RANGE_MAX, kR0 }, { PULSOR_SHOW_PRESETS, kZero },
 	};
 	std::vector<LONG> expectedIds = { PULSOR_CURVE_LIBRARY, PULSOR_TIME_CURVE, PULSOR_TAB_LIST, PULSOR_LINK_DESCID,
-		PULSOR_LINK, PULSOR_LINK_DESCRIPTION, PULSOR_TYPE_NAMES, 2386, 2387, 2388, 2389, 2390, PULSOR_PRESET_FOLDER,
+		PULSOR_LINK, PULSOR_LINK_DESCRIPTION, PULSOR_TYPE_NAMES, PULSOR_MODIFIER_LABELS, PULSOR_ADD_LABELS,
+		PULSOR_BASE_PLAYBACK_LABELS, PULSOR_STRENGTH_MODE_LABELS, PULSOR_TAB_PLAYBACK_LABELS, PULSOR_PRESET_FOLDER,
 		PULSOR_PRESET_LIST, EXPRESSION_PRIORITY };
 	for (const Entry& e : defaults)
 	{
@@ -82,7 +89,7 @@ TEST_F(PulsorTagTest, InitWritesEveryDefaultWithItsTypeAndNothingElse)
 	}
 	EXPECT_EQ(data()->GetType(PULSOR_LINK), DA_ALIASLINK);
 	EXPECT_EQ(data()->GetLink(PULSOR_LINK, nullptr), nullptr);
-	// Absent among others: the unused slot 4 (2019, 2071), the captured
+	// Absent among others: the unused slot 4 of either value, the captured
 	// value, the displays, the last frame and every tab field.
 	std::sort(expectedIds.begin(), expectedIds.end());
 	std::vector<LONG> ids;
@@ -185,13 +192,13 @@ TEST_F(PulsorTagTest, AddingThreeNoiseTabsNumbersThemFromTwo)
 	EXPECT_EQ(Add(PULSOR_MOD_NOISE), 4);
 	EXPECT_EQ(ListedTabs(), (std::vector<LONG>{ 2, 3, 4 }));
 	EXPECT_EQ(TabNames({ 2, 3, 4 }), (Names{ "Noise", "Noise 2", "Noise 3" }));
-	EXPECT_EQ(data()->GetLong(42003), PULSOR_MOD_NOISE);
+	EXPECT_EQ(data()->GetLong(Tab(4, PULSOR_TAB_TYPE)), PULSOR_MOD_NOISE);
 
 	DeleteFromList(3);
 	EXPECT_EQ(Add(PULSOR_MOD_SIN), 3);  // the freed number, placed last
 	EXPECT_EQ(ListedTabs(), (std::vector<LONG>{ 2, 4, 3 }));
 	EXPECT_EQ(TabNames({ 3 }), Names{ "Sin" });
-	EXPECT_EQ(data()->GetLong(32003), PULSOR_MOD_SIN);
+	EXPECT_EQ(data()->GetLong(Tab(3, PULSOR_TAB_TYPE)), PULSOR_MOD_SIN);
 }
 
 TEST_F(PulsorTagTest, NewTabTakesTheFirstNameNoListedTabHas)
@@ -201,7 +208,7 @@ TEST_F(PulsorTagTest, NewTabTakesTheFirstNameNoListedTabHas)
 	DeleteFromList(2);  // "Noise" leaves, "Noise 2" stays
 	EXPECT_EQ(Add(PULSOR_MOD_NOISE), 2);
 	EXPECT_EQ(TabNames({ 2 }), Names{ "Noise" });
-	data()->SetString(22004, "Sin 2");  // renamed tabs count by their current name
+	data()->SetString(Tab(2, PULSOR_TAB_NAME), "Sin 2");  // renamed tabs count by their current name
 	EXPECT_EQ(Add(PULSOR_MOD_SIN), 4);
 	EXPECT_EQ(Add(PULSOR_MOD_SIN), 5);
 	EXPECT_EQ(TabNames({ 4, 5 }), (Names{ "Sin", "Sin 3" }));
@@ -220,19 +227,27 @@ TEST_F(PulsorTagTest, NewTabHoldsEveryFieldDefault)
 	ASSERT_EQ(Add(PULSOR_MOD_BOUNCE), 2);
 	EXPECT_GT(tag_->GetDirty(DIRTYFLAGS_DESCRIPTION), dirty);
 	EXPECT_TRUE(data()->GetData(PULSOR_ADD_MODIFIER) == kZero);
-	const LONG b = 22000;
+	const LONG b = TabBase(2);
 	const Entry fields[] = {
-		{ b + 3, GeData((LONG)PULSOR_MOD_BOUNCE) }, { b + 4, GeData("Bounce") }, { b + 5, kR1 }, { b + 60, kR0 },
-		{ b + 61, kV0 }, { b + 62, kZero }, { b + 64, kT0 }, { b + 65, kV0 }, { b + 110, kOne }, { b + 111, kOne },
-		{ b + 112, kOne }, { b + 160, kOne }, { b + 161, kOne }, { b + 162, kOne }, { b + 211, kT3 }, { b + 212, kT0 },
-		{ b + 215, kR1 }, { b + 216, GeData((LONG)1234) }, { b + 217, kR0 }, { b + 221, kZero }, { b + 224, kT0 },
-		{ b + 226, kT3 }, { b + 228, kZero }, { b + 219, library.GetData(PULSOR_CURVE_LINEAR) },
-		{ b + 222, library.GetData(PULSOR_CURVE_CONSTANT) }, { b + 232, library.GetData(PULSOR_CURVE_LINEAR) },
+		{ b + PULSOR_TAB_TYPE, GeData((LONG)PULSOR_MOD_BOUNCE) }, { b + PULSOR_TAB_NAME, GeData("Bounce") },
+		{ b + PULSOR_TAB_STRENGTH, kR1 },
+		// The variation by slot: real, colour, integer, time, vector.
+		{ b + PULSOR_TAB_VARIATION + 1, kR0 }, { b + PULSOR_TAB_VARIATION + 2, kV0 }, { b + PULSOR_TAB_VARIATION + 3, kZero },
+		{ b + PULSOR_TAB_VARIATION + 5, kT0 }, { b + PULSOR_TAB_VARIATION + 6, kV0 },
+		{ b + PULSOR_TAB_POSITIVE, kOne }, { b + PULSOR_TAB_POSITIVE + 1, kOne }, { b + PULSOR_TAB_POSITIVE + 2, kOne },
+		{ b + PULSOR_TAB_NEGATIVE, kOne }, { b + PULSOR_TAB_NEGATIVE + 1, kOne }, { b + PULSOR_TAB_NEGATIVE + 2, kOne },
+		{ b + PULSOR_TAB_LOOP_POINT, kT3 }, { b + PULSOR_TAB_TIME_OFFSET, kT0 }, { b + PULSOR_TAB_SPEED, kR1 },
+		{ b + PULSOR_TAB_SEED, GeData((LONG)1234) }, { b + PULSOR_TAB_BIAS, kR0 }, { b + PULSOR_TAB_STRENGTH_MODE, kZero },
+		{ b + PULSOR_TAB_START_TIME, kT0 }, { b + PULSOR_TAB_END_TIME, kT3 }, { b + PULSOR_TAB_PLAYBACK, kZero },
+		{ b + PULSOR_TAB_CUSTOM_CURVE, library.GetData(PULSOR_CURVE_LINEAR) },
+		{ b + PULSOR_TAB_STRENGTH_CURVE, library.GetData(PULSOR_CURVE_CONSTANT) },
+		{ b + PULSOR_TAB_REMAP_CURVE, library.GetData(PULSOR_CURVE_LINEAR) },
 	};
 	for (const Entry& e : fields)
 		EXPECT_TRUE(data()->GetData(e.id) == e.value) << "field +" << e.id - b << " has type " << data()->GetType(e.id);
 	// Not written: the bool and unused slots of a real-linked tab, Uniform, displays.
-	for (LONG offset : { 59, 63, 214, 235, 292 })
+	for (LONG offset : { PULSOR_TAB_VARIATION + 0, PULSOR_TAB_VARIATION + 4, (LONG)PULSOR_TAB_UNIFORM,
+			 PULSOR_TAB_FEEDBACK_DISPLAY + 1, PULSOR_TAB_OUTPUT_DISPLAY + 1 })
 		EXPECT_EQ(data()->GetDataPointer(b + offset), nullptr) << "field +" << offset;
 }
 
@@ -364,7 +379,7 @@ protected:
 		BaseContainer names = Without(kTypeNames, { PULSOR_MOD_CUSTOM });
 		names.SetString(PULSOR_MOD_NOISE, "Rauschen");
 		data()->SetContainer(PULSOR_TYPE_NAMES, names);
-		for (LONG id = 2386; id <= 2390; ++id)
+		for (LONG id = PULSOR_MODIFIER_LABELS; id <= PULSOR_TAB_PLAYBACK_LABELS; ++id)
 			data()->SetContainer(id, Labels(0, { "stale" }));
 		data()->SetBool(PULSOR_SHOW_PRESETS, TRUE);
 	}
@@ -403,7 +418,7 @@ TEST_F(UpdateTest, LaterOrAbsentVersionsOnlyGetVersionAndPresetSwitch)
 	{
 		Age(version);
 		Update();
-		for (LONG id = 2386; id <= 2390; ++id)
+		for (LONG id = PULSOR_MODIFIER_LABELS; id <= PULSOR_TAB_PLAYBACK_LABELS; ++id)
 			EXPECT_TRUE(data()->GetContainer(id) == Labels(0, { "stale" })) << id;
 	}
 	pulsor()->UpdatePulsor(nullptr);
