@@ -11,12 +11,6 @@
 namespace
 {
 
-struct Entry
-{
-	LONG id;
-	GeData data;
-};
-
 const GeData& NilData()
 {
 	static const GeData nil;
@@ -25,122 +19,97 @@ const GeData& NilData()
 
 } // namespace
 
-// Entries sorted by id, with their ids repeated in a dense array for the
-// binary search that places new entries. Larger containers also keep a hash
-// index from id to entry: a tag's container holds hundreds of entries, and
-// the engine reads a few hundred of them on every evaluation.
+// Entries sorted by id: the ids in a dense array for the binary search that
+// places new entries, each value at its id's index in an array beside it.
+// Larger containers also keep a hash index from id to entry: a tag's
+// container holds hundreds of entries, and the engine reads a few hundred of
+// them on every evaluation. Insert and Erase are the only changes to which
+// entries there are, and they keep the ids, the values and the index in step.
 // Shared between copies of a container until one of them writes; the writer
 // then takes a copy of its own (Detach).
 struct BaseContainer::Store
 {
-	// Below this many entries a binary search is as quick as the index, and
-	// the engine's result containers (tens of entries, built by appending)
-	// need none.
-	static const size_t kIndexThreshold = 64;
-
 	std::atomic<int> refs{1};
-	std::vector<LONG> ids;
-	std::vector<Entry> entries;
-	// Open addressing: entry index or -1; empty while the container is small.
-	std::vector<int32_t> slots;
-	unsigned shift = 32;
 
-	Store() = default;
-	Store(const Store& other) : ids(other.ids), entries(other.entries), slots(other.slots), shift(other.shift) {}
-
-	size_t Slot(LONG id) const { return (size_t)(((uint32_t)id * 2654435769u) >> shift); }
-
-	// Index of the first id not below id, searching from index `from` on.
-	size_t LowerBound(LONG id, size_t from = 0) const
+	// Most containers grow to a handful of entries; a new one starts with room.
+	Store()
 	{
-		const LONG* base = ids.data() + from;
-		size_t n = ids.size() - from;
+		ids_.reserve(8);
+		values_.reserve(8);
+	}
+	Store(const Store& other) : ids_(other.ids_), values_(other.values_), slots_(other.slots_), shift_(other.shift_) {}
+	Store& operator=(const Store&) = delete;
+
+	size_t Size() const { return ids_.size(); }
+	LONG IdAt(size_t index) const { return ids_[index]; }
+	const GeData& ValueAt(size_t index) const { return values_[index]; }
+	GeData& ValueAt(size_t index) { return values_[index]; }
+
+	// Index of the first id not below id.
+	size_t LowerBound(LONG id) const
+	{
+		const LONG* base = ids_.data();
+		size_t n = ids_.size();
 		while (n > 1)
 		{
 			const size_t half = n / 2;
 			base = base[half - 1] < id ? base + half : base;
 			n -= half;
 		}
-		return (size_t)(base - ids.data()) + (n == 1 && *base < id ? 1 : 0);
+		return (size_t)(base - ids_.data()) + (n == 1 && *base < id ? 1 : 0);
 	}
 
 	// Index of id, or -1.
 	std::ptrdiff_t IndexOf(LONG id) const
 	{
-		if (slots.empty())
+		if (slots_.empty())
 		{
 			const size_t i = LowerBound(id);
-			return (i < ids.size() && ids[i] == id) ? (std::ptrdiff_t)i : -1;
+			return (i < ids_.size() && ids_[i] == id) ? (std::ptrdiff_t)i : -1;
 		}
-		const size_t mask = slots.size() - 1;
+		const size_t mask = slots_.size() - 1;
 		for (size_t h = Slot(id);; h = (h + 1) & mask)
 		{
-			const int32_t e = slots[h];
+			const int32_t e = slots_[h];
 			if (e < 0)
 				return -1;
-			if (ids[(size_t)e] == id)
+			if (ids_[(size_t)e] == id)
 				return e;
 		}
 	}
 
-	const Entry* Find(LONG id) const
+	const GeData* Find(LONG id) const
 	{
 		const std::ptrdiff_t i = IndexOf(id);
-		return i >= 0 ? &entries[(size_t)i] : nullptr;
+		return i >= 0 ? &values_[(size_t)i] : nullptr;
 	}
-	Entry* Find(LONG id) { return const_cast<Entry*>(static_cast<const Store*>(this)->Find(id)); }
+	GeData* Find(LONG id) { return const_cast<GeData*>(static_cast<const Store*>(this)->Find(id)); }
 
-	void IndexAdd(size_t index)
+	// Inserts id, with an empty value, at index (where LowerBound placed it).
+	GeData& Insert(size_t index, LONG id)
 	{
-		const size_t mask = slots.size() - 1;
-		size_t h = Slot(ids[index]);
-		while (slots[h] >= 0)
-			h = (h + 1) & mask;
-		slots[h] = (int32_t)index;
-	}
-
-	void RebuildIndex()
-	{
-		if (ids.size() < kIndexThreshold)
-		{
-			slots.clear();
-			shift = 32;
-			return;
-		}
-		unsigned bits = 5;
-		while (((size_t)1 << bits) < ids.size() * 2)
-			++bits;
-		shift = 32 - bits;
-		slots.assign((size_t)1 << bits, -1);
-		for (size_t i = 0; i < ids.size(); ++i)
-			IndexAdd(i);
-	}
-
-	// Inserts id at index (where LowerBound placed it).
-	Entry& Insert(size_t index, LONG id)
-	{
-		ids.insert(ids.begin() + (std::ptrdiff_t)index, id);
-		entries.insert(entries.begin() + (std::ptrdiff_t)index, Entry{ id, GeData() });
-		if (slots.empty() || ids.size() * 2 > slots.size())
+		ids_.insert(ids_.begin() + (std::ptrdiff_t)index, id);
+		values_.insert(values_.begin() + (std::ptrdiff_t)index, GeData());
+		if (slots_.empty() || ids_.size() * 2 > slots_.size())
 		{
 			RebuildIndex();
 		}
 		else
 		{
 			// Entries after the new one moved up by one.
-			if (index + 1 < ids.size())
-				for (int32_t& e : slots)
+			if (index + 1 < ids_.size())
+				for (int32_t& e : slots_)
 					if (e >= (int32_t)index)
 						++e;
 			IndexAdd(index);
 		}
-		return entries[index];
+		return values_[index];
 	}
 
 	void Erase(size_t index)
 	{
-		ids.erase(ids.begin() + (std::ptrdiff_t)index);
-		entries.erase(entries.begin() + (std::ptrdiff_t)index);
+		ids_.erase(ids_.begin() + (std::ptrdiff_t)index);
+		values_.erase(values_.begin() + (std::ptrdiff_t)index);
 		RebuildIndex();
 	}
 
@@ -149,6 +118,46 @@ struct BaseContainer::Store
 		if (refs.fetch_sub(1, std::memory_order_acq_rel) == 1)
 			delete this;
 	}
+
+private:
+	// Below this many entries a binary search is as quick as the index, and
+	// the engine's result containers (tens of entries, built by appending)
+	// need none.
+	static const size_t kIndexThreshold = 64;
+
+	size_t Slot(LONG id) const { return (size_t)(((uint32_t)id * 2654435769u) >> shift_); }
+
+	void IndexAdd(size_t index)
+	{
+		const size_t mask = slots_.size() - 1;
+		size_t h = Slot(ids_[index]);
+		while (slots_[h] >= 0)
+			h = (h + 1) & mask;
+		slots_[h] = (int32_t)index;
+	}
+
+	void RebuildIndex()
+	{
+		if (ids_.size() < kIndexThreshold)
+		{
+			slots_.clear();
+			shift_ = 32;
+			return;
+		}
+		unsigned bits = 5;
+		while (((size_t)1 << bits) < ids_.size() * 2)
+			++bits;
+		shift_ = 32 - bits;
+		slots_.assign((size_t)1 << bits, -1);
+		for (size_t i = 0; i < ids_.size(); ++i)
+			IndexAdd(i);
+	}
+
+	std::vector<LONG> ids_;
+	std::vector<GeData> values_;
+	// Open addressing: entry index or -1; empty while the container is small.
+	std::vector<int32_t> slots_;
+	unsigned shift_ = 32;
 };
 
 BaseContainer::BaseContainer() : id_(0), store_(nullptr) {}
@@ -197,9 +206,6 @@ void BaseContainer::Detach()
 	if (!store_)
 	{
 		store_ = new Store;
-		// Most containers grow to a handful of entries; start with room.
-		store_->ids.reserve(8);
-		store_->entries.reserve(8);
 		return;
 	}
 	if (store_->refs.load(std::memory_order_acquire) == 1)
@@ -213,8 +219,7 @@ const GeData* BaseContainer::GetDataPointer(LONG id) const
 {
 	if (!store_)
 		return nullptr;
-	const Entry* e = store_->Find(id);
-	return e ? &e->data : nullptr;
+	return store_->Find(id);
 }
 
 const GeData& BaseContainer::GetData(LONG id) const
@@ -308,7 +313,7 @@ BaseContainer* BaseContainer::GetContainerInstance(LONG id)
 	// The caller may write through the result, so this container must own
 	// its storage first.
 	Detach();
-	return store_->Find(id)->data.GetContainer();
+	return store_->Find(id)->GetContainer();
 }
 
 CustomDataType* BaseContainer::GetCustomDataType(LONG id, LONG datatype) const
@@ -330,20 +335,21 @@ GeData* BaseContainer::SetData(LONG id, const GeData& data)
 	GeData value(data);
 	Detach();
 	// Containers are mostly built in id order: a new last id needs no search.
-	if (store_->ids.empty() || store_->ids.back() < id)
+	const size_t size = store_->Size();
+	if (size == 0 || store_->IdAt(size - 1) < id)
 	{
-		GeData& stored = store_->Insert(store_->ids.size(), id).data;
+		GeData& stored = store_->Insert(size, id);
 		stored.Swap(value);
 		return &stored;
 	}
 	const std::ptrdiff_t existing = store_->IndexOf(id);
 	if (existing >= 0)
 	{
-		GeData& stored = store_->entries[(size_t)existing].data;
+		GeData& stored = store_->ValueAt((size_t)existing);
 		stored.Swap(value);
 		return &stored;
 	}
-	GeData& stored = store_->Insert(store_->LowerBound(id), id).data;
+	GeData& stored = store_->Insert(store_->LowerBound(id), id);
 	stored.Swap(value);
 	return &stored;
 }
@@ -366,16 +372,16 @@ void BaseContainer::FlushAll()
 
 LONG BaseContainer::GetIndexId(LONG index) const
 {
-	if (!store_ || index < 0 || (size_t)index >= store_->entries.size())
+	if (!store_ || index < 0 || (size_t)index >= store_->Size())
 		return -1;
-	return store_->entries[(size_t)index].id;
+	return store_->IdAt((size_t)index);
 }
 
 const GeData* BaseContainer::GetIndexData(LONG index) const
 {
-	if (!store_ || index < 0 || (size_t)index >= store_->entries.size())
+	if (!store_ || index < 0 || (size_t)index >= store_->Size())
 		return nullptr;
-	return &store_->entries[(size_t)index].data;
+	return &store_->ValueAt((size_t)index);
 }
 
 void BaseContainer::MergeContainer(const BaseContainer& src)
@@ -385,13 +391,14 @@ void BaseContainer::MergeContainer(const BaseContainer& src)
 	// Hold src's entries: src may be a sub-container of this one.
 	BaseContainer keep(src);
 	Detach();
-	for (const Entry& e : keep.store_->entries)
+	const Store& from = *keep.store_;
+	for (size_t i = 0; i < from.Size(); ++i)
 	{
-		const std::ptrdiff_t at = store_->IndexOf(e.id);
+		const std::ptrdiff_t at = store_->IndexOf(from.IdAt(i));
 		if (at >= 0)
-			store_->entries[(size_t)at].data = e.data;
+			store_->ValueAt((size_t)at) = from.ValueAt(i);
 		else
-			SetData(e.id, e.data);
+			SetData(from.IdAt(i), from.ValueAt(i));
 	}
 }
 
@@ -416,16 +423,12 @@ bool operator==(const BaseContainer& a, const BaseContainer& b)
 {
 	if (a.store_ == b.store_)
 		return true;
-	const size_t na = a.store_ ? a.store_->entries.size() : 0;
-	const size_t nb = b.store_ ? b.store_->entries.size() : 0;
+	const size_t na = a.store_ ? a.store_->Size() : 0;
+	const size_t nb = b.store_ ? b.store_->Size() : 0;
 	if (na != nb)
 		return false;
 	for (size_t i = 0; i < na; ++i)
-	{
-		const Entry& ea = a.store_->entries[i];
-		const Entry& eb = b.store_->entries[i];
-		if (ea.id != eb.id || !(ea.data == eb.data))
+		if (a.store_->IdAt(i) != b.store_->IdAt(i) || !(a.store_->ValueAt(i) == b.store_->ValueAt(i)))
 			return false;
-	}
 	return true;
 }

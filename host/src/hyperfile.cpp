@@ -25,8 +25,9 @@
 #include "customgui_bitmapbutton.h"
 #include "customgui_priority.h"
 #include "customgui_splinecontrol.h"
+#include "file_links.h"
+#include "hyperfile_host.h"
 #include "platform.h"
-#include "scene_file.h"
 
 namespace
 {
@@ -528,6 +529,8 @@ struct HyperFile::Impl
 		return false;
 	}
 
+	bool ReadToEnd() const { return state == READING && !failed && pos == data.size(); }
+
 	bool WriteAll(const std::vector<uint8_t>& bytes)
 	{
 		return out.Write(bytes.data(), bytes.size()) || Fail(out.Problem());
@@ -690,4 +693,9 @@ void HyperFileSetLinkResolver(HyperFile* hf, LinkResolver resolver)
 {
 	if (hf)
 		HyperFile::HostAccess::Of(hf)->resolver = std::move(resolver);
+}
+
+bool HyperFileReadToEnd(HyperFile* hf)
+{
+	return hf && HyperFile::HostAccess::Of(hf)->ReadToEnd();
 }

@@ -14,6 +14,58 @@ C4D_CrashHandler g_crashHandler = nullptr;
 
 typedef LONG (*MainFunc)(LONG, void*, void*, void*);
 
+// A module's library, closed when the scope ends unless the module started
+// and keeps it.
+class ModuleLibrary
+{
+public:
+	explicit ModuleLibrary(void* handle) : handle_(handle) {}
+	~ModuleLibrary()
+	{
+		if (handle_)
+			platform::CloseLibrary(handle_);
+	}
+	ModuleLibrary(const ModuleLibrary&) = delete;
+	ModuleLibrary& operator=(const ModuleLibrary&) = delete;
+
+	void* Get() const { return handle_; }
+	void* Keep()
+	{
+		void* kept = handle_;
+		handle_ = nullptr;
+		return kept;
+	}
+
+private:
+	void* handle_;
+};
+
+// A module that took the host's tables, ended when the scope ends unless it
+// started: what it hooked into the host (the crash handler) must be handed
+// back before its library goes.
+class ModuleSession
+{
+public:
+	explicit ModuleSession(MainFunc main) : main_(main) {}
+	~ModuleSession()
+	{
+		if (main_)
+			main_(C4DPL_END, nullptr, nullptr, nullptr);
+	}
+	ModuleSession(const ModuleSession&) = delete;
+	ModuleSession& operator=(const ModuleSession&) = delete;
+
+	MainFunc Keep()
+	{
+		const MainFunc kept = main_;
+		main_ = nullptr;
+		return kept;
+	}
+
+private:
+	MainFunc main_;
+};
+
 } // namespace
 
 const char* ModuleSuffix()
@@ -92,29 +144,25 @@ bool PluginLoader::LoadModule(const std::string& folder, const std::string& bina
 		modules_.push_back(m);
 		return false;
 	};
-	m.handle = platform::OpenLibrary(binary, &m.problem);
-	if (!m.handle)
-		return fail(m.problem);
-	m.main = (MainFunc)platform::FindSymbol(m.handle, "c4d_main");
-	if (!m.main)
-	{
-		platform::CloseLibrary(m.handle);
-		m.handle = nullptr;
+	std::string problem;
+	ModuleLibrary library(platform::OpenLibrary(binary, &problem));
+	if (!library.Get())
+		return fail(problem);
+	const MainFunc main = (MainFunc)platform::FindSymbol(library.Get(), "c4d_main");
+	if (!main)
 		return fail("exports no c4d_main");
-	}
-	const LONG init = m.main(C4DPL_INIT_SYS, &tables_, nullptr, (void*)folder.c_str());
+	const LONG init = main(C4DPL_INIT_SYS, &tables_, nullptr, (void*)folder.c_str());
 	if (init != 1)
-	{
-		platform::CloseLibrary(m.handle);
-		m.handle = nullptr;
-		m.main = nullptr;
 		return fail("refused the host (answer " + std::to_string(init) + ")");
-	}
-	if (m.main(C4DPL_MESSAGE, (void*)(intptr_t)C4DPL_INIT_SYS, nullptr, nullptr) != 1)
+	// Ended before its library closes: declared after it.
+	ModuleSession session(main);
+	if (main(C4DPL_MESSAGE, (void*)(intptr_t)C4DPL_INIT_SYS, nullptr, nullptr) != 1)
 		return fail("could not load its resources");
-	if (m.main(C4DPL_INIT, nullptr, nullptr, nullptr) != 1)
+	if (main(C4DPL_INIT, nullptr, nullptr, nullptr) != 1)
 		return fail("did not start");
-	m.main(C4DPL_MESSAGE, (void*)(intptr_t)C4DPL_BUILDMENU, nullptr, nullptr);
+	main(C4DPL_MESSAGE, (void*)(intptr_t)C4DPL_BUILDMENU, nullptr, nullptr);
+	m.main = session.Keep();
+	m.handle = library.Keep();
 	m.started = true;
 	modules_.push_back(m);
 	return true;

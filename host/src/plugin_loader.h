@@ -12,6 +12,7 @@ struct LoadedModule
 {
 	std::string folder;     // the module's own folder
 	std::string binary;
+	// Null unless it started: a module that fails is ended and unloaded.
 	void* handle = nullptr;
 	LONG (*main)(LONG, void*, void*, void*) = nullptr;
 	bool started = false;

@@ -5,17 +5,12 @@
 // state -- to any element of the scene -- resolve to the new elements.
 #include "scene_file.h"
 
-#include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <map>
 #include <memory>
 #include <string>
-#include <unordered_map>
-#include <utility>
 #include <vector>
 
 #include "c4d_canimation.h"
+#include "c4d_memory.h"
 #include "plugin_registry.h"
 
 namespace
@@ -85,57 +80,6 @@ BaseContainer State(const BaseList2D& element)
 	bc.SetContainer(ELEMENT_TRACKS, Tracks(element));
 	return bc;
 }
-
-// The document, its objects each followed by its tags, and its materials:
-// the order in which links look for their element.
-std::vector<BaseList2D*> Elements(const BaseDocument* doc)
-{
-	std::vector<BaseList2D*> all;
-	if (!doc)
-		return all;
-	all.push_back(const_cast<BaseDocument*>(doc));
-	for (LONG i = 0; i < doc->GetObjectCount(); ++i)
-	{
-		BaseObject* op = doc->GetObjectByIndex(i);
-		all.push_back(op);
-		for (LONG t = 0; t < op->GetTagCount(); ++t)
-			all.push_back(op->GetTagByIndex(t));
-	}
-	for (LONG i = 0; i < doc->GetMaterialCount(); ++i)
-		all.push_back(doc->GetMaterialByIndex(i));
-	return all;
-}
-
-// FindElementForLink for a document that does not change while the links of
-// a file resolve: each lookup is constant time, so a scene of many elements
-// with many links loads in linear time rather than elements times links.
-class ElementIndex
-{
-public:
-	explicit ElementIndex(const BaseDocument* doc)
-	{
-		// The first element with an id, or with a type and name, is the one
-		// found, as in a search in document order.
-		for (BaseList2D* element : Elements(doc))
-		{
-			byId_.emplace(element->GetUniqueId(), element);
-			byTypeAndName_.emplace(std::make_pair(element->GetType(), element->GetName().GetStdString()), element);
-		}
-	}
-
-	BaseList2D* Find(LLONG uniqueId, LONG type, const String& name) const
-	{
-		const auto id = byId_.find(uniqueId);
-		if (id != byId_.end())
-			return id->second;
-		const auto named = byTypeAndName_.find(std::make_pair(type, name.GetStdString()));
-		return named != byTypeAndName_.end() ? named->second : nullptr;
-	}
-
-private:
-	std::unordered_map<LLONG, BaseList2D*> byId_;
-	std::map<std::pair<LONG, std::string>, BaseList2D*> byTypeAndName_;
-};
 
 void SetProblem(std::string* problem, const std::string& text)
 {
@@ -227,75 +171,7 @@ bool RestoreState(BaseList2D* element, const BaseContainer* state, std::string* 
 	return RestoreTracks(element, *tracks, problem);
 }
 
-// A scene file is a 12-byte header and two records (type, length, payload,
-// checksum): anything after them was not written by SaveDocument, and a file
-// with more in it than was read is not taken for the scene it starts with.
-bool EndsAfterTwoRecords(const Filename& file)
-{
-	std::ifstream in(std::filesystem::u8path(file.GetString().GetStdString()), std::ios::binary | std::ios::ate);
-	if (!in)
-		return false;
-	const std::streamoff size = in.tellg();
-	std::streamoff at = 12;
-	for (int record = 0; record < 2; ++record)
-	{
-		unsigned char length[4];
-		if (!in.seekg(at + 4) || !in.read(reinterpret_cast<char*>(length), 4))
-			return false;
-		at += 12 + (std::streamoff)((uint32_t)length[0] | (uint32_t)length[1] << 8 | (uint32_t)length[2] << 16
-			| (uint32_t)length[3] << 24);
-	}
-	return at == size;
-}
-
-bool ReadFile(const Filename& file, BaseContainer* outline, BaseContainer* state, BaseDocument* doc, std::string* problem)
-{
-	HyperFile* hf = HyperFile::Alloc();
-	if (!hf->Open(SCENEFILE_IDENT, file, FILEOPEN_READ, FILEDIALOG_NONE))
-	{
-		HyperFile::Free(hf);
-		SetProblem(problem, "cannot open " + file.GetString().GetStdString() + " as a scene");
-		return false;
-	}
-	bool ok = hf->ReadContainer(outline, TRUE) != 0;
-	if (ok && doc)
-	{
-		// Links in the state go to the new scene's elements first. Every
-		// element exists by now and none is added while the state is read.
-		std::shared_ptr<const ElementIndex> index = std::make_shared<ElementIndex>(doc);
-		HyperFileSetLinkResolver(hf, [index](LLONG id, LONG type, const String& name) {
-			return index->Find(id, type, name);
-		});
-	}
-	ok = ok && hf->ReadContainer(state, TRUE);
-	hf->Close();
-	HyperFile::Free(hf);
-	if (!ok)
-	{
-		SetProblem(problem, "corrupt scene: " + file.GetString().GetStdString());
-		return false;
-	}
-	if (!EndsAfterTwoRecords(file))
-	{
-		SetProblem(problem, "corrupt scene: data after the scene in " + file.GetString().GetStdString());
-		return false;
-	}
-	return true;
-}
-
 } // namespace
-
-BaseList2D* FindElementForLink(const BaseDocument* doc, LLONG uniqueId, LONG type, const String& name)
-{
-	const std::vector<BaseList2D*> all = Elements(doc);
-	for (BaseList2D* element : all)
-		if (element->GetUniqueId() == uniqueId)
-			return element;
-	for (BaseList2D* element : all)
-		if (element->GetType() == type && element->GetName() == name)
-			return element;
-	return nullptr;
-}
 
 bool SaveDocument(const BaseDocument& doc, const Filename& file, std::string* problem)
 {
@@ -339,10 +215,10 @@ bool SaveDocument(const BaseDocument& doc, const Filename& file, std::string* pr
 	// The file says why it failed: a full disk, a folder in the way, a value
 	// the format cannot hold.
 	HyperFileClearLastProblem();
-	HyperFile* hf = HyperFile::Alloc();
-	const bool ok = hf->Open(SCENEFILE_IDENT, file, FILEOPEN_WRITE, FILEDIALOG_NONE) && hf->WriteContainer(outline)
+	// Unless closed, the target stays as it was.
+	AutoAlloc<HyperFile> hf;
+	const bool ok = hf && hf->Open(SCENEFILE_IDENT, file, FILEOPEN_WRITE, FILEDIALOG_NONE) && hf->WriteContainer(outline)
 		&& hf->WriteContainer(state) && hf->Close();
-	HyperFile::Free(hf);    // unless closed, the target stays as it was
 	if (!ok)
 	{
 		const std::string cause = HyperFileLastProblem();
@@ -353,16 +229,14 @@ bool SaveDocument(const BaseDocument& doc, const Filename& file, std::string* pr
 
 BaseDocument* LoadDocument(const Filename& file, std::string* problem)
 {
-	// The outline is read first on its own: the elements it names must exist
-	// before the state, whose links point at them, is read.
-	HyperFile* hf = HyperFile::Alloc();
+	const std::string path = file.GetString().GetStdString();
+	// The outline comes first: the elements it names must exist before the
+	// state, whose links point at them, is read.
+	AutoAlloc<HyperFile> hf;
 	BaseContainer outline;
-	const bool opened = hf->Open(SCENEFILE_IDENT, file, FILEOPEN_READ, FILEDIALOG_NONE)
-		&& hf->ReadContainer(&outline, TRUE);
-	HyperFile::Free(hf);
-	if (!opened)
+	if (!hf || !hf->Open(SCENEFILE_IDENT, file, FILEOPEN_READ, FILEDIALOG_NONE) || !hf->ReadContainer(&outline, TRUE))
 	{
-		SetProblem(problem, "cannot read " + file.GetString().GetStdString() + " as a scene");
+		SetProblem(problem, "cannot read " + path + " as a scene");
 		return nullptr;
 	}
 	if (outline.GetType(SCENE_VERSION) != DA_LONG || outline.GetLong(SCENE_VERSION) != kSceneVersion)
@@ -432,13 +306,20 @@ BaseDocument* LoadDocument(const Filename& file, std::string* problem)
 		mats.push_back(mat);
 	}
 
+	// Links in the state go to the new scene's elements first. Every element
+	// exists by now and none is added while the state is read.
+	HyperFileSetLinkResolver(hf, DocumentLinkResolver(doc.get()));
 	BaseContainer state;
-	BaseContainer again;
-	if (!ReadFile(file, &again, &state, doc.get(), problem))
-		return nullptr;
-	if (again != outline)
+	if (!hf->ReadContainer(&state, TRUE))
 	{
-		SetProblem(problem, "the scene changed while it was read");
+		SetProblem(problem, "corrupt scene: " + path);
+		return nullptr;
+	}
+	// SaveDocument writes two containers and nothing after them: a file with
+	// more in it is not taken for the scene it starts with.
+	if (!HyperFileReadToEnd(hf))
+	{
+		SetProblem(problem, "corrupt scene: data after the scene in " + path);
 		return nullptr;
 	}
 	const BaseContainer* docState = state.GetContainerInstance(SCENE_DOCUMENT);

@@ -2,6 +2,8 @@
 
 #include <climits>
 #include <cmath>
+#include <map>
+#include <random>
 
 #include "c4d.h"
 
@@ -210,6 +212,64 @@ TEST(BaseContainer, EqualityLooksAtEntriesDeeply)
 	b.GetContainerInstance(5)->SetLong(1, 1);
 	b.SetLong(6, 0);
 	EXPECT_FALSE(a == b);
+}
+
+// Containers grow past the size at which lookups go through a hash index and
+// shrink below it again; every id must still find its own value, in order,
+// whatever order the edits came in and whichever copy was written.
+TEST(BaseContainer, EditsInAnyOrderKeepEveryIdWithItsValue)
+{
+	std::mt19937 random(20240611);
+	std::uniform_int_distribution<LONG> anyId(-150, 150);
+	std::map<LONG, LONG> model;
+	BaseContainer bc;
+	BaseContainer earlier;
+	std::map<LONG, LONG> earlierModel;
+	const auto expectSame = [](const BaseContainer& c, const std::map<LONG, LONG>& m, int step) {
+		LONG index = 0;
+		for (const auto& entry : m)
+		{
+			ASSERT_EQ(c.GetIndexId(index), entry.first) << "step " << step;
+			ASSERT_EQ(c.GetIndexData(index)->GetLong(), entry.second) << "step " << step;
+			ASSERT_EQ(c.GetLong(entry.first, INT_MIN), entry.second) << "step " << step;
+			++index;
+		}
+		ASSERT_EQ(c.GetIndexData(index), nullptr) << "step " << step;
+		for (LONG id = -151; id <= 151; ++id)
+			ASSERT_EQ(c.GetDataPointer(id) != nullptr, m.count(id) == 1) << "step " << step << " id " << id;
+	};
+	for (int step = 0; step < 3000; ++step)
+	{
+		const LONG id = anyId(random);
+		// Mostly growing for the first half, mostly shrinking after it.
+		const bool grow = (int)(random() % 100) < (step < 1500 ? 80 : 20);
+		if (grow)
+		{
+			bc.SetLong(id, step);
+			model[id] = step;
+		}
+		else
+		{
+			EXPECT_EQ(bc.RemoveData(id) != 0, model.erase(id) == 1) << "step " << step;
+		}
+		if (step % 250 == 0)
+		{
+			earlier = bc;
+			earlierModel = model;
+		}
+		if (step % 50 == 0)
+		{
+			expectSame(bc, model, step);
+			expectSame(earlier, earlierModel, step);
+		}
+	}
+	expectSame(bc, model, 3000);
+
+	// Merging writes the values of ids already there and inserts the rest.
+	bc.MergeContainer(earlier);
+	for (const auto& entry : earlierModel)
+		model[entry.first] = entry.second;
+	expectSame(bc, model, 3001);
 }
 
 TEST(BaseContainer, CustomDataIsReadByItsTypeOnly)

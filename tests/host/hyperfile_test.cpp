@@ -204,6 +204,44 @@ TEST_F(HyperFileTest, ContainersReadInOrderAndTheEndIsRefused)
 	HyperFile::Free(hf);
 }
 
+TEST_F(HyperFileTest, AFileIsReadToItsEndOnlyOnceEveryByteOfItIsRead)
+{
+	BaseContainer a(1), b(2);
+	a.SetLong(1, 10);
+	b.SetString(1, "second");
+	ASSERT_TRUE(Write(Path("two.hf"), { a, b }));
+	EXPECT_FALSE(HyperFileReadToEnd(nullptr));
+
+	HyperFile* hf = HyperFile::Alloc();
+	EXPECT_FALSE(HyperFileReadToEnd(hf));
+	ASSERT_TRUE(hf->Open(kIdent, Path("two.hf"), FILEOPEN_READ, FILEDIALOG_NONE));
+	BaseContainer read;
+	EXPECT_FALSE(HyperFileReadToEnd(hf));
+	ASSERT_TRUE(hf->ReadContainer(&read, TRUE));
+	EXPECT_FALSE(HyperFileReadToEnd(hf));
+	ASSERT_TRUE(hf->ReadContainer(&read, TRUE));
+	EXPECT_TRUE(HyperFileReadToEnd(hf));
+	// Reading past the end fails, and a failed file is not trusted to be whole.
+	EXPECT_FALSE(hf->ReadContainer(&read, TRUE));
+	EXPECT_FALSE(HyperFileReadToEnd(hf));
+	EXPECT_TRUE(hf->Close());
+	EXPECT_FALSE(HyperFileReadToEnd(hf));
+
+	// A byte after the last container.
+	Bytes bytes = Load(Path("two.hf"));
+	bytes.push_back(0);
+	Store(Path("tail.hf"), bytes);
+	ASSERT_TRUE(hf->Open(kIdent, Path("tail.hf"), FILEOPEN_READ, FILEDIALOG_NONE));
+	ASSERT_TRUE(hf->ReadContainer(&read, TRUE));
+	ASSERT_TRUE(hf->ReadContainer(&read, TRUE));
+	EXPECT_FALSE(HyperFileReadToEnd(hf));
+
+	// Nothing is read from a file being written.
+	ASSERT_TRUE(hf->Open(kIdent, Path("new.hf"), FILEOPEN_WRITE, FILEDIALOG_NONE));
+	EXPECT_FALSE(HyperFileReadToEnd(hf));
+	HyperFile::Free(hf);
+}
+
 TEST_F(HyperFileTest, ValuesAreLittleEndianFixedWidth)
 {
 	BaseContainer bc(0x01020304);
@@ -253,6 +291,43 @@ TEST_F(HyperFileTest, LinkResolvesByIdThenByTypeAndName)
 	EXPECT_EQ(read.GetLink(1, nullptr), nullptr);
 	HostSetActiveDocument(doc);
 	BaseDocument::Free(other);
+}
+
+TEST_F(HyperFileTest, AResolverIsAskedFirstAndTheActiveDocumentOnlyWhenItFindsNothing)
+{
+	BaseContainer bc;
+	bc.SetLink(1, cube);
+	ASSERT_TRUE(Write(Path("link.hf"), { bc }));
+	BaseObject* elsewhere = BaseObject::Alloc(Onull);
+	const auto read = [&](LinkResolver resolver) {
+		HyperFile* hf = HyperFile::Alloc();
+		BaseContainer result;
+		EXPECT_TRUE(hf->Open(kIdent, Path("link.hf"), FILEOPEN_READ, FILEDIALOG_NONE));
+		HyperFileSetLinkResolver(hf, std::move(resolver));
+		EXPECT_TRUE(hf->ReadContainer(&result, TRUE));
+		HyperFile::Free(hf);
+		return result.GetLink(1, nullptr);
+	};
+
+	// The cube is in the active document, yet the resolver's answer wins.
+	LLONG askedId = 0;
+	LONG askedType = 0;
+	String askedName;
+	EXPECT_EQ(read([&](LLONG id, LONG type, const String& name) -> BaseList2D* {
+		askedId = id;
+		askedType = type;
+		askedName = name;
+		return elsewhere;
+	}), elsewhere);
+	EXPECT_EQ(askedId, cube->GetUniqueId());
+	EXPECT_EQ(askedType, (LONG)Ocube);
+	EXPECT_EQ(askedName, String("Box"));
+
+	EXPECT_EQ(read([](LLONG, LONG, const String&) -> BaseList2D* { return nullptr; }), cube);
+	EXPECT_EQ(read(LinkResolver()), cube);
+	HostSetActiveDocument(nullptr);
+	EXPECT_EQ(read([](LLONG, LONG, const String&) -> BaseList2D* { return nullptr; }), nullptr);
+	BaseObject::Free(elsewhere);
 }
 
 TEST_F(HyperFileTest, LinkToDeletedElementReadsEmpty)

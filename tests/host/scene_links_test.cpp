@@ -134,6 +134,38 @@ TEST_F(SceneLinksTest, ALinkWithoutItsIdFindsTheFirstElementOfItsTypeAndName)
 	BaseDocument::Free(doc);
 }
 
+TEST_F(SceneLinksTest, LinksGoToTheLoadedSceneFirstAndOnlyThenToTheActiveDocument)
+{
+	BaseDocument* doc = BaseDocument::Alloc();
+	BaseObject* target = BaseObject::Alloc(Ocube);
+	target->SetName("Target");
+	doc->InsertObject(target);
+	BaseObject* holder = BaseObject::Alloc(Onull);
+	doc->InsertObject(holder, target);
+	Link(holder, target);
+	// The active document: an element outside the scene, and one that has
+	// the id of an element of the scene.
+	BaseDocument* active = BaseDocument::Alloc();
+	BaseObject* stranger = BaseObject::Alloc(Ocube);
+	stranger->SetName("Stranger");
+	active->InsertObject(stranger);
+	BaseObject* impostor = BaseObject::Alloc(Ocube);
+	HostSetUniqueId(impostor, target->GetUniqueId());
+	active->InsertObject(impostor, stranger);
+	Link(target, stranger);
+
+	HostSetActiveDocument(active);
+	BaseDocument* loaded = SaveAndLoad(*doc);
+	HostSetActiveDocument(nullptr);
+	ASSERT_NE(loaded, nullptr);
+	ASSERT_EQ(loaded->GetObjectCount(), 2);
+	EXPECT_EQ(Linked(loaded->GetObjectByIndex(1)), loaded->GetObjectByIndex(0));
+	EXPECT_EQ(loaded->GetObjectByIndex(0)->GetDataInstance()->GetLink(kLinkEntry, nullptr), stranger);
+	BaseDocument::Free(loaded);
+	BaseDocument::Free(active);
+	BaseDocument::Free(doc);
+}
+
 TEST_F(SceneLinksTest, ElementsKeepTheirOrderAsTheDocumentIsBuiltAndTakenApart)
 {
 	BaseDocument* doc = BaseDocument::Alloc();

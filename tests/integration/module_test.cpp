@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
+#ifndef _WIN32
+#include <dlfcn.h>
+#endif
 
 #include "c4d.h"
 #include "description_registry.h"
@@ -142,6 +145,52 @@ TEST_F(ModuleTest, WithoutItsIconTheModuleLoadsButDoesNotStart)
 	EXPECT_FALSE(Loader().Modules()[0].started);
 	EXPECT_EQ(Loader().Modules()[0].problem, "did not start");
 	EXPECT_FALSE(FindTagPlugin(kPulsorTag, nullptr));
+}
+
+// A module that took the host's tables and then failed is ended, which hands
+// back what it hooked into the host, and unloaded; repaired, it loads anew.
+TEST_F(ModuleTest, AModuleThatFailsAfterTakingTheHostIsEndedUnloadedAndLoadsAgain)
+{
+	const fs::path strings = folder / "res" / "strings_us" / "c4d_strings.str";
+	const fs::path icon = folder / "res" / "X.tif";
+	const struct
+	{
+		const char* problem;
+		fs::path file;
+	} failures[] = { { "could not load its resources", strings }, { "did not start", icon } };
+	for (const auto& failure : failures)
+	{
+		SCOPED_TRACE(failure.problem);
+		loader.reset();
+		// A library of its own: the one of the earlier round stays mapped.
+		const fs::path module = folder / (std::string("Pulsor-") + failure.file.filename().string() + ModuleSuffix());
+		fs::copy_file(binary, module);
+		*HostCrashHandlerSlot() = TestCrashHandler;
+		const fs::path aside = root / failure.file.filename();
+		fs::rename(failure.file, aside);
+		if (failure.file == strings)
+			Write(strings, "STRINGTABLE {\n");
+
+		EXPECT_FALSE(Loader().LoadModule(folder.string(), module.string()));
+		ASSERT_EQ(Loader().Modules().size(), 1u);
+		EXPECT_EQ(Loader().Modules()[0].problem, failure.problem);
+		EXPECT_EQ(Loader().Modules()[0].handle, nullptr);
+		EXPECT_EQ(Loader().Modules()[0].main, nullptr);
+		EXPECT_EQ(*HostCrashHandlerSlot(), TestCrashHandler);
+#ifndef _WIN32
+		EXPECT_EQ(dlopen(module.string().c_str(), RTLD_NOW | RTLD_NOLOAD), nullptr);
+#endif
+
+		fs::rename(aside, failure.file);
+		EXPECT_TRUE(Loader().LoadModule(folder.string(), module.string()));
+		EXPECT_TRUE(Loader().Modules().back().started);
+		EXPECT_TRUE(FindTagPlugin(kPulsorTag, nullptr));
+		EXPECT_NE(*HostCrashHandlerSlot(), TestCrashHandler);
+		Loader().EndAll();
+		EXPECT_EQ(*HostCrashHandlerSlot(), TestCrashHandler);
+		UnregisterAllPlugins();
+		UnregisterDescriptionResources();
+	}
 }
 
 TEST_F(ModuleTest, AnEmptyNameStartsWithoutRegisteringTheTag)
