@@ -58,7 +58,15 @@ TEST(LinkStateRead, SlotsAndModesOutsideTheTableAreRefusedAsStored)
 		const LinkState link = Read(Linked(DTYPE_REAL, PULSOR_SLOT_REAL, mode));
 		EXPECT_EQ(link.mode, PULSOR_MODE_NONE) << mode;
 		EXPECT_FALSE(link.Computable()) << mode;
-		EXPECT_FALSE(link.IsDisplay(PULSOR_MASTER_DISPLAY + mode, PULSOR_MASTER_DISPLAY)) << mode;
+		// Nothing is a display, neither where a stored mode would put it nor
+		// where the first component always sits.
+		for (LONG k = 0; k < 3; ++k)
+		{
+			const LONG first = PULSOR_MASTER_DISPLAY + PULSOR_MODE_SINGLE + k;
+			const LONG stored = (LONG)(((LLONG)PULSOR_MASTER_DISPLAY + mode + k) & 0x7fffffff);
+			EXPECT_FALSE(link.IsDisplay(first, PULSOR_MASTER_DISPLAY)) << mode;
+			EXPECT_FALSE(link.IsDisplay(stored, PULSOR_MASTER_DISPLAY)) << mode;
+		}
 	}
 	// A valid slot and mode that are not the type's own stay as stored: the
 	// engine addresses the blocks by what the container says.
