@@ -1,7 +1,10 @@
-// Execute on a vector link with the base and eight tabs, against a floor: the
-// same curve and noise evaluations made directly, without container or scene.
+// Execute on a vector link with the base and eight tabs, against two floors:
+// the curve and noise evaluations of the component-by-component arithmetic,
+// and the necessary ones alone, each made directly without container or
+// scene.
 #include <benchmark/benchmark.h>
 
+#include "allocation_hook.h"
 #include "linked_pulsor.h"
 
 #include "c4d.h"
@@ -46,6 +49,7 @@ void RunExecute(benchmark::State& state, bool feedback)
 	Scene scene(feedback);
 	Pulsor* pulsor = static_cast<Pulsor*>(scene.tag->GetNodeData());
 	LONG frame = 0;
+	allocation_hook::PerCall allocations(state);
 	for (auto _ : state)
 	{
 		scene.doc->SetTime(BaseTime((Real)frame, 30.0));
@@ -114,5 +118,52 @@ void BM_ExecuteFloor(benchmark::State& state)
 	}
 }
 BENCHMARK(BM_ExecuteFloor);
+
+// The necessary arithmetic alone: what does not depend on the component
+// made once per evaluation (the base's time curve) or once per tab (the
+// envelope, the waveform, Noise's path through noise space), and only
+// Noise's noise, S-curve and remap per component.
+void BM_ExecuteFloorShared(benchmark::State& state)
+{
+	Scene scene(true);
+	const BaseContainer library = scene.tag->GetDataInstance()->GetContainer(PULSOR_CURVE_LIBRARY);
+	const auto curve = [&](LONG id) {
+		return static_cast<const SplineData*>(library.GetCustomDataType(id, CUSTOMDATATYPE_SPLINE));
+	};
+	const SplineData* constant = curve(PULSOR_CURVE_CONSTANT);
+	const SplineData* linear = curve(PULSOR_CURVE_LINEAR);
+	const SplineData* sine = curve(PULSOR_CURVE_SINE);
+	const SplineData* hump = curve(PULSOR_CURVE_HUMP);
+	const SplineData* s = curve(PULSOR_CURVE_S);
+	const SplineData* shapes[] = { sine, hump, curve(PULSOR_CURVE_SAWTOOTH), curve(PULSOR_CURVE_STEP), curve(PULSOR_CURVE_BOUNCE), linear };
+	LONG frame = 0;
+	for (auto _ : state)
+	{
+		const Real t = (Real)frame;
+		Real acc = 3.0 * constant->GetPoint(t / 90.0).y;
+		for (int tab = 0; tab < 8; ++tab)
+		{
+			const Real envelope = constant->GetPoint(t / 90.0).y;
+			if (tab < 2)
+			{
+				const Real phase = t / 9574.0;
+				const Real x = sine->GetPoint(phase).y * 9574.0;
+				const Real y = hump->GetPoint(phase).y * 9574.0;
+				for (int k = 0; k < 3; ++k)
+				{
+					const Real n = Noise(Vector((x + k * 1234 - 1234) / 45.0, (y + k * 2314 + 1234) / 50.0, 1234.0 * 10004 + k * 100));
+					acc += (s->GetPoint(n).y + linear->GetPoint(n).y) * envelope;
+				}
+			}
+			else
+			{
+				acc += 3.0 * shapes[tab - 2]->GetPoint(t / 90.0).y * envelope;
+			}
+		}
+		benchmark::DoNotOptimize(acc);
+		frame = (frame + 1) % 90;
+	}
+}
+BENCHMARK(BM_ExecuteFloorShared);
 
 } // namespace

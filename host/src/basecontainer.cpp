@@ -19,12 +19,18 @@ const GeData& NilData()
 
 } // namespace
 
-// Entries sorted by id: the ids in a dense array for the binary search that
-// places new entries, each value at its id's index in an array beside it.
-// Larger containers also keep a hash index from id to entry: a tag's
+// Each value keeps the place it was stored at for as long as it lives; the
+// ids, sorted, each with the place of its value, give the index order that
+// iteration and the binary search use. A new entry therefore moves no value
+// and no place of the hash index: only the sorted keys, eight bytes each,
+// shift up behind it. Tags grow by inserting in front of their last entry
+// (the priority), thousands of times while a scene loads, and renumbering
+// every place on each insert made that quadratic.
+// Larger containers also keep a hash index from id to place: a tag's
 // container holds hundreds of entries, and the engine reads a few hundred of
-// them on every evaluation. Insert and Erase are the only changes to which
-// entries there are, and they keep the ids, the values and the index in step.
+// them on every evaluation. Insert, InsertSorted and Erase are the only
+// changes to which entries there are, and they keep the keys, the values and
+// the index in step.
 // Shared between copies of a container until one of them writes; the writer
 // then takes a copy of its own (Detach).
 struct BaseContainer::Store
@@ -34,82 +40,117 @@ struct BaseContainer::Store
 	// Most containers grow to a handful of entries; a new one starts with room.
 	Store()
 	{
-		ids_.reserve(8);
+		keys_.reserve(8);
 		values_.reserve(8);
 	}
-	Store(const Store& other) : ids_(other.ids_), values_(other.values_), slots_(other.slots_), shift_(other.shift_) {}
+	Store(const Store& other) : keys_(other.keys_), values_(other.values_), slots_(other.slots_), shift_(other.shift_) {}
 	Store& operator=(const Store&) = delete;
 
-	size_t Size() const { return ids_.size(); }
-	LONG IdAt(size_t index) const { return ids_[index]; }
-	const GeData& ValueAt(size_t index) const { return values_[index]; }
-	GeData& ValueAt(size_t index) { return values_[index]; }
+	size_t Size() const { return keys_.size(); }
+	LONG IdAt(size_t index) const { return keys_[index].id; }
+	const GeData& ValueAt(size_t index) const { return values_[(size_t)keys_[index].at]; }
+	GeData& ValueAt(size_t index) { return values_[(size_t)keys_[index].at]; }
 
 	// Index of the first id not below id.
 	size_t LowerBound(LONG id) const
 	{
-		const LONG* base = ids_.data();
-		size_t n = ids_.size();
+		const Key* base = keys_.data();
+		size_t n = keys_.size();
 		while (n > 1)
 		{
 			const size_t half = n / 2;
-			base = base[half - 1] < id ? base + half : base;
+			base = base[half - 1].id < id ? base + half : base;
 			n -= half;
 		}
-		return (size_t)(base - ids_.data()) + (n == 1 && *base < id ? 1 : 0);
+		return (size_t)(base - keys_.data()) + (n == 1 && base->id < id ? 1 : 0);
 	}
 
-	// Index of id, or -1.
+	// Index of id in id order, or -1.
 	std::ptrdiff_t IndexOf(LONG id) const
 	{
-		if (slots_.empty())
-		{
-			const size_t i = LowerBound(id);
-			return (i < ids_.size() && ids_[i] == id) ? (std::ptrdiff_t)i : -1;
-		}
-		const size_t mask = slots_.size() - 1;
-		for (size_t h = Slot(id);; h = (h + 1) & mask)
-		{
-			const int32_t e = slots_[h];
-			if (e < 0)
-				return -1;
-			if (ids_[(size_t)e] == id)
-				return e;
-		}
+		const size_t i = LowerBound(id);
+		return (i < keys_.size() && keys_[i].id == id) ? (std::ptrdiff_t)i : -1;
 	}
 
 	const GeData* Find(LONG id) const
 	{
-		const std::ptrdiff_t i = IndexOf(id);
-		return i >= 0 ? &values_[(size_t)i] : nullptr;
+		if (slots_.empty())
+		{
+			const std::ptrdiff_t i = IndexOf(id);
+			return i >= 0 ? &ValueAt((size_t)i) : nullptr;
+		}
+		const size_t mask = slots_.size() - 1;
+		for (size_t h = Slot(id);; h = (h + 1) & mask)
+		{
+			const Key& k = slots_[h];
+			if (k.at < 0)
+				return nullptr;
+			if (k.id == id)
+				return &values_[(size_t)k.at];
+		}
 	}
 	GeData* Find(LONG id) { return const_cast<GeData*>(static_cast<const Store*>(this)->Find(id)); }
 
 	// Inserts id, with an empty value, at index (where LowerBound placed it).
 	GeData& Insert(size_t index, LONG id)
 	{
-		ids_.insert(ids_.begin() + (std::ptrdiff_t)index, id);
-		values_.insert(values_.begin() + (std::ptrdiff_t)index, GeData());
-		if (slots_.empty() || ids_.size() * 2 > slots_.size())
-		{
+		const Key key = { id, (int32_t)values_.size() };
+		values_.emplace_back();
+		keys_.insert(keys_.begin() + (std::ptrdiff_t)index, key);
+		if (slots_.empty() || keys_.size() * 2 > slots_.size())
 			RebuildIndex();
-		}
 		else
+			IndexAdd(key);
+		return values_.back();
+	}
+
+	// Inserts ids that are all absent, ascending, each with its value: one
+	// merge of the sorted keys, so that a merge of many new entries costs
+	// what the entries cost, not entries times size.
+	void InsertSorted(const std::vector<LONG>& ids, const std::vector<const GeData*>& values)
+	{
+		if (ids.empty())
+			return;
+		const size_t old = keys_.size();
+		keys_.resize(old + ids.size());
+		values_.reserve(values_.size() + ids.size());
+		// From the back, so that every key moves once and none is overwritten
+		// before it has moved.
+		size_t mine = old;
+		size_t theirs = ids.size();
+		for (size_t out = keys_.size(); theirs > 0;)
 		{
-			// Entries after the new one moved up by one.
-			if (index + 1 < ids_.size())
-				for (int32_t& e : slots_)
-					if (e >= (int32_t)index)
-						++e;
-			IndexAdd(index);
+			--out;
+			if (mine > 0 && keys_[mine - 1].id > ids[theirs - 1])
+			{
+				keys_[out] = keys_[--mine];
+				continue;
+			}
+			--theirs;
+			keys_[out].id = ids[theirs];
+			keys_[out].at = (int32_t)(values_.size());
+			values_.push_back(*values[theirs]);
 		}
-		return values_[index];
+		RebuildIndex();
 	}
 
 	void Erase(size_t index)
 	{
-		ids_.erase(ids_.begin() + (std::ptrdiff_t)index);
-		values_.erase(values_.begin() + (std::ptrdiff_t)index);
+		// The last place moves into the freed one, so that places stay dense.
+		const int32_t freed = keys_[index].at;
+		const int32_t last = (int32_t)values_.size() - 1;
+		keys_.erase(keys_.begin() + (std::ptrdiff_t)index);
+		if (freed != last)
+		{
+			values_[(size_t)freed] = std::move(values_.back());
+			for (Key& k : keys_)
+				if (k.at == last)
+				{
+					k.at = freed;
+					break;
+				}
+		}
+		values_.pop_back();
 		RebuildIndex();
 	}
 
@@ -120,6 +161,13 @@ struct BaseContainer::Store
 	}
 
 private:
+	// An id and the place of its value.
+	struct Key
+	{
+		LONG id;
+		int32_t at;
+	};
+
 	// Below this many entries a binary search is as quick as the index, and
 	// the engine's result containers (tens of entries, built by appending)
 	// need none.
@@ -127,36 +175,38 @@ private:
 
 	size_t Slot(LONG id) const { return (size_t)(((uint32_t)id * 2654435769u) >> shift_); }
 
-	void IndexAdd(size_t index)
+	void IndexAdd(const Key& key)
 	{
 		const size_t mask = slots_.size() - 1;
-		size_t h = Slot(ids_[index]);
-		while (slots_[h] >= 0)
+		size_t h = Slot(key.id);
+		while (slots_[h].at >= 0)
 			h = (h + 1) & mask;
-		slots_[h] = (int32_t)index;
+		slots_[h] = key;
 	}
 
 	void RebuildIndex()
 	{
-		if (ids_.size() < kIndexThreshold)
+		if (keys_.size() < kIndexThreshold)
 		{
 			slots_.clear();
 			shift_ = 32;
 			return;
 		}
 		unsigned bits = 5;
-		while (((size_t)1 << bits) < ids_.size() * 2)
+		while (((size_t)1 << bits) < keys_.size() * 2)
 			++bits;
 		shift_ = 32 - bits;
-		slots_.assign((size_t)1 << bits, -1);
-		for (size_t i = 0; i < ids_.size(); ++i)
-			IndexAdd(i);
+		const Key empty = { 0, -1 };
+		slots_.assign((size_t)1 << bits, empty);
+		for (const Key& k : keys_)
+			IndexAdd(k);
 	}
 
-	std::vector<LONG> ids_;
+	std::vector<Key> keys_;
 	std::vector<GeData> values_;
-	// Open addressing: entry index or -1; empty while the container is small.
-	std::vector<int32_t> slots_;
+	// Open addressing: the key, or a place of -1 where the slot is empty;
+	// empty while the container is small.
+	std::vector<Key> slots_;
 	unsigned shift_ = 32;
 };
 
@@ -342,12 +392,11 @@ GeData* BaseContainer::SetData(LONG id, const GeData& data)
 		stored.Swap(value);
 		return &stored;
 	}
-	const std::ptrdiff_t existing = store_->IndexOf(id);
-	if (existing >= 0)
+	GeData* existing = store_->Find(id);
+	if (existing)
 	{
-		GeData& stored = store_->ValueAt((size_t)existing);
-		stored.Swap(value);
-		return &stored;
+		existing->Swap(value);
+		return existing;
 	}
 	GeData& stored = store_->Insert(store_->LowerBound(id), id);
 	stored.Swap(value);
@@ -392,14 +441,20 @@ void BaseContainer::MergeContainer(const BaseContainer& src)
 	BaseContainer keep(src);
 	Detach();
 	const Store& from = *keep.store_;
+	std::vector<LONG> newIds;
+	std::vector<const GeData*> newValues;
 	for (size_t i = 0; i < from.Size(); ++i)
 	{
-		const std::ptrdiff_t at = store_->IndexOf(from.IdAt(i));
-		if (at >= 0)
-			store_->ValueAt((size_t)at) = from.ValueAt(i);
-		else
-			SetData(from.IdAt(i), from.ValueAt(i));
+		GeData* existing = store_->Find(from.IdAt(i));
+		if (existing)
+		{
+			*existing = from.ValueAt(i);
+			continue;
+		}
+		newIds.push_back(from.IdAt(i));
+		newValues.push_back(&from.ValueAt(i));
 	}
+	store_->InsertSorted(newIds, newValues);
 }
 
 Bool BaseContainer::CopyTo(BaseContainer* dst, COPYFLAGS flags, AliasTrans* trans) const

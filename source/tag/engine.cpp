@@ -246,50 +246,57 @@ void ReadModTabFields(const BaseContainer& data, LONG tabBase, const BaseContain
 }
 
 // tt moved into [0, period) when it lies before it; untouched otherwise
-// (a period of 0 gives NaN, which fails the test).
+// (a period of 0 gives NaN, which fails the test). A remainder keeps the
+// sign of tt, so a time not before 0 never moves and needs no division.
 Real IntoPeriod(Real tt, Real period)
 {
+	if (tt >= 0.0)
+		return tt;
 	const Real wrapped = FMod(tt, period);
 	return wrapped < 0.0 ? wrapped + period : tt;
 }
 
-// The library's curves are looked up only where a tab needs them.
-Real ModTabValue(const ModTabFields& f, Real t, LONG startFrame, LONG endFrame, LONG offsetFrames, LONG loopFrames,
-	const BaseContainer& library, LONG component, LONG negative, LONG positive)
+// The strength envelope runs on the time without the offset.
+Real ModTabEnvelope(const ModTabFields& f, Real t, Real start, Real end, const BaseContainer& library)
 {
-	const Real start = (Real)startFrame;
-	const Real end = (Real)endFrame;
-
-	// The strength envelope runs on the time without the offset.
-	Real e = 1.0;
 	switch (f.playback)
 	{
 		case PULSOR_TAB_PLAYBACK_ONCE:
-			e = Pulsor::RangeMapper(t, start, end, 0.0, 1.0, f.envelope, 0, 1, 1);
-			break;
+			return Pulsor::RangeMapper(t, start, end, 0.0, 1.0, f.envelope, 0, 1, 1);
 		case PULSOR_TAB_PLAYBACK_LOOP:
-			e = Pulsor::RangeMapper(Clamp(0.0, t, t - start), 0.0, end - start, 0.0, 1.0, f.envelope, 1, 0, 0);
-			break;
+			return Pulsor::RangeMapper(Clamp(0.0, t, t - start), 0.0, end - start, 0.0, 1.0, f.envelope, 1, 0, 0);
 		case PULSOR_TAB_PLAYBACK_PINGPONG:
 		{
 			const SplineData* triangle = LibraryCurve(library, PULSOR_CURVE_TRIANGLE);
 			const Real u = Pulsor::RangeMapper(t, start, 2.0 * end - start, 0.0, 1.0, triangle, 1, 0, 0);
-			e = Pulsor::RangeMapper(u, 0.0, 1.0, 0.0, 1.0, f.envelope, 1, 1, 1);
-			break;
+			return Pulsor::RangeMapper(u, 0.0, 1.0, 0.0, 1.0, f.envelope, 1, 1, 1);
 		}
 		default:
-			break;
+			return 1.0;
 	}
+}
 
-	const Real hi = positive ? 1.0 : 0.0;
-	const Real lo = negative ? -1.0 : 0.0;
+// Components first .. first + count - 1 of one tab, each with its
+// negative[i] and positive[i], into unit[i]. The library's curves are looked up
+// only where the tab needs them, and what the component does not change is
+// evaluated once: the envelope, the waveform's position, Noise's path.
+void ModTabValues(const ModTabFields& f, Real t, LONG startFrame, LONG endFrame, LONG offsetFrames, LONG loopFrames,
+	const BaseContainer& library, LONG first, LONG count, const LONG* negative, const LONG* positive, Real* unit)
+{
+	const Real e = ModTabEnvelope(f, t, (Real)startFrame, (Real)endFrame, library);
 
 	if (f.type != PULSOR_MOD_NOISE)
 	{
 		const Real loop = (Real)loopFrames;
 		const Real tt = IntoPeriod(t + (Real)offsetFrames, loop);
 		const Real p = Pulsor::RangeMapper(tt, 0.0, loop, 0.0, 1.0, f.shape, 1, 0, 0);
-		return Pulsor::RangeMapper(p, 0.0, 1.0, lo, hi, nullptr, 0, 0, 0) * e;
+		for (LONG i = 0; i < count; ++i)
+		{
+			const Real hi = positive[i] ? 1.0 : 0.0;
+			const Real lo = negative[i] ? -1.0 : 0.0;
+			unit[i] = Pulsor::RangeMapper(p, 0.0, 1.0, lo, hi, nullptr, 0, 0, 0) * e;
+		}
+		return;
 	}
 
 	// Noise walks a closed path through noise space once per period, so it
@@ -298,15 +305,21 @@ Real ModTabValue(const ModTabFields& f, Real t, LONG startFrame, LONG endFrame, 
 	const Real tt = IntoPeriod(t + (Real)offsetFrames, period);
 	const Real x = Pulsor::RangeMapper(tt, 0.0, period, 0.0, period, LibraryCurve(library, PULSOR_CURVE_SINE), 1, 0, 0);
 	const Real y = Pulsor::RangeMapper(tt, 0.0, period, 0.0, period, LibraryCurve(library, PULSOR_CURVE_HUMP), 1, 0, 0);
-	const LONG j = f.uniform ? 0 : component;
-	// Integer products in 64 bits: a seed from a file may be any 32-bit value.
-	const Real depth = (Real)((LLONG)f.seed * 10004 + (LLONG)j * 100);
-	const Vector point((x * f.speed + j * 1234 - f.seed) / 45.0, (y * f.speed + j * 2314 + f.seed) / 50.0, depth);
-	const Real n = Noise(point);
-	const Real shaped = Pulsor::RangeMapper(n, 0.0, 1.0, -1.0, 1.0, LibraryCurve(library, PULSOR_CURVE_S), 0, 0, 0);
-	const Real blended = Mix(2.0 * n - 1.0, shaped, f.bias);
-	const Real v = Pulsor::RangeMapper(blended, -1.0, 1.0, -1.0, 1.0, f.remap, 0, 0, 0);
-	return Pulsor::RangeMapper(v, -1.0, 1.0, lo, hi, nullptr, 0, 0, 0) * e;
+	const SplineData* sCurve = LibraryCurve(library, PULSOR_CURVE_S);
+	for (LONG i = 0; i < count; ++i)
+	{
+		const LONG j = f.uniform ? 0 : first + i;
+		// Integer products in 64 bits: a seed from a file may be any 32-bit value.
+		const Real depth = (Real)((LLONG)f.seed * 10004 + (LLONG)j * 100);
+		const Vector point((x * f.speed + j * 1234 - f.seed) / 45.0, (y * f.speed + j * 2314 + f.seed) / 50.0, depth);
+		const Real n = Noise(point);
+		const Real shaped = Pulsor::RangeMapper(n, 0.0, 1.0, -1.0, 1.0, sCurve, 0, 0, 0);
+		const Real blended = Mix(2.0 * n - 1.0, shaped, f.bias);
+		const Real v = Pulsor::RangeMapper(blended, -1.0, 1.0, -1.0, 1.0, f.remap, 0, 0, 0);
+		const Real hi = positive[i] ? 1.0 : 0.0;
+		const Real lo = negative[i] ? -1.0 : 0.0;
+		unit[i] = Pulsor::RangeMapper(v, -1.0, 1.0, lo, hi, nullptr, 0, 0, 0) * e;
+	}
 }
 
 } // namespace
@@ -316,20 +329,33 @@ Real Pulsor::CalculateModTab(const BaseContainer* data, Real t, LONG tabBase, LO
 {
 	ModTabFields fields;
 	ReadModTabFields(*data, tabBase, library, &fields);
-	return ModTabValue(fields, t, startFrame, endFrame, offsetFrames, loopFrames, library, component, negative, positive);
+	Real unit;
+	ModTabValues(fields, t, startFrame, endFrame, offsetFrames, loopFrames, library, component, 1, &negative, &positive, &unit);
+	return unit;
+}
+
+void Pulsor::CalculateModTab(const BaseContainer* data, Real t, LONG tabBase, LONG startFrame, LONG endFrame, LONG offsetFrames,
+	LONG loopFrames, const BaseContainer& library, LONG count, const LONG* negative, const LONG* positive, Real* unit)
+{
+	ModTabFields fields;
+	ReadModTabFields(*data, tabBase, library, &fields);
+	ModTabValues(fields, t, startFrame, endFrame, offsetFrames, loopFrames, library, 0, count < 3 ? count : 3, negative, positive, unit);
 }
 
 // ---- Output combination -----------------------------------------------------
 
 BaseContainer Pulsor::CalculateOutput(const BaseContainer* data, BaseDocument* doc, Real t, LONG feedback)
 {
-	BaseContainer out;
 	if (!data || !doc)
-		return out;
+		return BaseContainer();
 	LinkState link;
 	ReadLinkState(*data, &link);
 	if (!link.Computable())
-		return out;
+		return BaseContainer();
+	// Every entry is written below, so a kept result of the same layout is
+	// overwritten in place; one of another layout is found out at the end.
+	BaseContainer& out = result_;
+	const bool kept = out.GetIndexData(0) != nullptr;
 
 	const PulsorValueKind kind = link.row->kind;
 	const bool isVector = kind == PULSOR_VALUE_VECTOR;
@@ -385,13 +411,20 @@ BaseContainer Pulsor::CalculateOutput(const BaseContainer* data, BaseDocument* d
 		const LONG tabEnd = FramesOf(*data, b + PULSOR_TAB_END_TIME, fps);
 		const LONG tabOffset = FramesOf(*data, b + PULSOR_TAB_TIME_OFFSET, fps);
 		const LONG tabLoop = FramesOf(*data, b + PULSOR_TAB_LOOP_POINT, fps);
+		LONG negative[3];
+		LONG positive[3];
+		for (LONG k = 0; k < count; ++k)
+		{
+			negative[k] = data->GetBool(b + PULSOR_TAB_NEGATIVE + k, FALSE) ? 1 : 0;
+			positive[k] = data->GetBool(b + PULSOR_TAB_POSITIVE + k, FALSE) ? 1 : 0;
+		}
+		Real units[3];
+		CalculateModTab(data, t, b, tabStart, tabEnd, tabOffset, tabLoop, library, count, negative, positive, units);
 		Real unitDisplay[3];
 		Real outputDisplay[3];
 		for (LONG k = 0; k < count; ++k)
 		{
-			const LONG negative = data->GetBool(b + PULSOR_TAB_NEGATIVE + k, FALSE) ? 1 : 0;
-			const LONG positive = data->GetBool(b + PULSOR_TAB_POSITIVE + k, FALSE) ? 1 : 0;
-			const Real u = CalculateModTab(data, t, b, tabStart, tabEnd, tabOffset, tabLoop, library, k, negative, positive);
+			const Real u = units[k];
 			Real q;
 			if (isVector)
 			{
@@ -434,5 +467,15 @@ BaseContainer Pulsor::CalculateOutput(const BaseContainer* data, BaseDocument* d
 	}
 
 	link.row->storeOutput(*data, total, fps, finalId, &out);
+
+	// The entries written: the displays of the base, the master and each
+	// tab with feedback, the final output, and a bool's distance.
+	const LONG written = (feedback ? 2 * count * (1 + tabs.GetCount()) : 0) + 1 + (isBool ? 1 : 0);
+	if (kept && (out.GetIndexData(written - 1) == nullptr || out.GetIndexData(written) != nullptr))
+	{
+		// Entries of an earlier layout are left over: start afresh.
+		out.FlushAll();
+		return CalculateOutput(data, doc, t, feedback);
+	}
 	return out;
 }

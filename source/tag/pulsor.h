@@ -42,9 +42,12 @@ public:
 	void UpdatePulsor(BaseContainer* data);
 
 	// ---- Evaluation engine ----
-	// The output for frame position t in a fresh container laid out with the
-	// tag's identifiers: the final output and, when feedback is 1, the
-	// displays. Empty when no parameter is linked.
+	// The output for frame position t in a container laid out with the tag's
+	// identifiers: the final output and, when feedback is 1, the displays.
+	// Empty when no parameter is linked. The container is this tag's scratch:
+	// a result kept by the caller stays as it was (copies share until one is
+	// written), and one that is let go before the next call lets that call
+	// overwrite its entries in place instead of allocating.
 	BaseContainer CalculateOutput(const BaseContainer* data, BaseDocument* doc, Real t, LONG feedback);
 	// The base tab's value: from startValue to endValue over startFrame ..
 	// endFrame along timeCurve, as the base playback mode says.
@@ -54,6 +57,12 @@ public:
 	// range, times its strength envelope.
 	Real CalculateModTab(const BaseContainer* data, Real t, LONG tabBase, LONG startFrame, LONG endFrame, LONG offsetFrames,
 		LONG loopFrames, const BaseContainer& library, LONG component, LONG negative, LONG positive);
+	// The same for components 0 .. count - 1 (at most 3) at once, each with
+	// its negative[k] and positive[k], into unit[k]: what does not depend on
+	// the component (the tab's fields, envelope, waveform, Noise's path) is
+	// read and evaluated once.
+	void CalculateModTab(const BaseContainer* data, Real t, LONG tabBase, LONG startFrame, LONG endFrame, LONG offsetFrames,
+		LONG loopFrames, const BaseContainer& library, LONG count, const LONG* negative, const LONG* positive, Real* unit);
 	// Carries value from [inMin, inMax] to [outMin, outMax]; positions past the
 	// interval are clamped or wrapped by the flags (0 or 1), and curve, when
 	// given, bends the mapping. Reads no tag state.
@@ -77,6 +86,12 @@ public:
 	// ---- Presets ----
 	// The preset names found in folder, under ids 0, 1, 2, ...
 	BaseContainer RefreshList(Filename folder);
+
+private:
+	// CalculateOutput's result, kept between calls so that a frame of the
+	// same layout allocates nothing. Not tag state: nothing reads it but
+	// CalculateOutput, and a copied tag starts without one.
+	BaseContainer result_;
 };
 
 #include "range_mapper.h"

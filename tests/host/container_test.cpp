@@ -348,3 +348,80 @@ TEST(GetCustomDataTypeDefault, DescribesARealAndRefusesUnknownTypes)
 }
 
 } // namespace
+
+namespace
+{
+
+// Thousands of random containers built by inserts in front of their last
+// entry, in any order, by merges of many new entries and by removals, each
+// checked against a sorted model: every id in ascending index order with its
+// value, lookups of present and absent ids, and copies taken on the way that
+// must not change.
+TEST(BaseContainer, RandomEditsAndMergesMatchASortedModel)
+{
+	std::mt19937 random(20240613);
+	const auto pick = [&](LONG lo, LONG hi) { return std::uniform_int_distribution<LONG>(lo, hi)(random); };
+	const auto same = [](const BaseContainer& c, const std::map<LONG, Real>& m) {
+		LONG index = 0;
+		for (const auto& entry : m)
+		{
+			if (c.GetIndexId(index) != entry.first || c.GetIndexData(index)->GetReal() != entry.second ||
+				c.GetReal(entry.first, -1.0) != entry.second)
+				return false;
+			++index;
+		}
+		return c.GetIndexData(index) == nullptr && c.GetIndexId(index) == -1;
+	};
+	for (int round = 0; round < 2000; ++round)
+	{
+		// Up to a few hundred entries: both sides of the size where the hash
+		// index starts.
+		const LONG span = pick(4, 600);
+		std::map<LONG, Real> model;
+		BaseContainer bc;
+		// A last entry, as a tag's priority, that inserts land in front of.
+		bc.SetReal(span + 1, -5.0);
+		model[span + 1] = -5.0;
+		BaseContainer copy;
+		std::map<LONG, Real> copyModel;
+		const LONG steps = pick(1, 300);
+		for (LONG step = 0; step < steps; ++step)
+		{
+			const LONG what = pick(0, 9);
+			if (what < 6)
+			{
+				const LONG id = pick(-span, span);
+				bc.SetReal(id, (Real)step);
+				model[id] = (Real)step;
+			}
+			else if (what < 8)
+			{
+				const LONG id = pick(-span, span + 1);
+				ASSERT_EQ(bc.RemoveData(id) != 0, model.erase(id) == 1) << "round " << round;
+			}
+			else if (what == 8)
+			{
+				BaseContainer more;
+				for (LONG n = pick(0, 120); n > 0; --n)
+				{
+					const LONG id = pick(-2 * span, 2 * span);
+					more.SetReal(id, (Real)(step * 1000 + n));
+				}
+				for (LONG i = 0; more.GetIndexData(i); ++i)
+					model[more.GetIndexId(i)] = more.GetIndexData(i)->GetReal();
+				bc.MergeContainer(more);
+			}
+			else
+			{
+				copy = bc;
+				copyModel = model;
+			}
+		}
+		ASSERT_TRUE(same(bc, model)) << "round " << round;
+		ASSERT_TRUE(same(copy, copyModel)) << "round " << round;
+		for (LONG id = -2 * span - 1; id <= 2 * span + 1; id += 7)
+			ASSERT_EQ(bc.GetDataPointer(id) != nullptr, model.count(id) == 1) << "round " << round << " id " << id;
+	}
+}
+
+} // namespace
