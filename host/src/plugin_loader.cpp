@@ -6,6 +6,7 @@
 
 #include "host_services.h"
 #include "platform.h"
+#include "plugin_registry.h"
 
 namespace
 {
@@ -158,8 +159,16 @@ bool PluginLoader::LoadModule(const std::string& folder, const std::string& bina
 	ModuleSession session(main);
 	if (main(C4DPL_MESSAGE, (void*)(intptr_t)C4DPL_INIT_SYS, nullptr, nullptr) != 1)
 		return fail("could not load its resources");
+	const std::vector<LONG> registeredBefore = RegisteredTagPlugins();
 	if (main(C4DPL_INIT, nullptr, nullptr, nullptr) != 1)
+	{
+		// Its library closes below: types it registered before giving up
+		// would point into unmapped code.
+		for (LONG id : RegisteredTagPlugins())
+			if (std::find(registeredBefore.begin(), registeredBefore.end(), id) == registeredBefore.end())
+				UnregisterTagPlugin(id);
 		return fail("did not start");
+	}
 	main(C4DPL_MESSAGE, (void*)(intptr_t)C4DPL_BUILDMENU, nullptr, nullptr);
 	m.main = session.Keep();
 	m.handle = library.Keep();

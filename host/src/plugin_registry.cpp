@@ -71,6 +71,23 @@ void UnregisterAllPlugins()
 	r.tags.clear();
 }
 
+std::vector<LONG> RegisteredTagPlugins()
+{
+	Registry& r = GetRegistry();
+	std::lock_guard<std::mutex> guard(r.lock);
+	std::vector<LONG> ids;
+	for (const auto& entry : r.tags)
+		ids.push_back(entry.first);
+	return ids;
+}
+
+void UnregisterTagPlugin(LONG id)
+{
+	Registry& r = GetRegistry();
+	std::lock_guard<std::mutex> guard(r.lock);
+	r.tags.erase(id);
+}
+
 BaseTag* BaseTag::Alloc(LONG type)
 {
 	TagPluginInfo info;

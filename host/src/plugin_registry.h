@@ -2,6 +2,8 @@
 #ifndef PLUGIN_REGISTRY_H__
 #define PLUGIN_REGISTRY_H__
 
+#include <vector>
+
 #include "c4d_nodedata.h"
 
 struct TagPluginInfo
@@ -22,5 +24,9 @@ class BaseTag;
 BaseTag* AllocTagForLoading(LONG type);
 // Forgets every registered type (tests, and the end of a host session).
 void UnregisterAllPlugins();
+// The tag types registered now, and forgetting one: a module that fails to
+// start is unloaded, and what it registered must not outlive its code.
+std::vector<LONG> RegisteredTagPlugins();
+void UnregisterTagPlugin(LONG id);
 
 #endif

@@ -193,6 +193,27 @@ TEST_F(ModuleTest, AModuleThatFailsAfterTakingTheHostIsEndedUnloadedAndLoadsAgai
 	}
 }
 
+// The types a module registered before it gave up go with its library; the
+// types other modules registered stay.
+TEST_F(ModuleTest, WhatAFailedModuleRegisteredGoesWithIt)
+{
+	EXPECT_EQ(Loader().LoadFolder((root / "plugins").string()), 1);
+	ASSERT_TRUE(FindTagPlugin(kPulsorTag, nullptr));
+
+	const fs::path other = root / "plugins" / "GivesUp";
+	fs::create_directories(other);
+	fs::copy(fs::path(PULSOR_SOURCE_DIR) / "res", other / "res", fs::copy_options::recursive);
+	const fs::path module = other / (std::string("GivesUp") + ModuleSuffix());
+	fs::copy_file(GIVES_UP_MODULE_FILE, module);
+	EXPECT_FALSE(Loader().LoadModule(other.string(), module.string()));
+	EXPECT_EQ(Loader().Modules().back().problem, "did not start");
+	EXPECT_FALSE(FindTagPlugin(GIVES_UP_TAG_ID, nullptr));
+	EXPECT_TRUE(FindTagPlugin(kPulsorTag, nullptr));
+	BaseTag* tag = BaseTag::Alloc(GIVES_UP_TAG_ID);
+	EXPECT_EQ(tag, nullptr);
+	BaseTag::Free(tag);
+}
+
 TEST_F(ModuleTest, AnEmptyNameStartsWithoutRegisteringTheTag)
 {
 	Write(folder / "res" / "strings_us" / "c4d_strings.str", "STRINGTABLE { IDS_PULSOR \"\"; }\n");
