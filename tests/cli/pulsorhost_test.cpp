@@ -93,7 +93,7 @@ protected:
 	fs::path dir;
 };
 
-const char* const kScenes[] = { "demo", "bouncing_ball", "colour_flicker", "visibility_threshold", "segments_square",
+const char* const kScenes[] = { "demo", "bouncing_ball", "colour_flicker", "fillet_threshold", "segments_square",
 	"time_parameter", "uniform_noise_scale", "tag_to_tag", "additive_staircase", "baked" };
 
 TEST_F(PulsorHost, EveryBundledSceneMatchesItsReference)
