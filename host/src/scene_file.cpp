@@ -178,8 +178,7 @@ bool CurrentData(const BaseList2D& element, const BaseContainer& saved, LONG fil
 		// lost under it.
 		if (current->GetDataPointer(currentId))
 		{
-			SetProblem(problem, "cannot read parameter " + std::to_string(id) + " of " + name + " as " + std::to_string(currentId)
-				+ ": the scene holds an entry " + std::to_string(currentId) + " already");
+			SetProblem(problem, "corrupt scene: two entries of " + name + " are parameter " + std::to_string(currentId) + " today");
 			return false;
 		}
 		current->SetData(currentId, currentValue);
