@@ -6,6 +6,7 @@
 #include "pulsor_ids.h"
 #include "scene_file.h"
 #include "tag_edits.h"
+#include "tag_link.h"
 
 std::string InputError::Line() const
 {
@@ -81,7 +82,7 @@ Scene LoadScene(const std::string& path)
 		ReadJsonScene(path, text, scene.doc.get(), &scene);
 		return scene;
 	}
-	scene.doc.reset(LoadDocument(Filename(path), &problem));
+	scene.doc.reset(LoadDocument(Filename(path), &problem, FollowCatalogue));
 	if (!scene.doc)
 		throw InputError{ path, "", "not a scene: " + problem };
 	HostSetUndoLimit(scene.doc.get(), 0);

@@ -1,6 +1,7 @@
 #include "tag_link.h"
 
 #include "pulsor_ids.h"
+#include "scene_file.h"
 
 bool LinkedParameterOf(const BaseTag* tag, DescID* id)
 {
@@ -18,4 +19,24 @@ BaseList2D* LinkedElementOf(BaseTag* tag, BaseDocument* doc)
 	if (data.GetLong(PULSOR_LINK_CLASS, PULSOR_LINK_CLASS_OWN_OBJECT) == PULSOR_LINK_CLASS_OWN_OBJECT)
 		return tag->GetObject();
 	return data.GetLink(PULSOR_LINK, doc);
+}
+
+bool FollowCatalogue(BaseTag* tag, LONG fileVersion, std::string* problem)
+{
+	DescID saved;
+	if (tag->GetType() != PULSOR_TAG_ID || !LinkedParameterOf(tag, &saved))
+		return true;
+	BaseList2D* element = LinkedElementOf(tag, tag->GetDocument());
+	if (!element)
+		return true;
+	const CurrentParameter current = CurrentParameterOf(element->GetType(), saved, fileVersion);
+	if (!current.sameValues)
+	{
+		*problem = "the Pulsor tag \"" + tag->GetName().GetStdString() + "\" animates parameter " + std::to_string(saved[0].id)
+			+ " of \"" + element->GetName().GetStdString() + "\", which is " + std::to_string(current.id[0].id)
+			+ " now with other values: link the tag again in a new scene";
+		return false;
+	}
+	tag->GetDataInstance()->SetData(PULSOR_LINK_DESCID, GeData(CUSTOMDATATYPE_DESCID, current.id));
+	return true;
 }

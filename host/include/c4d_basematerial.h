@@ -12,8 +12,8 @@ enum
 // Parameters of the standard material.
 enum
 {
-	MATERIAL_COLOR_COLOR = 2000,        // colour
-	MATERIAL_COLOR_BRIGHTNESS = 2001    // real
+	MATERIAL_COLOR_COLOR = 2100,        // colour
+	MATERIAL_COLOR_BRIGHTNESS = 2101    // real
 };
 
 class BaseMaterial : public BaseList2D

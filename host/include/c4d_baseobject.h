@@ -16,13 +16,16 @@ enum
 // Parameters of the host's objects besides position, rotation and scale.
 enum
 {
-	ID_BASEOBJECT_COLOR = 880,          // colour: the display colour
-	ID_BASEOBJECT_VISIBLE = 906,        // bool: whether the object is shown
+	ID_BASEOBJECT_VISIBILITY_EDITOR = 901,  // integer: shown in the editor: 0 on, 1 off, 2 undefined
+	ID_BASEOBJECT_VISIBILITY_RENDER = 902,  // integer: shown in renders: 0 on, 1 off, 2 undefined
+	ID_BASEOBJECT_COLOR = 908,          // colour: the display colour
 	PRIM_CUBE_LEN = 1100,               // vector: size
 	PRIM_CUBE_SUBX = 1102,              // integer: segments
-	PRIM_CUBE_DOFILLET = 1105,          // bool
-	PRIM_CUBE_FRAD = 1106,              // real: fillet radius
-	PRIM_CUBE_DELAY = 1110              // time: a delay, for time-typed parameters
+	PRIM_CUBE_FRAD = 1105,              // real: fillet radius
+	PRIM_CUBE_DOFILLET = 1107,          // bool
+	// The stand-in's own, from 990000: the host's cube has no time-typed
+	// parameter, and time links need one to be tried on.
+	STANDIN_CUBE_TIME_OFFSET = 990000   // time
 };
 
 class BaseObject : public BaseList2D

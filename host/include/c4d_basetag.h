@@ -9,7 +9,7 @@ class BaseObject;
 enum
 {
 	Tdisplay = 5613,
-	DISPLAYTAG_VISIBILITY = 1001    // real: the visibility of the tag's object
+	DISPLAYTAG_VISIBILITY = 1006    // real: the visibility of the tag's object
 };
 
 class BaseTag : public BaseList2D

@@ -20,7 +20,10 @@ std::vector<ParameterSpec> Transform()
 		Param(ID_BASEOBJECT_REL_ROTATION, DTYPE_VECTOR, "Rotation", "R", GeData(Vector()), -kHuge, kHuge, 0.0174532925, DESC_UNIT_DEGREE),
 		Param(ID_BASEOBJECT_REL_SCALE, DTYPE_VECTOR, "Scale", "S", GeData(Vector(1.0, 1.0, 1.0)), -kHuge, kHuge, 0.01, DESC_UNIT_REAL),
 		Param(ID_BASEOBJECT_COLOR, DTYPE_COLOR, "Display Color", "", GeData(Vector(0.5, 0.5, 0.5)), 0.0, 1.0, 0.01, DESC_UNIT_PERCENT),
-		Param(ID_BASEOBJECT_VISIBLE, DTYPE_BOOL, "Visible", "", GeData((LONG)1), 0.0, 1.0, 1.0, DESC_UNIT_LONG),
+		// 0 on, 1 off, 2 undefined: an object that says neither shows as its
+		// parent does.
+		Param(ID_BASEOBJECT_VISIBILITY_EDITOR, DTYPE_LONG, "Visible in Editor", "", GeData((LONG)2), 0.0, 2.0, 1.0, DESC_UNIT_LONG),
+		Param(ID_BASEOBJECT_VISIBILITY_RENDER, DTYPE_LONG, "Visible in Renderer", "", GeData((LONG)2), 0.0, 2.0, 1.0, DESC_UNIT_LONG),
 	};
 }
 
@@ -34,7 +37,7 @@ std::vector<ElementType> BuildCatalogue()
 	cube.parameters.push_back(Param(PRIM_CUBE_SUBX, DTYPE_LONG, "Segments X", "Seg X", GeData((LONG)1), 1.0, 1000.0, 1.0, DESC_UNIT_LONG));
 	cube.parameters.push_back(Param(PRIM_CUBE_DOFILLET, DTYPE_BOOL, "Fillet", "", GeData((LONG)0), 0.0, 1.0, 1.0, DESC_UNIT_LONG));
 	cube.parameters.push_back(Param(PRIM_CUBE_FRAD, DTYPE_REAL, "Fillet Radius", "Radius", GeData(40.0), 0.0, kHuge, 1.0, DESC_UNIT_METER));
-	cube.parameters.push_back(Param(PRIM_CUBE_DELAY, DTYPE_TIME, "Delay", "", GeData(BaseTime(0.0)), -kHuge, kHuge, 1.0, DESC_UNIT_TIME));
+	cube.parameters.push_back(Param(STANDIN_CUBE_TIME_OFFSET, DTYPE_TIME, "Time Offset", "", GeData(BaseTime(0.0)), -kHuge, kHuge, 1.0, DESC_UNIT_TIME));
 	types.push_back(cube);
 
 	types.push_back(ElementType{ Mstandard, Mmaterial, "Material", {

@@ -11,12 +11,13 @@
 
 #include "c4d_canimation.h"
 #include "c4d_memory.h"
+#include "catalogue.h"
 #include "plugin_registry.h"
 
 namespace
 {
 
-const LONG kSceneVersion = 1;
+const LONG kFirstSceneVersion = 1;
 
 // Outline and element keys.
 enum
@@ -87,6 +88,108 @@ void SetProblem(std::string* problem, const std::string& text)
 		*problem = text;
 }
 
+// ---- Older files -------------------------------------------------------------
+
+// Version 1 named these catalogue parameters by ids of the stand-in's own.
+// The moves are simultaneous: the cube's 1105 was the fillet switch and is
+// the radius now.
+struct MovedParameter
+{
+	LONG type;    // kEveryObject, or one element type
+	LONG saved;
+	LONG current;
+};
+
+const LONG kEveryObject = 0;
+const LONG kVisibleOfVersion1 = 906;
+
+const MovedParameter kMovedSinceVersion1[] = {
+	{ kEveryObject, 880, ID_BASEOBJECT_COLOR },
+	{ kEveryObject, kVisibleOfVersion1, ID_BASEOBJECT_VISIBILITY_EDITOR },
+	{ Ocube, 1105, PRIM_CUBE_DOFILLET },
+	{ Ocube, 1106, PRIM_CUBE_FRAD },
+	{ Ocube, 1110, STANDIN_CUBE_TIME_OFFSET },
+	{ Mstandard, 2000, MATERIAL_COLOR_COLOR },
+	{ Mstandard, 2001, MATERIAL_COLOR_BRIGHTNESS },
+	{ Tdisplay, 1001, DISPLAYTAG_VISIBILITY },
+};
+
+bool IsObjectType(LONG type)
+{
+	const ElementType* t = FindElementType(type);
+	return t && t->classification == Obase;
+}
+
+const MovedParameter* FindMove(LONG elementType, LONG saved, LONG fileVersion)
+{
+	if (fileVersion >= SCENEFILE_VERSION)
+		return nullptr;
+	for (const MovedParameter& m : kMovedSinceVersion1)
+		if (m.saved == saved && (m.type == elementType || (m.type == kEveryObject && IsObjectType(elementType))))
+			return &m;
+	return nullptr;
+}
+
+// "Visible" stored 1 for shown; the editor visibility is 0 on, 1 off.
+bool VisibilityOfVisible(const GeData& visible, GeData* visibility)
+{
+	if (visible.GetType() != DA_LONG)
+		return false;
+	*visibility = GeData((LONG)(visible.GetLong() ? 0 : 1));
+	return true;
+}
+
+// A value saved for a parameter whose values changed meaning, as it reads
+// today; a value that is not the old type's refuses the file.
+bool CurrentValue(const MovedParameter* move, const GeData& saved, GeData* current)
+{
+	if (!move || move->saved != kVisibleOfVersion1)
+	{
+		*current = saved;
+		return true;
+	}
+	return VisibilityOfVisible(saved, current);
+}
+
+// The element's data with every parameter under its id of today, and the
+// parameters the file's version did not have at their defaults.
+bool CurrentData(const BaseList2D& element, const BaseContainer& saved, LONG fileVersion, BaseContainer* current,
+	std::string* problem)
+{
+	if (fileVersion >= SCENEFILE_VERSION)
+	{
+		*current = saved;
+		return true;
+	}
+	const std::string name = element.GetName().GetStdString();
+	*current = BaseContainer(saved.GetId());
+	for (LONG i = 0; const GeData* value = saved.GetIndexData(i); ++i)
+	{
+		const LONG id = saved.GetIndexId(i);
+		const MovedParameter* move = FindMove(element.GetType(), id, fileVersion);
+		const LONG currentId = move ? move->current : id;
+		GeData currentValue;
+		if (!CurrentValue(move, *value, &currentValue))
+		{
+			SetProblem(problem, "corrupt scene: parameter " + std::to_string(id) + " of " + name + " is not a bool");
+			return false;
+		}
+		// An entry that already sits at the id a parameter moves to would be
+		// lost under it.
+		if (current->GetDataPointer(currentId))
+		{
+			SetProblem(problem, "corrupt scene: two entries of " + name + " are parameter " + std::to_string(currentId) + " today");
+			return false;
+		}
+		current->SetData(currentId, currentValue);
+	}
+	if (const ElementType* type = FindElementType(element.GetType()))
+		for (const ParameterSpec& p : type->parameters)
+			if (!current->GetDataPointer(p.id))
+				current->SetData(p.id, p.defaultValue);
+	return true;
+}
+
 // ---- Loading ----------------------------------------------------------------
 
 // The entries of a list container: ids 0 .. n-1, each a container.
@@ -127,14 +230,15 @@ void Identify(BaseList2D* element, const String& name, LLONG id)
 	HostSetUniqueId(element, id);
 }
 
-bool RestoreTracks(BaseList2D* element, const BaseContainer& tracks, std::string* problem)
+bool RestoreTracks(BaseList2D* element, const BaseContainer& tracks, LONG fileVersion, std::string* problem)
 {
 	for (LONG i = 0; const GeData* d = tracks.GetIndexData(i); ++i)
 	{
 		const BaseContainer* t = d->GetContainer();
 		const DescID* id = t ? static_cast<const DescID*>(t->GetCustomDataType(TRACK_ID, CUSTOMDATATYPE_DESCID)) : nullptr;
 		const BaseContainer* keys = t ? t->GetContainerInstance(TRACK_KEYS) : nullptr;
-		CTrack* track = id ? CTrack::Alloc(element, *id) : nullptr;
+		const CurrentParameter parameter = CurrentParameterOf(element->GetType(), id ? *id : DescID(), fileVersion);
+		CTrack* track = id ? CTrack::Alloc(element, parameter.id) : nullptr;
 		if (!track || !keys)
 		{
 			CTrack::Free(track);
@@ -144,21 +248,23 @@ bool RestoreTracks(BaseList2D* element, const BaseContainer& tracks, std::string
 		for (LONG k = 0; const GeData* kd = keys->GetIndexData(k); ++k)
 		{
 			const BaseContainer* key = kd->GetContainer();
-			CKey* added = (key && Typed(*key, KEY_TIME, DA_TIME)) ? track->GetCurve()->AddKey(key->GetTime(KEY_TIME)) : nullptr;
+			GeData value = key ? key->GetData(KEY_VALUE) : GeData();
+			const bool valueReads = parameter.sameValues || VisibilityOfVisible(value, &value);
+			CKey* added = (key && valueReads && Typed(*key, KEY_TIME, DA_TIME)) ? track->GetCurve()->AddKey(key->GetTime(KEY_TIME)) : nullptr;
 			if (!added)
 			{
 				CTrack::Free(track);
 				SetProblem(problem, "corrupt scene: a key of " + element->GetName().GetStdString());
 				return false;
 			}
-			added->SetGeData(track->GetCurve(), key->GetData(KEY_VALUE));
+			added->SetGeData(track->GetCurve(), value);
 		}
 		element->InsertTrackSorted(track);
 	}
 	return true;
 }
 
-bool RestoreState(BaseList2D* element, const BaseContainer* state, std::string* problem)
+bool RestoreState(BaseList2D* element, const BaseContainer* state, LONG fileVersion, std::string* problem)
 {
 	const BaseContainer* data = state ? state->GetContainerInstance(ELEMENT_DATA) : nullptr;
 	const BaseContainer* tracks = state ? state->GetContainerInstance(ELEMENT_TRACKS) : nullptr;
@@ -167,17 +273,31 @@ bool RestoreState(BaseList2D* element, const BaseContainer* state, std::string* 
 		SetProblem(problem, "corrupt scene: no state for " + element->GetName().GetStdString());
 		return false;
 	}
-	*element->GetDataInstance() = *data;
-	return RestoreTracks(element, *tracks, problem);
+	return CurrentData(*element, *data, fileVersion, element->GetDataInstance(), problem)
+		&& RestoreTracks(element, *tracks, fileVersion, problem);
 }
 
 } // namespace
+
+CurrentParameter CurrentParameterOf(LONG elementType, const DescID& saved, LONG fileVersion)
+{
+	const MovedParameter* move = saved.GetDepth() >= 1 ? FindMove(elementType, saved[0].id, fileVersion) : nullptr;
+	if (!move)
+		return CurrentParameter{ saved, true };
+	const bool sameValues = move->saved != kVisibleOfVersion1;
+	// The visibility is an integer where "Visible" was a bool.
+	const LONG dtype = sameValues || saved[0].dtype == 0 ? saved[0].dtype : DTYPE_LONG;
+	DescID id(DescLevel(move->current, dtype, saved[0].creator));
+	for (LONG i = 1; i < saved.GetDepth(); ++i)
+		id.PushId(saved[i]);
+	return CurrentParameter{ id, sameValues };
+}
 
 bool SaveDocument(const BaseDocument& doc, const Filename& file, std::string* problem)
 {
 	BaseContainer outline;
 	BaseContainer state;
-	outline.SetLong(SCENE_VERSION, kSceneVersion);
+	outline.SetLong(SCENE_VERSION, SCENEFILE_VERSION);
 	outline.SetContainer(SCENE_DOCUMENT, Outline(doc));
 	BaseContainer docState = State(doc);
 	docState.SetTime(DOCUMENT_TIME, doc.GetTime());
@@ -227,7 +347,7 @@ bool SaveDocument(const BaseDocument& doc, const Filename& file, std::string* pr
 	return ok;
 }
 
-BaseDocument* LoadDocument(const Filename& file, std::string* problem)
+BaseDocument* LoadDocument(const Filename& file, std::string* problem, SceneTagMigration migrate)
 {
 	const std::string path = file.GetString().GetStdString();
 	// The outline comes first: the elements it names must exist before the
@@ -239,7 +359,8 @@ BaseDocument* LoadDocument(const Filename& file, std::string* problem)
 		SetProblem(problem, "cannot read " + path + " as a scene");
 		return nullptr;
 	}
-	if (outline.GetType(SCENE_VERSION) != DA_LONG || outline.GetLong(SCENE_VERSION) != kSceneVersion)
+	const LONG version = outline.GetLong(SCENE_VERSION);
+	if (outline.GetType(SCENE_VERSION) != DA_LONG || version < kFirstSceneVersion || version > SCENEFILE_VERSION)
 	{
 		SetProblem(problem, "unsupported scene version");
 		return nullptr;
@@ -331,7 +452,7 @@ BaseDocument* LoadDocument(const Filename& file, std::string* problem)
 		SetProblem(problem, "corrupt scene: state");
 		return nullptr;
 	}
-	if (!RestoreState(doc.get(), docState, problem))
+	if (!RestoreState(doc.get(), docState, version, problem))
 		return nullptr;
 	// The document reads a missing or bad rate as a usable one; a file that
 	// holds one is not a scene SaveDocument wrote.
@@ -346,7 +467,7 @@ BaseDocument* LoadDocument(const Filename& file, std::string* problem)
 	for (size_t i = 0; i < ops.size(); ++i)
 	{
 		std::vector<const BaseContainer*> tagStates;
-		if (!RestoreState(ops[i], objectStates[i], problem))
+		if (!RestoreState(ops[i], objectStates[i], version, problem))
 			return nullptr;
 		if (!ListOf(*objectStates[i], ELEMENT_TAGS, &tagStates) || tagStates.size() != tags[i].size())
 		{
@@ -354,11 +475,18 @@ BaseDocument* LoadDocument(const Filename& file, std::string* problem)
 			return nullptr;
 		}
 		for (size_t t = 0; t < tagStates.size(); ++t)
-			if (!RestoreState(tags[i][t], tagStates[t], problem))
+			if (!RestoreState(tags[i][t], tagStates[t], version, problem))
 				return nullptr;
 	}
 	for (size_t i = 0; i < mats.size(); ++i)
-		if (!RestoreState(mats[i], materialStates[i], problem))
+		if (!RestoreState(mats[i], materialStates[i], version, problem))
 			return nullptr;
+	// A plug-in tag follows the catalogue once everything it may link to
+	// is there.
+	if (migrate && version < SCENEFILE_VERSION)
+		for (const std::vector<BaseTag*>& objectTags : tags)
+			for (BaseTag* tag : objectTags)
+				if (!FindElementType(tag->GetType()) && !migrate(tag, version, problem))
+					return nullptr;
 	return doc.release();
 }

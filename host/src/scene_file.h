@@ -22,10 +22,32 @@ enum
 // the file cannot be written; an existing file then stays as it was.
 bool SaveDocument(const BaseDocument& doc, const Filename& file, std::string* problem);
 
+// What SaveDocument writes: 2 since the catalogue's parameters carry the
+// host's ids. Version 1 files (the stand-in's own ids) still load, each
+// parameter under its id of today.
+const LONG SCENEFILE_VERSION = 2;
+
+// A catalogue parameter as a file of an older version names it: its id of
+// today, and whether its values kept their meaning. The bool "Visible" of
+// version 1 (1 shown) is the editor visibility (0 on, 1 off): its values
+// do not carry over as they are.
+struct CurrentParameter
+{
+	DescID id;
+	bool sameValues;
+};
+CurrentParameter CurrentParameterOf(LONG elementType, const DescID& saved, LONG fileVersion);
+
+// What a plug-in tag of an older file needs to follow the catalogue, say a
+// parameter id it stores: called for each plug-in tag once every element is
+// restored. FALSE with *problem set refuses the file.
+typedef bool (*SceneTagMigration)(BaseTag* tag, LONG fileVersion, std::string* problem);
+
 // A new document, owned by the caller, as SaveDocument wrote it: elements keep
 // their unique ids, so links between them resolve. Null with *problem set for
-// a missing, foreign, truncated or corrupt file.
-BaseDocument* LoadDocument(const Filename& file, std::string* problem);
+// a missing, foreign, truncated or corrupt file, or an older file whose
+// parameters cannot all be read under today's ids.
+BaseDocument* LoadDocument(const Filename& file, std::string* problem, SceneTagMigration migrate = nullptr);
 
 // Gives a loaded element back the id it was saved with.
 void HostSetUniqueId(BaseList2D* element, LLONG id);

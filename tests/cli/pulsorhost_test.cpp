@@ -93,7 +93,7 @@ protected:
 	fs::path dir;
 };
 
-const char* const kScenes[] = { "demo", "bouncing_ball", "colour_flicker", "visibility_threshold", "segments_square",
+const char* const kScenes[] = { "demo", "bouncing_ball", "colour_flicker", "fillet_threshold", "segments_square",
 	"time_parameter", "uniform_noise_scale", "tag_to_tag", "additive_staircase", "baked" };
 
 TEST_F(PulsorHost, EveryBundledSceneMatchesItsReference)
@@ -144,6 +144,35 @@ TEST_F(PulsorHost, ASavedSceneRunsLikeItsJson)
 	ASSERT_EQ(binary.code, 0) << binary.err;
 	EXPECT_EQ(ReadAll(dir / "a.csv"), ReadAll(dir / "b.csv"));
 	EXPECT_GT(ReadAll(dir / "b.csv").size(), 1000u);
+}
+
+// tests/cli/old_scenes: scenes that `save` wrote while the catalogue had
+// ids of the stand-in's own (format version 1), and the CSV the program
+// wrote for catalogue_v1 then, its columns named as the catalogue names the
+// parameters today. Each tag animates a parameter that moved since.
+TEST_F(PulsorHost, AnOlderSavedSceneRunsAsItDidAndSavesInTodaysFormat)
+{
+	const fs::path old = kSource / "tests" / "cli" / "old_scenes";
+	const std::string expected = ReadAll(old / "catalogue_v1.csv");
+	const fs::path csv = dir / "old.csv", saved = dir / "today.pscn", again = dir / "again.csv";
+	ASSERT_EQ(Run("run -q \"" + (old / "catalogue_v1.pscn").string() + "\" --csv \"" + csv.string() + "\"").code, 0);
+	EXPECT_EQ(ReadAll(csv), expected);
+
+	ASSERT_EQ(Run("save \"" + (old / "catalogue_v1.pscn").string() + "\" \"" + saved.string() + "\"").code, 0);
+	EXPECT_NE(ReadAll(saved), ReadAll(old / "catalogue_v1.pscn"));
+	ASSERT_EQ(Run("run -q \"" + saved.string() + "\" --csv \"" + again.string() + "\"").code, 0);
+	EXPECT_EQ(ReadAll(again), expected);
+
+	// A tag on the old bool "Visible" would switch the object the other way
+	// round on the editor visibility: the scene is refused, and kept.
+	const fs::path visible = old / "visible_link_v1.pscn";
+	const std::string before = ReadAll(visible);
+	const Result r = Run("run -q \"" + visible.string() + "\" --csv \"" + (dir / "visible.csv").string() + "\"");
+	EXPECT_EQ(r.code, 2);
+	EXPECT_EQ(r.err, visible.string() + ": not a scene: the Pulsor tag \"Blink\" animates parameter 906 of \"Blinker\", "
+		"which is 901 now with other values: link the tag again in a new scene\n");
+	EXPECT_FALSE(fs::exists(dir / "visible.csv"));
+	EXPECT_EQ(ReadAll(visible), before);
 }
 
 TEST_F(PulsorHost, BakeAsksBeforeLongBakesAndWritesTheKeys)

@@ -298,4 +298,205 @@ TEST_F(SceneFileTest, TrailingDataAndFrameRatesBelowOneAreRefused)
 	BaseDocument::Free(loaded);
 }
 
+// ---- Files of version 1, whose catalogue had ids of the stand-in's own ----
+
+// Rewrites a saved scene as version 1 wrote it: the same containers, the
+// outline's version 1. The scene must hold no links (none are resolved here).
+void MarkAsVersion1(const Filename& file)
+{
+	BaseContainer outline, state;
+	{
+		AutoAlloc<HyperFile> in;
+		ASSERT_TRUE(in->Open(SCENEFILE_IDENT, file, FILEOPEN_READ, FILEDIALOG_NONE));
+		ASSERT_TRUE(in->ReadContainer(&outline, TRUE));
+		ASSERT_TRUE(in->ReadContainer(&state, TRUE));
+	}
+	ASSERT_EQ(outline.GetLong(1), SCENEFILE_VERSION);
+	outline.SetLong(1, 1);
+	AutoAlloc<HyperFile> out;
+	ASSERT_TRUE(out->Open(SCENEFILE_IDENT, file, FILEOPEN_WRITE, FILEDIALOG_NONE));
+	ASSERT_TRUE(out->WriteContainer(outline) && out->WriteContainer(state) && out->Close());
+}
+
+std::vector<std::pair<LONG, LONG>> g_migrated;    // tag type, file version
+bool g_refuse = false;
+
+bool RecordMigration(BaseTag* tag, LONG fileVersion, std::string* problem)
+{
+	g_migrated.push_back({ tag->GetType(), fileVersion });
+	if (g_refuse)
+		*problem = "refused by the tag";
+	return !g_refuse;
+}
+
+class OlderSceneFileTest : public SceneFileTest
+{
+protected:
+	void SetUp() override
+	{
+		SceneFileTest::SetUp();
+		g_migrated.clear();
+		g_refuse = false;
+		// The probe's link is not resolved when the file is rewritten.
+		probe->GetDataInstance()->RemoveData(6);
+	}
+
+	// The cube's data as version 1 saved it: the old ids only.
+	void OldCubeData(const BaseContainer& old)
+	{
+		*cube->GetDataInstance() = old;
+	}
+
+	// Saves, marks as version 1 and loads; null with *problem set when refused.
+	BaseDocument* SaveAsVersion1AndLoad(std::string* problem, SceneTagMigration migrate = RecordMigration)
+	{
+		if (!SaveDocument(*doc, Path("old.scn"), problem))
+			return nullptr;
+		MarkAsVersion1(Path("old.scn"));
+		return LoadDocument(Path("old.scn"), problem, migrate);
+	}
+};
+
+TEST_F(OlderSceneFileTest, IdsMoveTogetherAndOnlyForTheirElementType)
+{
+	BaseContainer old;
+	old.SetVector(880, Vector(0.1, 0.2, 0.3));
+	old.SetLong(906, 0);
+	old.SetLong(1105, 1);       // the fillet switch then, the radius now
+	old.SetReal(1106, 7.5);
+	old.SetTime(1110, BaseTime(2.0));
+	old.SetVector(PRIM_CUBE_LEN, Vector(1.0, 2.0, 3.0));
+	OldCubeData(old);
+	// The null has no fillet: an entry 1105 on it is not the cube's.
+	doc->GetObjectByIndex(1)->GetDataInstance()->SetReal(1105, 4.0);
+	*material->GetDataInstance() = BaseContainer();
+	material->GetDataInstance()->SetVector(2000, Vector(0.5));
+	*cube->GetTag(Tdisplay)->GetDataInstance() = BaseContainer();
+	cube->GetTag(Tdisplay)->GetDataInstance()->SetReal(1001, 0.25);
+	CTrack* track = CTrack::Alloc(cube, DescID(DescLevel(1106, DTYPE_REAL, 0)));
+	track->GetCurve()->AddKey(BaseTime(0.0))->SetValue(track->GetCurve(), 3.0);
+	cube->InsertTrackSorted(track);
+	CTrack* visible = CTrack::Alloc(cube, DescID(DescLevel(906, DTYPE_BOOL, 0)));
+	visible->GetCurve()->AddKey(BaseTime(0.0))->SetGeData(visible->GetCurve(), GeData((LONG)1));
+	cube->InsertTrackSorted(visible);
+
+	std::string problem;
+	BaseDocument* loaded = SaveAsVersion1AndLoad(&problem);
+	ASSERT_NE(loaded, nullptr) << problem;
+	const BaseObject* box = loaded->GetFirstObject();
+	const BaseContainer& data = *box->GetDataInstance();
+	EXPECT_EQ(data.GetVector(ID_BASEOBJECT_COLOR), Vector(0.1, 0.2, 0.3));
+	EXPECT_EQ(data.GetLong(ID_BASEOBJECT_VISIBILITY_EDITOR), 1);
+	EXPECT_EQ(data.GetLong(ID_BASEOBJECT_VISIBILITY_RENDER), 2);
+	EXPECT_EQ(data.GetLong(PRIM_CUBE_DOFILLET), 1);
+	EXPECT_EQ(data.GetReal(PRIM_CUBE_FRAD), 7.5);
+	EXPECT_EQ(data.GetTime(STANDIN_CUBE_TIME_OFFSET), BaseTime(2.0));
+	EXPECT_EQ(data.GetVector(PRIM_CUBE_LEN), Vector(1.0, 2.0, 3.0));
+	EXPECT_EQ(loaded->GetObjectByIndex(1)->GetDataInstance()->GetReal(1105), 4.0);
+	EXPECT_EQ(loaded->GetFirstMaterial()->GetDataInstance()->GetVector(MATERIAL_COLOR_COLOR), Vector(0.5));
+	EXPECT_EQ(loaded->GetFirstMaterial()->GetDataInstance()->GetReal(MATERIAL_COLOR_BRIGHTNESS), 1.0) << "at its default";
+	EXPECT_EQ(box->GetTag(Tdisplay)->GetDataInstance()->GetReal(DISPLAYTAG_VISIBILITY), 0.25);
+
+	CTrack* radius = box->FindCTrack(DescID(PRIM_CUBE_FRAD));
+	ASSERT_NE(radius, nullptr);
+	EXPECT_EQ(radius->GetCurve()->GetKey(0)->GetGeData().GetReal(), 3.0);
+	CTrack* editor = box->FindCTrack(DescID(ID_BASEOBJECT_VISIBILITY_EDITOR));
+	ASSERT_NE(editor, nullptr);
+	EXPECT_EQ(editor->GetDescriptionID()[0].dtype, DTYPE_LONG);
+	EXPECT_EQ(editor->GetCurve()->GetKey(0)->GetGeData().GetLong(), 0);
+
+	// A plug-in tag's container is its own: the host renumbers nothing in
+	// it, and hands the tag to the migration with the file's version.
+	const BaseTag* loadedProbe = box->GetTag(kProbeTag);
+	ASSERT_NE(loadedProbe, nullptr);
+	EXPECT_EQ(*loadedProbe->GetDataInstance(), *probe->GetDataInstance());
+	ASSERT_EQ(g_migrated.size(), 1u);
+	EXPECT_EQ(g_migrated[0], std::make_pair(kProbeTag, (LONG)1));
+	BaseDocument::Free(loaded);
+
+	// A file of today's version goes to no migration and moves nothing.
+	g_migrated.clear();
+	ASSERT_TRUE(SaveDocument(*doc, Path("today.scn"), &problem));
+	loaded = LoadDocument(Path("today.scn"), &problem, RecordMigration);
+	ASSERT_NE(loaded, nullptr) << problem;
+	EXPECT_TRUE(g_migrated.empty());
+	EXPECT_EQ(*loaded->GetFirstObject()->GetDataInstance(), *cube->GetDataInstance());
+	BaseDocument::Free(loaded);
+}
+
+TEST_F(OlderSceneFileTest, WhatCannotBeReadUnderTodaysIdsIsRefused)
+{
+	struct Case
+	{
+		const char* what;
+		LONG id;
+		GeData value;
+		const char* problem;
+	};
+	const Case cases[] = {
+		{ "an entry where a parameter moves to", ID_BASEOBJECT_COLOR, GeData(Vector(1.0)),
+			"corrupt scene: two entries of Box are parameter 908 today" },
+		{ "a Visible that is no bool", 906, GeData(String("yes")), "corrupt scene: parameter 906 of Box is not a bool" },
+	};
+	for (const Case& c : cases)
+	{
+		BaseContainer old;
+		old.SetVector(880, Vector(0.5));
+		old.SetData(c.id, c.value);
+		OldCubeData(old);
+		std::string problem;
+		EXPECT_EQ(SaveAsVersion1AndLoad(&problem), nullptr) << c.what;
+		EXPECT_EQ(problem, c.problem) << c.what;
+	}
+
+	OldCubeData(BaseContainer());
+	g_refuse = true;
+	std::string problem;
+	EXPECT_EQ(SaveAsVersion1AndLoad(&problem), nullptr);
+	EXPECT_EQ(problem, "refused by the tag");
+
+	// Versions before the first and after today's are not scenes this host
+	// can read.
+	ASSERT_TRUE(SaveDocument(*doc, Path("v.scn"), &problem));
+	for (LONG version : { 0, SCENEFILE_VERSION + 1 })
+	{
+		BaseContainer outline, state;
+		{
+			AutoAlloc<HyperFile> in;
+			ASSERT_TRUE(in->Open(SCENEFILE_IDENT, Path("v.scn"), FILEOPEN_READ, FILEDIALOG_NONE));
+			ASSERT_TRUE(in->ReadContainer(&outline, TRUE) && in->ReadContainer(&state, TRUE));
+		}
+		outline.SetLong(1, version);
+		AutoAlloc<HyperFile> out;
+		ASSERT_TRUE(out->Open(SCENEFILE_IDENT, Path("other.scn"), FILEOPEN_WRITE, FILEDIALOG_NONE));
+		ASSERT_TRUE(out->WriteContainer(outline) && out->WriteContainer(state) && out->Close());
+		EXPECT_EQ(LoadDocument(Path("other.scn"), &problem), nullptr) << version;
+		EXPECT_EQ(problem, "unsupported scene version") << version;
+	}
+}
+
+TEST_F(OlderSceneFileTest, IdentifiersOfAnOlderFileReadAsToday)
+{
+	const DescID colourY(DescLevel(880, DTYPE_COLOR, 0), DescLevel(VECTOR_Y, DTYPE_REAL, 0));
+	CurrentParameter p = CurrentParameterOf(Onull, colourY, 1);
+	EXPECT_TRUE(p.sameValues);
+	EXPECT_EQ(p.id, DescID(DescLevel(ID_BASEOBJECT_COLOR, DTYPE_COLOR, 0), DescLevel(VECTOR_Y, DTYPE_REAL, 0)));
+
+	p = CurrentParameterOf(Ocube, DescID(DescLevel(906, DTYPE_BOOL, 0)), 1);
+	EXPECT_FALSE(p.sameValues);
+	EXPECT_EQ(p.id[0].id, ID_BASEOBJECT_VISIBILITY_EDITOR);
+	EXPECT_EQ(p.id[0].dtype, DTYPE_LONG);
+
+	// Nothing moves for today's files, for elements outside the catalogue,
+	// or for ids that did not move.
+	for (const std::pair<LONG, LONG>& unmoved : { std::make_pair((LONG)Ocube, SCENEFILE_VERSION), std::make_pair(kProbeTag, (LONG)1) })
+	{
+		p = CurrentParameterOf(unmoved.first, colourY, unmoved.second);
+		EXPECT_TRUE(p.sameValues);
+		EXPECT_EQ(p.id, colourY);
+	}
+	EXPECT_EQ(CurrentParameterOf(Mstandard, DescID(1105), 1).id, DescID(1105));
+	EXPECT_EQ(CurrentParameterOf(Tdisplay, DescID(1001), 1).id, DescID(DISPLAYTAG_VISIBILITY));
+}
+
 } // namespace

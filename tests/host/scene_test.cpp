@@ -101,8 +101,8 @@ TEST_F(Scene, CatalogueElementsHaveTheirParametersOnly)
 	EXPECT_EQ(cube->GetDataInstance()->GetLong(PRIM_CUBE_DOFILLET), 1);
 	EXPECT_FALSE(cube->SetParameter(DescID(PRIM_CUBE_FRAD), GeData("text"), DESCFLAGS_SET_0));
 	EXPECT_FALSE(cube->SetParameter(DescID(ID_BASEOBJECT_REL_POSITION), GeData(1.0), DESCFLAGS_SET_0));
-	EXPECT_FALSE(cube->SetParameter(DescID(PRIM_CUBE_DELAY), GeData(1.0), DESCFLAGS_SET_0));
-	EXPECT_TRUE(cube->SetParameter(DescID(PRIM_CUBE_DELAY), GeData(BaseTime(1.5)), DESCFLAGS_SET_0));
+	EXPECT_FALSE(cube->SetParameter(DescID(STANDIN_CUBE_TIME_OFFSET), GeData(1.0), DESCFLAGS_SET_0));
+	EXPECT_TRUE(cube->SetParameter(DescID(STANDIN_CUBE_TIME_OFFSET), GeData(BaseTime(1.5)), DESCFLAGS_SET_0));
 
 	// A component level writes one component of a vector or colour.
 	EXPECT_TRUE(cube->SetParameter(DescID(DescLevel(ID_BASEOBJECT_COLOR), DescLevel(VECTOR_Y)), GeData(0.25), DESCFLAGS_SET_0));

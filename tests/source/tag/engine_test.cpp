@@ -477,7 +477,7 @@ TEST_F(EngineOutput, VectorAndColourWorkPerComponent)
 TEST_F(EngineOutput, TimeIsComputedInFramesAndReturnedAtTheDocumentRate)
 {
 	doc_->SetFps(24);
-	Link(DTYPE_TIME, 5, 1, DescID(PRIM_CUBE_DELAY));
+	Link(DTYPE_TIME, 5, 1, DescID(STANDIN_CUBE_TIME_OFFSET));
 	data()->SetTime(PULSOR_START_VALUE + 5, BaseTime(0.0));
 	data()->SetTime(PULSOR_END_VALUE + 5, BaseTime(2.0));  // 48 frames
 	data()->SetLong(PULSOR_PLAYBACK, 1);

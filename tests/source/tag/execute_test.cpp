@@ -393,19 +393,19 @@ TEST_F(SceneExecute, RealIntegerAndTimeAddTheirOwnValueWhenKeysCount)
 	EXPECT_EQ(Param(cube_, DescID(PRIM_CUBE_SUBX)).GetLong(), 8);
 
 	// Time: 15 frames is 0.5 s; with keys counting, plus the own 1 s.
-	Link(DTYPE_TIME, 5, 1, DescID(PRIM_CUBE_DELAY));
+	Link(DTYPE_TIME, 5, 1, DescID(STANDIN_CUBE_TIME_OFFSET));
 	Constant(5, GeData(Frames(0)), GeData(Frames(15)));
 	data()->SetBool(PULSOR_IGNORE_KEYS, TRUE);
 	Run(13);
-	v = Param(cube_, DescID(PRIM_CUBE_DELAY));
+	v = Param(cube_, DescID(STANDIN_CUBE_TIME_OFFSET));
 	ASSERT_EQ(v.GetType(), DA_TIME);
 	EXPECT_NEAR(v.GetTime().Get(), 0.5, kTight);
 	EXPECT_NEAR(data()->GetTime(PULSOR_FINAL_OUTPUT + 5).GetNumerator(), 15.0, kTight);
 	EXPECT_EQ(data()->GetTime(PULSOR_FINAL_OUTPUT + 5).GetDenominator(), 30.0);
 	data()->SetBool(PULSOR_IGNORE_KEYS, FALSE);
-	cube_->SetParameter(DescID(PRIM_CUBE_DELAY), GeData(BaseTime(1.0)), DESCFLAGS_SET_0);
+	cube_->SetParameter(DescID(STANDIN_CUBE_TIME_OFFSET), GeData(BaseTime(1.0)), DESCFLAGS_SET_0);
 	Run(14);
-	EXPECT_NEAR(Param(cube_, DescID(PRIM_CUBE_DELAY)).GetTime().Get(), 1.5, kTight);
+	EXPECT_NEAR(Param(cube_, DescID(STANDIN_CUBE_TIME_OFFSET)).GetTime().Get(), 1.5, kTight);
 }
 
 TEST_F(SceneExecute, BoolReceivesTheFinalOutputAlone)
@@ -574,7 +574,7 @@ TEST_F(SceneRange, IntegerAndTimeUseTheirOwnUnits)
 	EXPECT_NEAR(RangeMin(), -3.0, kTight);
 	EXPECT_NEAR(RangeMax(), 10.0, kTight);
 
-	Link(DTYPE_TIME, 5, 1, DescID(PRIM_CUBE_DELAY));
+	Link(DTYPE_TIME, 5, 1, DescID(STANDIN_CUBE_TIME_OFFSET));
 	Constant(5, GeData(Frames(0)), GeData(Frames(15)));
 	data()->SetTime(b + PULSOR_TAB_VARIATION + 5, Frames(6));
 	data()->SetReal(b + PULSOR_TAB_STRENGTH, 1.0);

@@ -175,8 +175,8 @@ TEST_F(LinkingTest, TimeVariationIsHalfTheFramesWithoutTheRemainder)
 	{
 		// A real in between changes the type, so the time link seeds again.
 		Link(cube_, Whole(PRIM_CUBE_FRAD, DTYPE_REAL));
-		cube_->SetParameter(DescID(PRIM_CUBE_DELAY), GeData(c.value), DESCFLAGS_SET_0);
-		Link(cube_, Whole(PRIM_CUBE_DELAY, DTYPE_TIME));
+		cube_->SetParameter(DescID(STANDIN_CUBE_TIME_OFFSET), GeData(c.value), DESCFLAGS_SET_0);
+		Link(cube_, Whole(STANDIN_CUBE_TIME_OFFSET, DTYPE_TIME));
 		ExpectLinkRow(DTYPE_TIME, 5, 1);
 		EXPECT_DOUBLE_EQ(data()->GetTime(PULSOR_END_VALUE + 5).Get(), c.value.Get());
 		EXPECT_DOUBLE_EQ(data()->GetTime(Tab(tab, PULSOR_TAB_VARIATION + 5)).Get(), BaseTime(c.expectedFrames, 30.0).Get())
@@ -431,7 +431,7 @@ TEST_F(LinkingTest, EveryLinkableKindIsAnimatedAfterTheDrop)
 		{ "real", Whole(PRIM_CUBE_FRAD, DTYPE_REAL), 1, GeData(12.5), GeData(12.5) },
 		{ "integer", Whole(PRIM_CUBE_SUBX, DTYPE_LONG), 3, GeData((LONG)7), GeData((LONG)7) },
 		{ "bool", Whole(PRIM_CUBE_DOFILLET, DTYPE_BOOL), 0, GeData(1.0), GeData((LONG)1) },
-		{ "time", Whole(PRIM_CUBE_DELAY, DTYPE_TIME), 5, GeData(BaseTime(2.0)), GeData(BaseTime(60.0, 30.0)) },
+		{ "time", Whole(STANDIN_CUBE_TIME_OFFSET, DTYPE_TIME), 5, GeData(BaseTime(2.0)), GeData(BaseTime(60.0, 30.0)) },
 		{ "vector", Whole(PRIM_CUBE_LEN, DTYPE_VECTOR), 6, GeData(Vector(1, 2, 3)), GeData(Vector(1, 2, 3)) },
 		{ "colour", Whole(ID_BASEOBJECT_COLOR, DTYPE_COLOR), 2, GeData(Vector(0.25, 0.5, 0.75)), GeData(Vector(0.25, 0.5, 0.75)) },
 		{ "vector component", PositionY(), 1, GeData(-3.0), GeData(-3.0) },
