@@ -311,7 +311,7 @@ BaseContainer* BaseContainer::GetContainerInstance(LONG id)
 	return store_->Find(id)->data.GetContainer();
 }
 
-CustomDataType* BaseContainer::GetCustomDataType(LONG id, LONG datatype) const
+const CustomDataType* BaseContainer::GetCustomDataType(LONG id, LONG datatype) const
 {
 	const GeData* d = GetDataPointer(id);
 	return d ? d->GetCustomDataType(datatype) : nullptr;
@@ -371,11 +371,11 @@ LONG BaseContainer::GetIndexId(LONG index) const
 	return store_->entries[(size_t)index].id;
 }
 
-const GeData* BaseContainer::GetIndexData(LONG index) const
+GeData* BaseContainer::GetIndexData(LONG index) const
 {
 	if (!store_ || index < 0 || (size_t)index >= store_->entries.size())
 		return nullptr;
-	return &store_->entries[(size_t)index].data;
+	return const_cast<GeData*>(&store_->entries[(size_t)index].data);
 }
 
 void BaseContainer::MergeContainer(const BaseContainer& src)

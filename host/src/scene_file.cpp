@@ -304,7 +304,7 @@ bool SaveDocument(const BaseDocument& doc, const Filename& file, std::string* pr
 	outline.SetLong(SCENE_VERSION, kSceneVersion);
 	outline.SetContainer(SCENE_DOCUMENT, Outline(doc));
 	BaseContainer docState = State(doc);
-	docState.SetTime(DOCUMENT_TIME, doc.GetTime());
+	docState.SetTime(DOCUMENT_TIME, const_cast<BaseDocument&>(doc).GetTime());
 	state.SetContainer(SCENE_DOCUMENT, docState);
 
 	BaseContainer objects, objectStates;

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "clamp.h"
 #include "link_state.h"
 #include "pulsor.h"
 #include "tab_list.h"
@@ -95,7 +96,7 @@ const SplineData* TagCurve(const BaseContainer& data, LONG id)
 	return static_cast<const SplineData*>(data.GetCustomDataType(id, CUSTOMDATATYPE_SPLINE));
 }
 
-void RefreshOutputRange(BaseContainer* data, const BaseDocument& doc, Real fps)
+void RefreshOutputRange(BaseContainer* data, BaseDocument& doc, Real fps)
 {
 	const SplineData* timeCurve = TagCurve(*data, PULSOR_TIME_CURVE);
 	if (!timeCurve)
@@ -268,7 +269,7 @@ Real ModTabValue(const ModTabFields& f, Real t, LONG startFrame, LONG endFrame, 
 			e = Pulsor::RangeMapper(t, start, end, 0.0, 1.0, f.envelope, 0, 1, 1);
 			break;
 		case PULSOR_TAB_PLAYBACK_LOOP:
-			e = Pulsor::RangeMapper(Clamp(0.0, t, t - start), 0.0, end - start, 0.0, 1.0, f.envelope, 1, 0, 0);
+			e = Pulsor::RangeMapper(Clamped(t - start, 0.0, t), 0.0, end - start, 0.0, 1.0, f.envelope, 1, 0, 0);
 			break;
 		case PULSOR_TAB_PLAYBACK_PINGPONG:
 		{

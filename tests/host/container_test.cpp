@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "c4d.h"
+#include "customgui_priority.h"
 
 namespace
 {

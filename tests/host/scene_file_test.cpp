@@ -8,8 +8,10 @@
 
 #include "c4d.h"
 #include "c4d_canimation.h"
+#include "custom_data.h"
 #include "customgui_priority.h"
 #include "host_services.h"
+#include "host_string.h"
 #include "scene_file.h"
 #include "scratch_folder.h"
 
@@ -50,7 +52,7 @@ protected:
 		doc->SetTime(BaseTime(3.0, 25.0));
 		doc->GetDataInstance()->SetString(4000, "settings");
 
-		material = BaseMaterial::Alloc(Mstandard);
+		material = BaseMaterial::Alloc(Mmaterial);
 		material->SetName("Paint");
 		material->GetDataInstance()->SetReal(MATERIAL_COLOR_BRIGHTNESS, 0.7);
 		doc->InsertMaterial(material);
@@ -84,7 +86,7 @@ protected:
 		fs::remove_all(dir);
 	}
 
-	Filename Path(const char* name) const { return Filename(String((dir / name).string())); }
+	Filename Path(const char* name) const { return Filename(HostString((dir / name).string())); }
 
 	static Bytes Load(const Filename& file)
 	{
@@ -161,7 +163,7 @@ TEST_F(SceneFileTest, RoundTripKeepsEverything)
 	EXPECT_EQ(tag->GetDocument(), loaded);
 	EXPECT_EQ(tag->GetDataInstance()->GetLong(5), 222);
 	EXPECT_EQ(tag->GetDataInstance()->GetData(EXPRESSION_PRIORITY), probe->GetDataInstance()->GetData(EXPRESSION_PRIORITY));
-	EXPECT_EQ(tag->GetDataInstance()->GetType(EXPRESSION_PRIORITY), CUSTOMDATATYPE_PRIORITY);
+	EXPECT_EQ(tag->GetDataInstance()->GetType(EXPRESSION_PRIORITY), CUSTOMGUI_PRIORITY_DATA);
 	// The link goes to the loaded material, not the original.
 	EXPECT_EQ(tag->GetDataInstance()->GetLink(6, loaded), mat);
 	BaseDocument::Free(loaded);
@@ -174,7 +176,7 @@ TEST_F(SceneFileTest, LoadRefusesMissingAndForeignFiles)
 	EXPECT_FALSE(problem.empty());
 
 	HyperFile* hf = HyperFile::Alloc();
-	ASSERT_TRUE(hf->Open(C4D_FOURCC('o', 't', 'h', 'r'), Path("other.hf"), FILEOPEN_WRITE, FILEDIALOG_NONE));
+	ASSERT_TRUE(hf->Open('othr', Path("other.hf"), FILEOPEN_WRITE, FILEDIALOG_NONE));
 	ASSERT_TRUE(hf->WriteContainer(BaseContainer()));
 	ASSERT_TRUE(hf->Close());
 	HyperFile::Free(hf);
@@ -221,14 +223,13 @@ TEST_F(SceneFileTest, SaveIntoMissingFolderFailsAndExistingSceneSurvives)
 	ASSERT_TRUE(SaveDocument(*doc, Path("s.scn"), &problem));
 	const Bytes before = Load(Path("s.scn"));
 	// A value no file can hold makes the save fail; the old scene stays.
-	class Foreign : public CustomDataType
+	struct Foreign : CustomDataType
 	{
-	public:
-		LONG GetCustomDataTypeId() const override { return 1999402; }
-		CustomDataType* Clone() const override { return new Foreign; }
-		Bool IsEqual(const CustomDataType&) const override { return TRUE; }
+		bool operator==(const Foreign&) const { return true; }
 	};
+	RegisterCustomDataHandler(1999402, CustomDataHandlerOf<Foreign>());
 	cube->GetDataInstance()->SetData(7777, GeData(1999402, Foreign()));
+	ASSERT_EQ(cube->GetDataInstance()->GetType(7777), 1999402);
 	problem.clear();
 	EXPECT_FALSE(SaveDocument(*doc, Path("s.scn"), &problem));
 	EXPECT_FALSE(problem.empty());
