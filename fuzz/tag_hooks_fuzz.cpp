@@ -22,6 +22,7 @@
 #include "customgui_priority.h"
 #include "customgui_splinecontrol.h"
 #include "fuzz_common.h"
+#include "host_string.h"
 #include "linked_pulsor.h"
 #include "pulsor.h"
 #include "tab_list.h"
@@ -261,8 +262,8 @@ GeData PickValue(FuzzedDataProvider& in, const Scene& s, int depth)
 		case 1: return GeData(PickReal(in));
 		case 2: return GeData(BaseTime(PickReal(in), PickReal(in)));
 		case 3: return GeData(Vector(PickReal(in), PickReal(in), PickReal(in)));
-		case 4: return GeData(String(in.ConsumeRandomLengthString(24)));
-		case 5: return GeData((int64_t)in.ConsumeIntegral<int64_t>());
+		case 4: return GeData(HostString(in.ConsumeRandomLengthString(24)));
+		case 5: return GeData((LLONG)in.ConsumeIntegral<int64_t>(), LLONGVALUE);
 		case 6: return GeData(CUSTOMDATATYPE_SPLINE, PickCurve(in));
 		case 7: return GeData(CUSTOMDATATYPE_DESCID, PickDescID(in));
 		case 8:
@@ -279,7 +280,7 @@ GeData PickValue(FuzzedDataProvider& in, const Scene& s, int depth)
 			priority.SetPriorityValue(PRIORITYVALUE_CAMERADEPENDENT, GeData(PickLong(in)));
 			return GeData(CUSTOMGUI_PRIORITY_DATA, priority);
 		}
-		case 10: return GeData(Filename(String(in.ConsumeRandomLengthString(24))));
+		case 10: return GeData(Filename(HostString(in.ConsumeRandomLengthString(24))));
 		case 11: return GeData();
 		default: return GeData(PickContainer(in, s, depth));
 	}
