@@ -62,7 +62,7 @@ Filename Filename::GetDirectory() const
 	// The folder of "C:\x" is the drive's root "C:\" rather than "C:",
 	// which names the current folder of that drive.
 	if (sep == 2 && p[1] == ':')
-		return Filename(String(p.substr(0, 3)));
+		return Filename(HostString(p.substr(0, 3)));
 #endif
 	return Filename(HostString(p.substr(0, sep)));
 }
