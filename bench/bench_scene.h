@@ -9,6 +9,7 @@
 #include "linked_pulsor.h"
 
 #include "c4d.h"
+#include "customgui_descproperty.h"
 #include "host_services.h"
 #include "pulsor.h"
 
@@ -37,9 +38,9 @@ inline BaseTag* AddTaggedCube(BaseDocument* doc, LONG tabs, bool feedback)
 	doc->InsertObject(cube);
 	BaseTag* tag = BaseTag::Alloc(PULSOR_TAG_ID);
 	cube->InsertTag(tag);
-	AtomArray elements;
-	elements.Append(cube);
-	DescPropertyDragData payload = { &elements, DescID(DescLevel(ID_BASEOBJECT_REL_POSITION, DTYPE_VECTOR, 0)) };
+	AutoAlloc<AtomArray> elements;
+	elements->Append(cube);
+	DescPropertyDragData payload = { elements, DescID(DescLevel(ID_BASEOBJECT_REL_POSITION, DTYPE_VECTOR, 0)) };
 	DragAndDrop drop = { doc, 0, DRAGTYPE_DESCID, &payload, 0 };
 	tag->Message(MSG_DRAGANDDROP, &drop);
 	BaseContainer* data = tag->GetDataInstance();

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "customgui_descproperty.h"
 #include "linked_pulsor.h"
 
 #include "c4d.h"
@@ -39,9 +40,9 @@ struct PageScene
 		// sends it: the button up, inside an undo group.
 		HostSetActiveDocument(doc);
 		HostSetMouseButton(false);
-		AtomArray elements;
-		elements.Append(cube);
-		DescPropertyDragData payload = { &elements, DescID(DescLevel(ID_BASEOBJECT_REL_POSITION, DTYPE_VECTOR, 0)) };
+		AutoAlloc<AtomArray> elements;
+		elements->Append(cube);
+		DescPropertyDragData payload = { elements, DescID(DescLevel(ID_BASEOBJECT_REL_POSITION, DTYPE_VECTOR, 0)) };
 		DragAndDrop drop = { doc, 0, DRAGTYPE_DESCID, &payload, 0 };
 		doc->StartUndo();
 		tag->Message(MSG_DRAGANDDROP, &drop);

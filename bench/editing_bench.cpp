@@ -29,7 +29,7 @@ void BM_DuplicateTab(benchmark::State& state)
 	for (auto _ : state)
 	{
 		state.PauseTiming();
-		tag->SetData(before);
+		tag->SetData(before, FALSE);
 		state.ResumeTiming();
 		tag->Message(MSG_DESCRIPTION_COMMAND, &duplicate);
 	}

@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 	cube->SetName("Cube");
 	g_doc->InsertObject(cube);
 	cube->InsertTag(BaseTag::Alloc(Tdisplay));
-	g_doc->InsertMaterial(BaseMaterial::Alloc(Mstandard));
+	g_doc->InsertMaterial(BaseMaterial::Alloc(Mmaterial));
 	HostSetActiveDocument(g_doc);
 	return 0;
 }

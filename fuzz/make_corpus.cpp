@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "c4d.h"
+#include "customgui_descproperty.h"
 #include "host_services.h"
 #include "linked_pulsor.h"
 #include "pulsor.h"
@@ -38,9 +39,9 @@ void Write(const fs::path& file, const std::string& bytes)
 
 void Drop(BaseDocument* doc, BaseTag* tag, BaseList2D* element, const DescID& id)
 {
-	AtomArray elements;
-	elements.Append(element);
-	DescPropertyDragData payload = { &elements, id };
+	AutoAlloc<AtomArray> elements;
+	elements->Append(element);
+	DescPropertyDragData payload = { elements, id };
 	DragAndDrop drop = { doc, 0, DRAGTYPE_DESCID, &payload, 0 };
 	doc->StartUndo();
 	tag->Message(MSG_DRAGANDDROP, &drop);
@@ -58,7 +59,7 @@ bool SaveScene(const fs::path& file, int variant)
 		BaseObject* cube = BaseObject::Alloc(Ocube);
 		cube->SetName("Cube");
 		doc->InsertObject(cube);
-		BaseMaterial* material = BaseMaterial::Alloc(Mstandard);
+		BaseMaterial* material = BaseMaterial::Alloc(Mmaterial);
 		doc->InsertMaterial(material);
 		BaseTag* tag = BaseTag::Alloc(PULSOR_TAG_ID);
 		cube->InsertTag(tag);

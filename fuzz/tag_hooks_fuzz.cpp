@@ -18,9 +18,11 @@
 #include <vector>
 
 #include "c4d.h"
+#include "customgui_descproperty.h"
 #include "customgui_priority.h"
 #include "customgui_splinecontrol.h"
 #include "fuzz_common.h"
+#include "host_string.h"
 #include "linked_pulsor.h"
 #include "pulsor.h"
 #include "tab_list.h"
@@ -49,7 +51,7 @@ size_t Count(const T (&)[N])
 const LONG kLongs[] = { 0, 1, -1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 19, 22, 23, 99, 1000, 1001,
 	std::numeric_limits<LONG>::max(), std::numeric_limits<LONG>::min(), PULSOR_MAX_TAB_NUMBER,
 	PULSOR_MAX_TAB_NUMBER + 1, DTYPE_BOOL, DTYPE_LONG, DTYPE_REAL, DTYPE_TIME, DTYPE_VECTOR, DTYPE_COLOR,
-	Obase, Mmaterial, PULSOR_TAG_ID, 3000, -3000 };
+	Obase, Mbase, PULSOR_TAG_ID, 3000, -3000 };
 
 const Real kReals[] = { 0.0, 1.0, -1.0, 0.5, 2.0, 3.0, 30.0, 90.0, -0.25, 1e-300, 1e300, -1e300, 5e-324, 2147483647.0,
 	2147483648.0, -2147483649.0, 9.3e18, std::numeric_limits<Real>::quiet_NaN(), std::numeric_limits<Real>::infinity(),
@@ -260,8 +262,8 @@ GeData PickValue(FuzzedDataProvider& in, const Scene& s, int depth)
 		case 1: return GeData(PickReal(in));
 		case 2: return GeData(BaseTime(PickReal(in), PickReal(in)));
 		case 3: return GeData(Vector(PickReal(in), PickReal(in), PickReal(in)));
-		case 4: return GeData(String(in.ConsumeRandomLengthString(24)));
-		case 5: return GeData((int64_t)in.ConsumeIntegral<int64_t>());
+		case 4: return GeData(HostString(in.ConsumeRandomLengthString(24)));
+		case 5: return GeData((LLONG)in.ConsumeIntegral<int64_t>(), LLONGVALUE);
 		case 6: return GeData(CUSTOMDATATYPE_SPLINE, PickCurve(in));
 		case 7: return GeData(CUSTOMDATATYPE_DESCID, PickDescID(in));
 		case 8:
@@ -276,9 +278,9 @@ GeData PickValue(FuzzedDataProvider& in, const Scene& s, int depth)
 			priority.SetPriorityValue(PRIORITYVALUE_MODE, GeData(PickLong(in)));
 			priority.SetPriorityValue(PRIORITYVALUE_PRIORITY, GeData(PickLong(in)));
 			priority.SetPriorityValue(PRIORITYVALUE_CAMERADEPENDENT, GeData(PickLong(in)));
-			return GeData(CUSTOMDATATYPE_PRIORITY, priority);
+			return GeData(CUSTOMGUI_PRIORITY_DATA, priority);
 		}
-		case 10: return GeData(Filename(String(in.ConsumeRandomLengthString(24))));
+		case 10: return GeData(Filename(HostString(in.ConsumeRandomLengthString(24))));
 		case 11: return GeData();
 		default: return GeData(PickContainer(in, s, depth));
 	}
@@ -316,7 +318,7 @@ void Edit(FuzzedDataProvider& in, const Scene& s)
 			GeData link;
 			link.SetBaseList2D(PickElement(in, s));
 			data->SetData(PULSOR_LINK, link);
-			data->SetLong(PULSOR_LINK_CLASS, in.ConsumeBool() ? (in.ConsumeBool() ? Obase : Mmaterial) : PickLong(in));
+			data->SetLong(PULSOR_LINK_CLASS, in.ConsumeBool() ? (in.ConsumeBool() ? Obase : Mbase) : PickLong(in));
 			data->SetData(PULSOR_LINK_DESCID, GeData(CUSTOMDATATYPE_DESCID, PickDescID(in)));
 			return;
 		}
@@ -416,12 +418,12 @@ void Page(FuzzedDataProvider& in, const Scene& s)
 
 void Drop(FuzzedDataProvider& in, const Scene& s)
 {
-	AtomArray elements;
+	AutoAlloc<AtomArray> elements;
 	const LONG count = in.ConsumeIntegralInRange<LONG>(0, 3);
 	for (LONG i = 0; i < count; ++i)
 		if (BaseList2D* element = PickElement(in, s))
-			elements.Append(element);
-	DescPropertyDragData payload = { &elements, PickDescID(in) };
+			elements->Append(element);
+	DescPropertyDragData payload = { elements, PickDescID(in) };
 	DragAndDrop drop = { in.ConsumeBool() ? s.doc : nullptr, 0, in.ConsumeIntegralInRange(0, 4) ? (LONG)DRAGTYPE_DESCID : PickLong(in),
 		in.ConsumeIntegralInRange(0, 8) ? &payload : nullptr, 0 };
 	HostSetMouseButton(in.ConsumeBool());
@@ -500,7 +502,7 @@ void Run(FuzzedDataProvider& in, const Scene& s)
 		}
 		case 10:
 		{
-			s.tag->Message(MSG_MENUPREPARE, nullptr);
+			s.tag->Message(MSG_MULTI_DOCUMENTIMPORTED, nullptr);
 			if (in.ConsumeIntegralInRange(0, 7) != 0)
 				return;
 			DescriptionGetBitmap bitmap = { DescID(PickCommand(in)), nullptr };
@@ -580,8 +582,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 	s.other = BaseObject::Alloc(Ocube);
 	s.tag = BaseTag::Alloc(PULSOR_TAG_ID);
 	s.display = BaseTag::Alloc(Tdisplay);
-	s.material = BaseMaterial::Alloc(Mstandard);
-	s.loose = BaseMaterial::Alloc(Mstandard);
+	s.material = BaseMaterial::Alloc(Mmaterial);
+	s.loose = BaseMaterial::Alloc(Mmaterial);
 	if (!s.doc || !s.cube || !s.other || !s.tag || !s.display || !s.material || !s.loose)
 		std::abort();
 	s.doc->InsertObject(s.cube);
@@ -611,9 +613,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 		};
 		const size_t pick = in.ConsumeIntegralInRange<size_t>(0, Count(kLinks) - 1);
 		BaseList2D* element = pick >= 9 ? (BaseList2D*)s.display : (pick >= 7 ? (BaseList2D*)s.material : (BaseList2D*)s.cube);
-		AtomArray elements;
-		elements.Append(element);
-		DescPropertyDragData payload = { &elements, kLinks[pick] };
+		AutoAlloc<AtomArray> elements;
+		elements->Append(element);
+		DescPropertyDragData payload = { elements, kLinks[pick] };
 		DragAndDrop drop = { s.doc, 0, DRAGTYPE_DESCID, &payload, 0 };
 		s.doc->StartUndo();
 		s.tag->Message(MSG_DRAGANDDROP, &drop);

@@ -6,8 +6,10 @@
 namespace
 {
 
+typedef void (*CrashHandler)(CHAR* crashinfo);
+
 // The host's crash handler found at start, called on from ours.
-C4D_CrashHandler g_previousCrashHandler = nullptr;
+CrashHandler g_previousCrashHandler = nullptr;
 
 void SDKCrashHandler(CHAR* text)
 {
@@ -25,18 +27,18 @@ Bool PluginStart(void)
 {
 	// A second start finds its own handler in the slot; chaining to it would
 	// make a crash call this handler forever.
-	const C4D_CrashHandler current = GetCrashHandler();
+	const CrashHandler current = C4DOS.CrashHandler;
 	if (current != SDKCrashHandler)
 		g_previousCrashHandler = current;
-	SetCrashHandler(SDKCrashHandler);
+	C4DOS.CrashHandler = SDKCrashHandler;
 	return RegisterPulsor();
 }
 
 void PluginEnd(void)
 {
 	// The host's handler goes back unless another module chained onto ours.
-	if (GetCrashHandler() == SDKCrashHandler)
-		SetCrashHandler(g_previousCrashHandler);
+	if (C4DOS.CrashHandler == SDKCrashHandler)
+		C4DOS.CrashHandler = g_previousCrashHandler;
 	g_previousCrashHandler = nullptr;
 }
 

@@ -30,6 +30,7 @@
 #include "c4d.h"
 #include "container_printer.h"
 #include "host_services.h"
+#include "host_string.h"
 #include "output.h"
 #include "page_printer.h"
 #include "parameter_paths.h"
@@ -269,7 +270,7 @@ void Save(const std::string& path, const std::string& out)
 	CheckOutputs({ out }, { path });
 	Scene scene = LoadScene(path);
 	std::string problem;
-	if (!SaveDocument(*scene.doc, Filename(out), &problem))
+	if (!SaveDocument(*scene.doc, Filename(HostString(out)), &problem))
 		throw InputError{ out, "", problem };
 }
 
@@ -280,7 +281,7 @@ void UseFolder(BaseTag* tag, const std::string& folder)
 {
 	if (folder.empty())
 		return;
-	tag->SetParameter(DescID(PULSOR_PRESET_FOLDER), GeData(String(folder)), DESCFLAGS_SET_0);
+	tag->SetParameter(DescID(PULSOR_PRESET_FOLDER), GeData(HostString(folder)), DESCFLAGS_SET_0);
 	PressButton(tag, PULSOR_PRESET_REFRESH);
 }
 
@@ -324,7 +325,7 @@ void PresetShow(const std::string& nameOrFile, const std::string& folder)
 	AutoAlloc<HyperFile> hf;
 	BaseContainer preset;
 	HyperFileClearLastProblem();
-	const bool read = hf && hf->Open(PULSOR_PRESET_IDENT, Filename(file), FILEOPEN_READ, FILEDIALOG_IGNOREOPEN)
+	const bool read = hf && hf->Open(PULSOR_PRESET_IDENT, Filename(HostString(file)), FILEOPEN_READ, FILEDIALOG_IGNOREOPEN)
 		&& hf->ReadContainer(&preset, TRUE);
 	if (hf)
 		hf->Close();
@@ -349,7 +350,7 @@ void PresetSave(const std::string& path, const std::string& tagName, const std::
 	UseFolder(tag, folder);
 	const std::string presetFolder = tag->GetDataInstance()->GetString(PULSOR_PRESET_FOLDER).GetStdString();
 	CheckOutputs({ (fs::u8path(presetFolder) / fs::u8path(name + PULSOR_PRESET_SUFFIX)).u8string() }, { path });
-	tag->SetParameter(DescID(PULSOR_PRESET_NAME), GeData(String(name)), DESCFLAGS_SET_0);
+	tag->SetParameter(DescID(PULSOR_PRESET_NAME), GeData(HostString(name)), DESCFLAGS_SET_0);
 	// The module only sees that its file failed; the host's file layer
 	// knows why.
 	HyperFileClearLastProblem();
@@ -386,7 +387,7 @@ void PresetLoad(const std::string& path, const std::string& tagName, const std::
 		return;
 	}
 	std::string problem;
-	if (!SaveDocument(*scene.doc, Filename(out), &problem))
+	if (!SaveDocument(*scene.doc, Filename(HostString(out)), &problem))
 		throw InputError{ out, "", problem };
 }
 

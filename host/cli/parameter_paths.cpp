@@ -162,7 +162,7 @@ std::vector<std::string> CatalogueLines()
 	std::vector<std::string> lines;
 	for (const ElementType& t : AllElementTypes())
 	{
-		const char* kind = t.classification == Obase ? "object" : t.classification == Mmaterial ? "material" : "tag";
+		const char* kind = t.classification == Obase ? "object" : t.classification == Mbase ? "material" : "tag";
 		std::string line = PathName(t.name) + " (" + kind + "):";
 		for (const ParameterSpec& p : t.parameters)
 		{

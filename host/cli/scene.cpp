@@ -2,6 +2,7 @@
 
 
 #include "host_services.h"
+#include "host_string.h"
 #include "platform.h"
 #include "pulsor_ids.h"
 #include "scene_file.h"
@@ -82,7 +83,7 @@ Scene LoadScene(const std::string& path)
 		ReadJsonScene(path, text, scene.doc.get(), &scene);
 		return scene;
 	}
-	scene.doc.reset(LoadDocument(Filename(path), &problem, FollowCatalogue));
+	scene.doc.reset(LoadDocument(Filename(HostString(path)), &problem, FollowCatalogue));
 	if (!scene.doc)
 		throw InputError{ path, "", "not a scene: " + problem };
 	HostSetUndoLimit(scene.doc.get(), 0);

@@ -3,6 +3,7 @@
 // on it, modifiers added through "Add Modifiers", entries set with the
 // post-set message, buttons pressed. A tag gets its name from the file last,
 // as linking renames it.
+#include "customgui_descproperty.h"
 #include "scene.h"
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 
 #include "catalogue.h"
 #include "host_services.h"
+#include "host_string.h"
 #include "parameter_paths.h"
 #include "pulsor_ids.h"
 #include "recorder.h"
@@ -257,7 +259,7 @@ private:
 	// type, name, parameters and tracks, common to every element.
 	void ReadCommon(BaseList2D* element, const json& j, const std::string& place, const ElementType* type) const
 	{
-		element->SetName(j.contains("name") ? Text(j["name"], place + "/name") : (type ? type->name : "Pulsor"));
+		element->SetName(HostString(j.contains("name") ? Text(j["name"], place + "/name") : (type ? type->name : "Pulsor")));
 		if (j.contains("parameters"))
 			ReadParameters(element, j["parameters"], place + "/parameters");
 		if (j.contains("tracks"))
@@ -275,14 +277,14 @@ private:
 		const ElementType* known = FindElementType(type);
 		const LONG kind = type == PULSOR_TAG_ID ? Tbase : known ? known->classification : 0;
 		if (kind != classification)
-			Fail(place + "/type", "unknown " + std::string(classification == Obase ? "object" : classification == Mmaterial
+			Fail(place + "/type", "unknown " + std::string(classification == Obase ? "object" : classification == Mbase
 				? "material" : "tag") + " type \"" + name + "\"");
 		return type;
 	}
 
 	void ReadMaterial(const json& j, const std::string& place)
 	{
-		const LONG type = TypeOf(j, place, Mmaterial);
+		const LONG type = TypeOf(j, place, Mbase);
 		Keys(j, place, { "type", "name", "parameters", "tracks" });
 		BaseMaterial* mat = BaseMaterial::Alloc(type);
 		doc_->InsertMaterial(mat, doc_->GetMaterialByIndex(doc_->GetMaterialCount() - 1));
@@ -322,7 +324,7 @@ private:
 		if (pending_.size() >= kMaxPulsorTags)
 			Fail(place, "more than " + std::to_string(kMaxPulsorTags) + " Pulsor tags");
 		if (j.contains("name"))
-			tag->SetName(Text(j["name"], place + "/name"));
+			tag->SetName(HostString(Text(j["name"], place + "/name")));
 		pending_.push_back(PendingTag{ tag, &j, place });
 	}
 
@@ -365,9 +367,9 @@ private:
 			at = place + "/parameter";
 		}
 		const ParameterPath path = Path(*element, *parameter, at);
-		AtomArray elements;
-		elements.Append(element);
-		DescPropertyDragData payload = { &elements, path.ToDescID() };
+		AutoAlloc<AtomArray> elements;
+		elements->Append(element);
+		DescPropertyDragData payload = { elements, path.ToDescID() };
 		DragAndDrop drop = { doc_, 0, DRAGTYPE_DESCID, &payload, 0 };
 		HostSetMouseButton(false);
 		tag->Message(MSG_DRAGANDDROP, &drop);
@@ -492,7 +494,7 @@ private:
 			else if (kind == "vector")
 				value = GeData(Vec(v, valueAt));
 			else if (kind == "string")
-				value = GeData(String(Text(v, valueAt)));
+				value = GeData(HostString(Text(v, valueAt)));
 			else if (kind == "curve")
 				value = Curve(v, valueAt);
 			else

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "host_string.h"
 #include "pulsor_ids.h"
 
 void PressButton(BaseTag* tag, LONG id)
@@ -34,7 +35,7 @@ bool LoadPreset(BaseTag* tag, const std::string& name)
 	const std::vector<std::string> names = PresetNames(tag);
 	if (std::find(names.begin(), names.end(), name) == names.end())
 		return false;
-	tag->SetParameter(DescID(PULSOR_PRESET_NAME), GeData(String(name)), DESCFLAGS_SET_0);
+	tag->SetParameter(DescID(PULSOR_PRESET_NAME), GeData(HostString(name)), DESCFLAGS_SET_0);
 	PressButton(tag, PULSOR_PRESET_LOAD);
 	return true;
 }

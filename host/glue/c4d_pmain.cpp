@@ -14,7 +14,8 @@ GeResource resource;
 namespace
 {
 
-const C4D_HostTables* g_tables = nullptr;
+// Stands in for the host's table while none is bound.
+OperatingSystem g_unboundOs = {};
 Filename* g_folder = nullptr;
 // Action 1 calls not yet balanced by an action 3.
 LONG g_initCount = 0;
@@ -29,7 +30,7 @@ LONG Initialise(void* tables, void* folder)
 	const C4D_HostTables* t = static_cast<const C4D_HostTables*>(tables);
 	if (!t || t->version < C4D_INTERFACE_VERSION || !folder)
 		return C4DPL_ERROR_VERSION;
-	g_tables = t;
+	t_C4DOS = t->os ? t->os : &g_unboundOs;
 	g_folder = new Filename(String(static_cast<const CHAR*>(folder)));
 	g_initCount = 1;
 	return 1;
@@ -45,11 +46,13 @@ LONG End()
 	resource.Free();
 	delete g_folder;
 	g_folder = nullptr;
-	g_tables = nullptr;
+	t_C4DOS = &g_unboundOs;
 	return 1;
 }
 
 } // namespace
+
+OperatingSystem* t_C4DOS = &g_unboundOs;
 
 extern "C" LONG c4d_main(LONG action, void* p1, void* p2, void* p3)
 {
@@ -58,29 +61,18 @@ extern "C" LONG c4d_main(LONG action, void* p1, void* p2, void* p3)
 		case C4DPL_INIT_SYS: return Initialise(p1, p3);
 		case C4DPL_INIT: return PluginStart() ? 1 : 0;
 		case C4DPL_END: return End();
-		case C4DPL_VERSION: return C4D_MODULE_VERSION;
+		case C4DPL_INIT_VERSION: return C4DPL_VERSION;
 		case C4DPL_MESSAGE: return PluginMessage((LONG)(intptr_t)p1, p2) ? 1 : C4DPL_ERROR;
 		default: return C4DPL_ERROR;
 	}
 }
 
-Filename GeGetPluginPath()
+const Filename GeGetPluginPath()
 {
 	return g_folder ? *g_folder : Filename();
 }
 
-String GeLoadString(LONG id)
+const String& GeLoadString(LONG id)
 {
 	return resource.LoadString(id);
-}
-
-C4D_CrashHandler GetCrashHandler()
-{
-	return g_tables && g_tables->crashHandler ? *g_tables->crashHandler : nullptr;
-}
-
-void SetCrashHandler(C4D_CrashHandler handler)
-{
-	if (g_tables && g_tables->crashHandler)
-		*g_tables->crashHandler = handler;
 }

@@ -2,12 +2,14 @@
 #ifndef C4D_ATOMARRAY_H__
 #define C4D_ATOMARRAY_H__
 
+#include <stddef.h>
 #include <vector>
 
 #include "ge_math.h"
 
 class C4DAtom;
 
+// Made with Alloc and given back with Free (or AutoAlloc) only.
 class AtomArray
 {
 public:
@@ -17,8 +19,14 @@ public:
 	LONG GetCount() const { return (LONG)atoms_.size(); }
 	// Null outside 0 .. count - 1.
 	C4DAtom* GetIndex(LONG idx) const { return (idx >= 0 && idx < GetCount()) ? atoms_[(size_t)idx] : nullptr; }
-	C4DAtom* GetFirst() const { return GetIndex(0); }
-	void Append(C4DAtom* obj) { if (obj) atoms_.push_back(obj); }
+	// FALSE, with nothing added, for a null atom.
+	Bool Append(C4DAtom* obj)
+	{
+		if (!obj)
+			return FALSE;
+		atoms_.push_back(obj);
+		return TRUE;
+	}
 	void Flush() { atoms_.clear(); }
 	Bool CopyTo(AtomArray* dest) const
 	{
@@ -29,6 +37,11 @@ public:
 	}
 
 private:
+	AtomArray() {}
+	~AtomArray() {}
+	AtomArray(const AtomArray&);
+	AtomArray& operator=(const AtomArray&);
+
 	std::vector<C4DAtom*> atoms_;
 };
 

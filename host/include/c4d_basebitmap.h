@@ -5,13 +5,27 @@
 
 #include "c4d_file.h"
 
+class BaseContainer;
+
 enum IMAGERESULT
 {
 	IMAGERESULT_OK = 1,
 	IMAGERESULT_NOTEXISTING = -1,   // no such file
-	IMAGERESULT_WRONGTYPE = 2,      // not an image the host can read
-	IMAGERESULT_OUTOFMEMORY = 3,    // too big, or memory ran out
-	IMAGERESULT_MISC_ERROR = 4      // bad arguments, damaged data, write failure
+	IMAGERESULT_WRONGTYPE = -2,     // not an image the host can read
+	IMAGERESULT_OUTOFMEMORY = -3,   // too big, or memory ran out
+	IMAGERESULT_MISC_ERROR = -6     // bad arguments, damaged data, write failure
+};
+
+// The image formats Save writes.
+enum
+{
+	FILTER_TIF = 1100
+};
+
+enum SAVEBIT
+{
+	SAVEBIT_0 = 0,
+	SAVEBIT_ALPHA = 1   // the alpha channel goes into the file too
 };
 
 // Width and height are each at most BASEBITMAP_MAX_SIDE, and together at most
@@ -49,13 +63,16 @@ public:
 	// 16-bit; strips or tiles). An alpha channel in the file becomes the
 	// bitmap's alpha channel. frame picks the image of a multi-image file
 	// (-1 and 0: the first). On any failure the bitmap is left empty.
-	IMAGERESULT Init(const Filename& name, LONG frame = -1);
+	// *ismovie, when given, is FALSE: no file the host reads is a movie.
+	IMAGERESULT Init(const Filename& name, LONG frame = -1, Bool* ismovie = nullptr);
 
-	// Writes the bitmap as a TIFF file: RGBA when it has an alpha channel, RGB
-	// otherwise. The file is written beside the target under a temporary name
-	// and then moved over it, so a failed save never leaves a half-written
-	// target. An empty bitmap is refused.
-	IMAGERESULT Save(const Filename& name) const;
+	// Writes the bitmap in format, FILTER_TIF being the only one: RGBA when
+	// savebits has SAVEBIT_ALPHA and the bitmap an alpha channel, RGB
+	// otherwise. data (the format's settings) is not used. The file is
+	// written beside the target under a temporary name and then moved over
+	// it, so a failed save never leaves a half-written target. An empty
+	// bitmap and any other format are refused.
+	IMAGERESULT Save(const Filename& name, LONG format, BaseContainer* data, SAVEBIT savebits) const;
 
 	LONG GetBw() const;
 	LONG GetBh() const;

@@ -46,11 +46,11 @@ public:
 	const BaseContainer* GetContainerInstance(LONG id) const;
 	// The custom data inside this container when its type is datatype, else
 	// null. Read through it only: copies of this container share it.
-	CustomDataType* GetCustomDataType(LONG id, LONG datatype) const;
+	const CustomDataType* GetCustomDataType(LONG id, LONG datatype) const;
 
 	void SetBool(LONG id, Bool v) { SetData(id, GeData((LONG)(v ? 1 : 0))); }
 	void SetLong(LONG id, LONG v) { SetData(id, GeData(v)); }
-	void SetLLong(LONG id, LLONG v) { SetData(id, GeData((int64_t)v)); }
+	void SetLLong(LONG id, LLONG v) { SetData(id, GeData(v, LLONGVALUE)); }
 	void SetReal(LONG id, Real v) { SetData(id, GeData(v)); }
 	void SetVector(LONG id, const Vector& v) { SetData(id, GeData(v)); }
 	void SetTime(LONG id, const BaseTime& v) { SetData(id, GeData(v)); }
@@ -72,8 +72,9 @@ public:
 
 	// Ids in ascending order; -1 past the end.
 	LONG GetIndexId(LONG index) const;
-	// Null past the end.
-	const GeData* GetIndexData(LONG index) const;
+	// Null past the end. Read through it only: copies of this container share
+	// it.
+	GeData* GetIndexData(LONG index) const;
 
 	// Every entry of src replaces the entry of the same id.
 	void MergeContainer(const BaseContainer& src);

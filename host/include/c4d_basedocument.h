@@ -57,7 +57,7 @@ public:
 	static void Free(BaseDocument*& doc);
 	virtual ~BaseDocument();
 
-	BaseTime GetTime() const { return time_; }
+	BaseTime GetTime() { return time_; }
 	void SetTime(const BaseTime& t) { time_ = t; }
 	// The frame rate of the settings, at least 1.
 	LONG GetFps() const;
@@ -69,7 +69,7 @@ public:
 
 	// The settings container of the kind asked for (only the general settings
 	// hold anything).
-	BaseContainer GetData(DOCUMENTSETTINGS type) const;
+	BaseContainer GetData(DOCUMENTSETTINGS type);
 	void SetData(DOCUMENTSETTINGS type, const BaseContainer& bc);
 
 	BaseObject* GetFirstObject() const { return objects_.empty() ? nullptr : objects_.front(); }
@@ -88,8 +88,9 @@ public:
 	// last group, the host's current one. Groups nest: only the outermost
 	// EndUndo closes a group.
 	Bool StartUndo();
-	// data is the BaseList2D about to change.
-	Bool AddUndo(UNDOTYPE type, void* data);
+	// data is the BaseList2D about to change. Steps come from the main
+	// thread here, so allowFromThread changes nothing.
+	Bool AddUndo(UNDOTYPE type, void* data, Bool allowFromThread = FALSE);
 	Bool EndUndo();
 	// Reverts the last group; FALSE when there is none. The group can then be
 	// redone.

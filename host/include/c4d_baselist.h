@@ -17,7 +17,7 @@ enum
 {
 	Obase = 5155,
 	Tbase = 5694,
-	Mmaterial = 5702
+	Mbase = 5702
 };
 
 enum DESCFLAGS_GET
@@ -72,30 +72,29 @@ enum DIRTYFLAGS
 	DIRTYFLAGS_DESCRIPTION = 64
 };
 
+// The root of every element. It has no virtual functions, so nothing can
+// learn an atom's class from the language: ask GetType, GetClassification or
+// IsInstanceOf, then cast statically. Only the host makes atoms, and every
+// atom is a GeListNode, whose hooks the calls below reach.
 class C4DAtom
 {
 public:
-	virtual ~C4DAtom();
-
 	LONG GetType() const { return type_; }
 	LONG GetClassification() const { return classification_; }
+	// TRUE when the atom's type or classification is id.
+	Bool IsInstanceOf(LONG id) const { return type_ == id || classification_ == id; }
 
 	// Report success: FALSE for a parameter the element does not have.
-	Bool GetParameter(const DescID& id, GeData& t_data, DESCFLAGS_GET flags) { return ParameterGet(id, t_data, flags); }
-	Bool SetParameter(const DescID& id, const GeData& t_data, DESCFLAGS_SET flags) { return ParameterSet(id, t_data, flags); }
-	Bool Message(LONG type, void* data = nullptr) { return MessageHook(type, data); }
+	Bool GetParameter(const DescID& id, GeData& t_data, DESCFLAGS_GET flags);
+	Bool SetParameter(const DescID& id, const GeData& t_data, DESCFLAGS_SET flags);
+	Bool Message(LONG type, void* data = nullptr);
 	// Fills description with the element's parameters.
-	Bool GetDescription(Description* description, DESCFLAGS_DESC flags) { return DescriptionHook(description, flags); }
-
-protected:
-	C4DAtom(LONG type, LONG classification) : type_(type), classification_(classification) {}
-
-	virtual Bool ParameterGet(const DescID& id, GeData& t_data, DESCFLAGS_GET flags) = 0;
-	virtual Bool ParameterSet(const DescID& id, const GeData& t_data, DESCFLAGS_SET flags) = 0;
-	virtual Bool MessageHook(LONG type, void* data) = 0;
-	virtual Bool DescriptionHook(Description* description, DESCFLAGS_DESC flags) = 0;
+	Bool GetDescription(Description* description, DESCFLAGS_DESC flags);
 
 private:
+	friend class C4DAtomGoal;
+	C4DAtom(LONG type, LONG classification) : type_(type), classification_(classification) {}
+	~C4DAtom() {}
 	C4DAtom(const C4DAtom&);
 	C4DAtom& operator=(const C4DAtom&);
 
@@ -107,23 +106,25 @@ private:
 class C4DAtomGoal : public C4DAtom
 {
 public:
-	virtual ~C4DAtomGoal();
 	struct Anchor;
 	// The weak reference that links to this element hold.
 	Anchor* GetAnchor() const { return anchor_; }
 
-protected:
-	C4DAtomGoal(LONG type, LONG classification);
-
 private:
+	friend class GeListNode;
+	C4DAtomGoal(LONG type, LONG classification);
+	~C4DAtomGoal();
+
 	Anchor* anchor_;
 };
 
 class GeListNode : public C4DAtomGoal
 {
 public:
+	virtual ~GeListNode() {}
+
 	// The document the node belongs to, or null.
-	BaseDocument* GetDocument() const { return doc_; }
+	BaseDocument* GetDocument() { return doc_; }
 	// Takes the node out of its document and list; the caller then owns it.
 	void Remove();
 
@@ -134,6 +135,13 @@ protected:
 	friend class BaseDocument;
 	void SetDocument(BaseDocument* doc) { doc_ = doc; }
 
+	// What C4DAtom's calls reach; a plain node has no parameters.
+	friend class C4DAtom;
+	virtual Bool ParameterGet(const DescID& id, GeData& t_data, DESCFLAGS_GET flags);
+	virtual Bool ParameterSet(const DescID& id, const GeData& t_data, DESCFLAGS_SET flags);
+	virtual Bool MessageHook(LONG type, void* data);
+	virtual Bool DescriptionHook(Description* description, DESCFLAGS_DESC flags);
+
 private:
 	BaseDocument* doc_;
 };
@@ -143,12 +151,14 @@ class BaseList2D : public GeListNode
 public:
 	virtual ~BaseList2D();
 
-	String GetName() const { return name_; }
+	const String& GetName() const { return name_; }
 	void SetName(const String& name) { name_ = name; }
 	BaseContainer* GetDataInstance() { return &data_; }
 	const BaseContainer* GetDataInstance() const { return &data_; }
-	BaseContainer GetData() const { return data_; }
-	void SetData(const BaseContainer& bc) { data_ = bc; }
+	BaseContainer GetData() { return data_; }
+	// add: the entries of bc join the container, replacing those of the same
+	// id; otherwise bc replaces the container whole.
+	void SetData(const BaseContainer& bc, Bool add = TRUE);
 
 	void SetDirty(DIRTYFLAGS flags);
 	// How often SetDirty named any of flags.
@@ -163,13 +173,14 @@ public:
 	LLONG GetUniqueId() const { return uniqueId_; }
 
 	// The track animating parameter id, or null.
-	CTrack* FindCTrack(const DescID& id) const;
+	CTrack* FindCTrack(const DescID& id);
+	// The first of the element's tracks, or null. A track leaves its element
+	// with Remove.
+	CTrack* GetFirstCTrack() { return GetTrackByIndex(0); }
 	// Takes ownership; a track for the same parameter is replaced.
 	void InsertTrackSorted(CTrack* track);
 	LONG GetTrackCount() const { return (LONG)tracks_.size(); }
 	CTrack* GetTrackByIndex(LONG i) const { return (i >= 0 && i < GetTrackCount()) ? tracks_[(size_t)i] : nullptr; }
-	// Takes the track out; the caller then owns it.
-	void RemoveTrack(CTrack* track);
 
 protected:
 	// A host element type of the catalogue: its parameters are the type's
@@ -192,6 +203,9 @@ protected:
 private:
 	// Host-side: a loaded element takes back the id it was saved with.
 	friend void HostSetUniqueId(BaseList2D* element, LLONG id);
+	friend class CTrack;
+	// Takes the track out; the caller then owns it.
+	void DetachTrack(CTrack* track);
 
 	String name_;
 	BaseContainer data_;

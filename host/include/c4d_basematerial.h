@@ -6,7 +6,7 @@
 
 enum
 {
-	Mstandard = 5703
+	Mmaterial = 5703
 };
 
 // Parameters of the standard material.

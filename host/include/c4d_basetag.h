@@ -23,7 +23,7 @@ public:
 	virtual ~BaseTag();
 
 	// The object carrying the tag, or null.
-	BaseObject* GetObject() const { return object_; }
+	BaseObject* GetObject() { return object_; }
 
 protected:
 	BaseTag(LONG type, const ElementType* catalogueType = nullptr);

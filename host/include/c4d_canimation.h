@@ -47,20 +47,25 @@ private:
 	std::vector<CKey*> keys_;
 };
 
-class CTrack
+// A track is a node of its element's track list: Remove takes it out (the
+// caller then owns it), Free destroys it, out of its list first.
+class CTrack : public GeListNode
 {
 public:
 	static CTrack* Alloc(BaseList2D* bl, const DescID& id);
 	static void Free(CTrack*& track);
-	~CTrack();
+	virtual ~CTrack();
 
 	CCurve* GetCurve() { return &curve_; }
 	const DescID& GetDescriptionID() const { return id_; }
 	// The element the track belongs to once inserted, else null.
 	BaseList2D* GetObject() const { return owner_; }
 
+protected:
+	virtual void RemoveFromParent();
+
 private:
-	explicit CTrack(const DescID& id) : id_(id), owner_(nullptr) {}
+	explicit CTrack(const DescID& id);
 	friend class BaseList2D;
 	DescID id_;
 	CCurve curve_;

@@ -10,19 +10,14 @@ enum
 	CUSTOMDATATYPE_DESCID = 1000486,
 	CUSTOMDATATYPE_SPLINE = 1009060,
 	CUSTOMGUI_SPLINE = 1009059,
-	CUSTOMDATATYPE_PRIORITY = 1009369,
 	CUSTOMDATATYPE_BITMAPBUTTON = 1001053
 };
 
-class CustomDataType
+// The base of every custom data type. It carries nothing: a value's type is
+// the id it is stored under, and the host copies, compares and destroys each
+// type by that id.
+struct CustomDataType
 {
-public:
-	virtual ~CustomDataType() {}
-	virtual LONG GetCustomDataTypeId() const = 0;
-	// A new copy, owned by the caller; null when out of memory.
-	virtual CustomDataType* Clone() const = 0;
-	// other always has the same type id as this.
-	virtual Bool IsEqual(const CustomDataType& other) const = 0;
 };
 
 #endif

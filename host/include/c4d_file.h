@@ -70,4 +70,7 @@ private:
 	Impl* impl_;
 };
 
+// The folder of the running plug-in.
+const Filename GeGetPluginPath();
+
 #endif

@@ -32,18 +32,24 @@ enum
 	DA_CUSTOMDATATYPE = 1000000
 };
 
+// Picks the 64-bit integer constructor, which no other integer type reaches.
+enum LLONGVALUETYPE
+{
+	LLONGVALUE
+};
+
 // Numeric reads (GetLong, GetReal, GetBool, GetLLong) convert between integer,
 // real and bool; any other read of a value of a different type gives the zero
 // value of the type asked for. For custom data GetType() is the custom type id.
 class GeData
 {
 public:
-	GeData() : type_(DA_NIL) { u_.ll = 0; }
+	GeData() : type_(DA_NIL) {}
 	GeData(LONG v) : type_(DA_LONG) { u_.l = v; }
-	GeData(int64_t v) : type_(DA_LLONG) { u_.ll = v; }
+	GeData(LLONG v, LLONGVALUETYPE) : type_(DA_LLONG) { u_.ll = v; }
 	GeData(Real v) : type_(DA_REAL) { u_.r = v; }
-	GeData(const Vector& v) : type_(DA_VECTOR) { u_.v[0] = v.x; u_.v[1] = v.y; u_.v[2] = v.z; }
-	GeData(const BaseTime& t) : type_(DA_TIME) { u_.t[0] = t.GetNumerator(); u_.t[1] = t.GetDenominator(); }
+	GeData(const Vector& v) : type_(DA_VECTOR) { u_.v = v; }
+	GeData(const BaseTime& t) : type_(DA_TIME) { u_.t = t; }
 	GeData(const String& v);
 	GeData(const CHAR* v);
 	GeData(const Filename& v);
@@ -75,10 +81,12 @@ public:
 	Real GetReal() const;
 	// A real is true when it is neither 0 nor NaN.
 	Bool GetBool() const;
-	Vector GetVector() const;
-	BaseTime GetTime() const;
-	String GetString() const;
-	Filename GetFilename() const;
+	// The value held, or a zero value of the type asked for that lives as
+	// long as the program.
+	const Vector& GetVector() const;
+	const BaseTime& GetTime() const;
+	const String& GetString() const;
+	const Filename& GetFilename() const;
 	// The container held, or null for any other type.
 	BaseContainer* GetContainer() const;
 	// The custom data held when its type id is datatype, else null.
@@ -106,14 +114,17 @@ public:
 	}
 
 private:
-	// Types below DA_BYTEARRAY live inline; every later type owns a heap payload.
+	// Types below DA_BYTEARRAY live inline; every later type owns a heap
+	// payload. Strings and filenames both hold a Filename, so that a path
+	// stored as text reads as that path.
 	union Payload
 	{
+		Payload() : ll(0) {}
 		LONG l;
 		LLONG ll;
 		Real r;
-		Real v[3];
-		Real t[2];
+		Vector v;
+		BaseTime t;
 		void* p;
 	};
 	void Release();

@@ -7,18 +7,15 @@
 
 // Smooth, deterministic 3D gradient noise in 0..1, bit-identical on every
 // platform. Non-finite coordinates give 0.5.
-Real Noise(Vector p);
-
-// The folder of the running plug-in.
-Filename GeGetPluginPath();
+Real Noise(const Vector& p);
 
 enum
 {
-	BFM_INPUT_MOUSE = C4D_FOURCC('m', 'o', 'u', 's'),
-	BFM_INPUT_KEYBOARD = C4D_FOURCC('k', 'b', 'r', 'd'),
+	BFM_INPUT_MOUSE = 'mous',
+	BFM_INPUT_KEYBOARD = 'keyb',
 	BFM_INPUT_MOUSELEFT = 1,
 	BFM_INPUT_MOUSERIGHT = 2,
-	BFM_INPUT_VALUE = C4D_FOURCC('i', 'p', 'v', 'a')
+	BFM_INPUT_VALUE = 'ipva'
 };
 
 // The state of one input channel: BFM_INPUT_VALUE 1 while a mouse button is

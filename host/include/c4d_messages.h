@@ -2,7 +2,6 @@
 #ifndef C4D_MESSAGES_H__
 #define C4D_MESSAGES_H__
 
-#include "c4d_atomarray.h"
 #include "lib_description.h"
 
 class BaseBitmap;
@@ -11,8 +10,11 @@ struct IconData;
 
 enum
 {
-	MSG_UPDATE = 7,
-	MSG_MENUPREPARE = 13,
+	MSG_UPDATE = 5,
+	// An element's data changed: caches and previews are rebuilt.
+	MSG_CHANGE = 7,
+	MSG_MULTI_DOCUMENTIMPORTED = 13,
+	MSG_MENUPREPARE = 22,
 	MSG_DESCRIPTION_COMMAND = 18,
 	MSG_DESCRIPTION_POSTSETPARAMETER = 19,
 	MSG_DESCRIPTION_VALIDATE = 20,
@@ -65,14 +67,6 @@ struct DragAndDrop
 	LONG type;
 	void* data;
 	LONG result;
-};
-
-// The payload of a DRAGTYPE_DESCID drag: the elements whose parameter is
-// dragged, and the parameter.
-struct DescPropertyDragData
-{
-	AtomArray* arr;
-	DescID did;
 };
 
 #endif

@@ -7,7 +7,7 @@
 //      an interface version below C4D_INTERFACE_VERSION or no folder.
 //   2  start: PluginStart(), 1 on success, 0 on failure.
 //   3  end: the call that balances the first action 1 runs PluginEnd.
-//   4  version query: 5.
+//   4  version query (C4DPL_INIT_VERSION): C4DPL_VERSION.
 //   6  message: p1 the message id, p2 its data; 1 when PluginMessage
 //      returns TRUE, else -1.
 // Any other action answers -1. The glue that implements this is compiled
@@ -20,7 +20,8 @@
 enum
 {
 	C4D_INTERFACE_VERSION = 14000,
-	C4D_MODULE_VERSION = 5
+	// A module's answer to C4DPL_INIT_VERSION.
+	C4DPL_VERSION = 5
 };
 
 enum
@@ -28,7 +29,7 @@ enum
 	C4DPL_INIT_SYS = 1,
 	C4DPL_INIT = 2,
 	C4DPL_END = 3,
-	C4DPL_VERSION = 4,
+	C4DPL_INIT_VERSION = 4,
 	C4DPL_MESSAGE = 6,
 	C4DMSG_PRIORITY = 0,
 	C4DPL_STARTACTIVITY = 1000,
@@ -45,15 +46,28 @@ enum
 };
 
 // Called by the host when it crashes, with a description of the crash.
-typedef void (*C4D_CrashHandler)(CHAR* text);
+typedef void (*C4D_CrashHandler)(CHAR* crashinfo);
+
+// The host's operating-system table: services shared by the host and every
+// module, read and written in place.
+struct OperatingSystem
+{
+	// The host calls the handler stored here when it crashes.
+	void (*CrashHandler)(CHAR* crashinfo);
+};
 
 // What the host hands a module at action 1.
 struct C4D_HostTables
 {
 	LONG version;
-	// The host's crash-handler slot: the host calls the handler stored here.
-	C4D_CrashHandler* crashHandler;
+	OperatingSystem* os;
 };
+
+// The running module's view of the host's table (C4DOS.CrashHandler). Before
+// action 1 binds it, and after the last action 3, it is a table of the
+// module's own that the host never reads.
+extern OperatingSystem* t_C4DOS;
+#define C4DOS (*t_C4DOS)
 
 extern "C"
 #if defined(_WIN32)
@@ -67,9 +81,5 @@ LONG c4d_main(LONG action, void* p1, void* p2, void* p3);
 Bool PluginStart(void);
 void PluginEnd(void);
 Bool PluginMessage(LONG id, void* data);
-
-// The crash handler in the host's slot, or null; after action 1 only.
-C4D_CrashHandler GetCrashHandler();
-void SetCrashHandler(C4D_CrashHandler handler);
 
 #endif

@@ -27,8 +27,8 @@ public:
 	Bool Init() { return Init(GeGetPluginPath()); }
 	void Free();
 
-	// The string with id, or empty text.
-	String LoadString(LONG id) const;
+	// The string with id, or empty text; valid until the next Init or Free.
+	const String& LoadString(LONG id) const;
 
 private:
 	GeResource(const GeResource&);
@@ -41,6 +41,6 @@ private:
 extern GeResource resource;
 
 // String id of the running module's string table; empty when absent.
-String GeLoadString(LONG id);
+const String& GeLoadString(LONG id);
 
 #endif

@@ -10,7 +10,6 @@ class String
 public:
 	String() {}
 	String(const CHAR* text) : s_(text ? text : "") {}
-	String(const std::string& text) : s_(text) {}
 
 	LONG GetLength() const { return (LONG)s_.size(); }
 	Bool Content() const { return !s_.empty(); }
@@ -46,6 +45,9 @@ public:
 	const CHAR* GetCStr() const { return s_.c_str(); }
 
 private:
+	// The host's own code makes text of its std::string values through it.
+	friend struct HostStringAccess;
+
 	std::string s_;
 };
 

@@ -11,18 +11,15 @@ class BitmapButtonStruct : public CustomDataType
 {
 public:
 	BitmapButtonStruct() : op(nullptr), id(), dirty(0) {}
-	BitmapButtonStruct(BaseList2D* t_op, const DescID& t_id, ULONG t_dirty) : op(t_op), id(t_id), dirty(t_dirty) {}
+	BitmapButtonStruct(BaseList2D* t_op, const DescID& t_id, LONG t_dirty) : op(t_op), id(t_id), dirty(t_dirty) {}
 
 	BaseList2D* op;
 	DescID id;
-	ULONG dirty;
+	LONG dirty;
 
-	virtual LONG GetCustomDataTypeId() const { return CUSTOMDATATYPE_BITMAPBUTTON; }
-	virtual CustomDataType* Clone() const { return new BitmapButtonStruct(*this); }
-	virtual Bool IsEqual(const CustomDataType& other) const
+	friend bool operator==(const BitmapButtonStruct& a, const BitmapButtonStruct& b)
 	{
-		const BitmapButtonStruct& o = static_cast<const BitmapButtonStruct&>(other);
-		return op == o.op && id == o.id && dirty == o.dirty;
+		return a.op == b.op && a.id == b.id && a.dirty == b.dirty;
 	}
 };
 

@@ -4,6 +4,12 @@
 
 #include "c4d_gedata.h"
 
+// The custom data type of the priority.
+enum
+{
+	CUSTOMGUI_PRIORITY_DATA = 1009369
+};
+
 enum
 {
 	PRIORITYVALUE_MODE = 0,
@@ -19,9 +25,10 @@ public:
 	Bool SetPriorityValue(LONG lValueID, const GeData& data);
 	GeData GetPriorityValue(LONG lValueID) const;
 
-	virtual LONG GetCustomDataTypeId() const { return CUSTOMDATATYPE_PRIORITY; }
-	virtual CustomDataType* Clone() const;
-	virtual Bool IsEqual(const CustomDataType& other) const;
+	friend bool operator==(const PriorityData& a, const PriorityData& b)
+	{
+		return a.mode_ == b.mode_ && a.priority_ == b.priority_ && a.cameraDependent_ == b.cameraDependent_;
+	}
 
 private:
 	LONG mode_;

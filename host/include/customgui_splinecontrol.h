@@ -32,7 +32,6 @@ public:
 	LONG InsertKnot(Real x, Real y, LONG flags = 0);
 	// Null outside 0 .. count - 1.
 	CustomSplineKnot* GetKnot(LONG index);
-	const CustomSplineKnot* GetKnot(LONG index) const;
 	LONG GetKnotCount() const { return (LONG)knots_.size(); }
 	void DeleteAllPoints() { knots_.clear(); }
 
@@ -46,9 +45,8 @@ public:
 	// the end knot's y is held; without knots the result is (x, 0, 0).
 	Vector GetPoint(Real x) const;
 
-	virtual LONG GetCustomDataTypeId() const { return CUSTOMDATATYPE_SPLINE; }
-	virtual CustomDataType* Clone() const;
-	virtual Bool IsEqual(const CustomDataType& other) const;
+	// The same knots, in the same order.
+	friend bool operator==(const SplineData& a, const SplineData& b);
 
 private:
 	std::vector<CustomSplineKnot> knots_;

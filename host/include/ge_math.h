@@ -22,9 +22,6 @@ typedef int Bool;
 #define FALSE 0
 #endif
 
-// Four characters read as one big-endian 32-bit number ('frea', 'mous').
-#define C4D_FOURCC(a, b, c, d) ((LONG)(((ULONG)(a) << 24) | ((ULONG)(b) << 16) | ((ULONG)(c) << 8) | (ULONG)(d)))
-
 struct LVector
 {
 	Real x, y, z;
@@ -70,10 +67,6 @@ Real FMod(Real a, Real b);
 // 0 when b is 0; else a - b * q with q = a / b truncated toward zero to 32 bits,
 // moved up by b when negative. For b > 0 the result lies in [0, b).
 Real Modulo(Real a, Real b);
-
-// lo when x < lo, else the smaller of hi and x.
-inline Real Clamp(Real lo, Real hi, Real x) { return x < lo ? lo : (hi < x ? hi : x); }
-inline LONG Clamp(LONG lo, LONG hi, LONG x) { return x < lo ? lo : (hi < x ? hi : x); }
 
 inline Real Mix(Real a, Real b, Real f) { return a + f * (b - a); }
 inline Vector Mix(const Vector& a, const Vector& b, Real f) { return a + f * (b - a); }

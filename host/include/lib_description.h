@@ -73,18 +73,18 @@ enum
 // A bitmap button's setting: TRUE makes it act as a push button.
 enum
 {
-	BITMAPBUTTON_BUTTON = C4D_FOURCC('b', 'u', 't', 't')
+	BITMAPBUTTON_BUTTON = 'butt'
 };
 
 
 enum
 {
-	DESC_UNIT_REAL = C4D_FOURCC('f', 'r', 'e', 'a'),
-	DESC_UNIT_LONG = C4D_FOURCC('f', 'l', 'n', 'g'),
-	DESC_UNIT_PERCENT = C4D_FOURCC('f', 'p', 'c', 't'),
-	DESC_UNIT_DEGREE = C4D_FOURCC('f', 'd', 'g', 'r'),
-	DESC_UNIT_METER = C4D_FOURCC('f', 'm', 'e', 't'),
-	DESC_UNIT_TIME = C4D_FOURCC('f', 'f', 'r', 'm')
+	DESC_UNIT_REAL = 'frea',
+	DESC_UNIT_LONG = 'flng',
+	DESC_UNIT_PERCENT = 'fpct',
+	DESC_UNIT_DEGREE = 'fdgr',
+	DESC_UNIT_METER = 'fmet',
+	DESC_UNIT_TIME = 'ffrm'
 };
 
 enum
@@ -152,10 +152,6 @@ public:
 
 	Bool operator==(const DescID& d) const;
 	Bool operator!=(const DescID& d) const { return !(*this == d); }
-
-	virtual LONG GetCustomDataTypeId() const { return CUSTOMDATATYPE_DESCID; }
-	virtual CustomDataType* Clone() const;
-	virtual Bool IsEqual(const CustomDataType& other) const;
 
 private:
 	static const DescLevel& Zero();

@@ -128,12 +128,23 @@ CTrack* CTrack::Alloc(BaseList2D* bl, const DescID& id)
 	return new CTrack(id);
 }
 
+// The type the host gives every track.
+const LONG kTrackType = 5350;
+
+CTrack::CTrack(const DescID& id) : GeListNode(kTrackType, kTrackType), id_(id), owner_(nullptr) {}
+
 void CTrack::Free(CTrack*& track)
 {
-	if (track && track->owner_)
-		track->owner_->RemoveTrack(track);
+	if (track)
+		track->Remove();
 	delete track;
 	track = nullptr;
 }
 
 CTrack::~CTrack() {}
+
+void CTrack::RemoveFromParent()
+{
+	if (owner_)
+		owner_->DetachTrack(this);
+}

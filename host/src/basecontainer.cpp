@@ -366,7 +366,7 @@ BaseContainer* BaseContainer::GetContainerInstance(LONG id)
 	return store_->Find(id)->GetContainer();
 }
 
-CustomDataType* BaseContainer::GetCustomDataType(LONG id, LONG datatype) const
+const CustomDataType* BaseContainer::GetCustomDataType(LONG id, LONG datatype) const
 {
 	const GeData* d = GetDataPointer(id);
 	return d ? d->GetCustomDataType(datatype) : nullptr;
@@ -426,7 +426,7 @@ LONG BaseContainer::GetIndexId(LONG index) const
 	return store_->IdAt((size_t)index);
 }
 
-const GeData* BaseContainer::GetIndexData(LONG index) const
+GeData* BaseContainer::GetIndexData(LONG index) const
 {
 	if (!store_ || index < 0 || (size_t)index >= store_->Size())
 		return nullptr;

@@ -29,7 +29,7 @@ namespace
 
 const LONG kMaxComponent = 255;
 
-UCHAR ClampComponent(LONG v) { return (UCHAR)Clamp((LONG)0, kMaxComponent, v); }
+UCHAR ClampComponent(LONG v) { return (UCHAR)(v < 0 ? 0 : (kMaxComponent < v ? kMaxComponent : v)); }
 
 bool SizeWithinLimits(int64_t w, int64_t h)
 {
@@ -610,8 +610,10 @@ IMAGERESULT WriteTiff(const std::string& path, const Raster& in)
 
 } // namespace
 
-IMAGERESULT BaseBitmap::Init(const Filename& name, LONG frame)
+IMAGERESULT BaseBitmap::Init(const Filename& name, LONG frame, Bool* ismovie)
 {
+	if (ismovie)
+		*ismovie = FALSE;
 	if (impl_->owner)
 		return IMAGERESULT_MISC_ERROR;
 	impl_->MakeEmpty();
@@ -639,9 +641,10 @@ IMAGERESULT BaseBitmap::Init(const Filename& name, LONG frame)
 	return IMAGERESULT_OK;
 }
 
-IMAGERESULT BaseBitmap::Save(const Filename& name) const
+IMAGERESULT BaseBitmap::Save(const Filename& name, LONG format, BaseContainer* data, SAVEBIT savebits) const
 {
-	if (impl_->owner || impl_->w == 0)
+	(void)data;
+	if (impl_->owner || impl_->w == 0 || format != FILTER_TIF)
 		return IMAGERESULT_MISC_ERROR;
 	// The raster borrows nothing: copying keeps the writer independent of the
 	// in-memory layout, and icon-sized images make the copy negligible.
@@ -649,7 +652,7 @@ IMAGERESULT BaseBitmap::Save(const Filename& name) const
 	try
 	{
 		raster.rgb = impl_->px;
-		if (impl_->alpha)
+		if (impl_->alpha && (savebits & SAVEBIT_ALPHA))
 			raster.alpha = impl_->alpha->impl_->px;
 	}
 	catch (const std::bad_alloc&)

@@ -1,6 +1,7 @@
 #include "catalogue.h"
 
 #include "c4d_basedocument.h"
+#include "host_string.h"
 
 namespace
 {
@@ -40,7 +41,7 @@ std::vector<ElementType> BuildCatalogue()
 	cube.parameters.push_back(Param(STANDIN_CUBE_TIME_OFFSET, DTYPE_TIME, "Time Offset", "", GeData(BaseTime(0.0)), -kHuge, kHuge, 1.0, DESC_UNIT_TIME));
 	types.push_back(cube);
 
-	types.push_back(ElementType{ Mstandard, Mmaterial, "Material", {
+	types.push_back(ElementType{ Mmaterial, Mbase, "Material", {
 		Param(MATERIAL_COLOR_COLOR, DTYPE_COLOR, "Color", "", GeData(Vector(0.8, 0.8, 0.8)), 0.0, 1.0, 0.01, DESC_UNIT_PERCENT),
 		Param(MATERIAL_COLOR_BRIGHTNESS, DTYPE_REAL, "Brightness", "", GeData(1.0), 0.0, 10.0, 0.01, DESC_UNIT_PERCENT),
 	} });
@@ -86,8 +87,8 @@ BaseContainer DescriptionSettingsOfName()
 BaseContainer DescriptionSettings(const ParameterSpec& p)
 {
 	BaseContainer bc(p.dtype);
-	bc.SetString(DESC_NAME, String(p.name));
-	bc.SetString(DESC_SHORT_NAME, String(p.shortName.empty() ? p.name : p.shortName));
+	bc.SetString(DESC_NAME, HostString(p.name));
+	bc.SetString(DESC_SHORT_NAME, HostString(p.shortName.empty() ? p.name : p.shortName));
 	if (p.dtype == DTYPE_LONG || p.dtype == DTYPE_BOOL)
 	{
 		bc.SetLong(DESC_MIN, (LONG)p.min);

@@ -43,16 +43,6 @@ Bool DescID::operator==(const DescID& d) const
 	return TRUE;
 }
 
-CustomDataType* DescID::Clone() const
-{
-	return new DescID(*this);
-}
-
-Bool DescID::IsEqual(const CustomDataType& other) const
-{
-	return *this == static_cast<const DescID&>(other);
-}
-
 BaseContainer GetCustomDataTypeDefault(LONG type)
 {
 	BaseContainer bc(type);

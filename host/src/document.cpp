@@ -39,7 +39,7 @@ struct Scheduled
 LONG ExpressionPriority(BaseTag* tag)
 {
 	const PriorityData* pd = static_cast<const PriorityData*>(
-		tag->GetDataInstance()->GetCustomDataType(EXPRESSION_PRIORITY, CUSTOMDATATYPE_PRIORITY));
+		tag->GetDataInstance()->GetCustomDataType(EXPRESSION_PRIORITY, CUSTOMGUI_PRIORITY_DATA));
 	if (!pd)
 		return EXECUTIONPRIORITY_EXPRESSION;
 	return pd->GetPriorityValue(PRIORITYVALUE_MODE).GetLong() + pd->GetPriorityValue(PRIORITYVALUE_PRIORITY).GetLong();
@@ -72,7 +72,7 @@ struct ElementState
 
 ElementState Capture(const BaseList2D& element)
 {
-	ElementState state{ element.GetData(), element.GetName(), std::vector<TrackState>() };
+	ElementState state{ *element.GetDataInstance(), element.GetName(), std::vector<TrackState>() };
 	for (LONG i = 0; i < element.GetTrackCount(); ++i)
 	{
 		CTrack* track = element.GetTrackByIndex(i);
@@ -116,7 +116,7 @@ void RestoreTracks(BaseList2D& element, const std::vector<TrackState>& tracks)
 
 void Restore(BaseList2D& element, const ElementState& state)
 {
-	element.SetData(state.data);
+	element.SetData(state.data, FALSE);
 	element.SetName(state.name);
 	RestoreTracks(element, state.tracks);
 }
@@ -144,7 +144,7 @@ void ReleaseSteps(std::vector<UndoGroup>& groups)
 
 BaseList2D* ElementOf(const UndoStep& step)
 {
-	return dynamic_cast<BaseList2D*>(step.anchor->element);
+	return AnchoredElement(*step.anchor);
 }
 
 } // namespace
@@ -202,8 +202,9 @@ Bool BaseDocument::StartUndo()
 	return TRUE;
 }
 
-Bool BaseDocument::AddUndo(UNDOTYPE type, void* data)
+Bool BaseDocument::AddUndo(UNDOTYPE type, void* data, Bool allowFromThread)
 {
+	(void)allowFromThread;
 	BaseList2D* element = static_cast<BaseList2D*>(data);
 	if (!element)
 		return FALSE;
@@ -339,7 +340,7 @@ void BaseDocument::SetMaxTime(const BaseTime& t)
 	GetDataInstance()->SetTime(DOCUMENT_MAXTIME, t);
 }
 
-BaseContainer BaseDocument::GetData(DOCUMENTSETTINGS type) const
+BaseContainer BaseDocument::GetData(DOCUMENTSETTINGS type)
 {
 	return type == DOCUMENTSETTINGS_GENERAL ? *GetDataInstance() : BaseContainer();
 }

@@ -20,4 +20,11 @@ struct C4DAtomGoal::Anchor
 	}
 };
 
+// The element an anchor holds when it is a BaseList2D (not a track), else
+// null. Every goal is a node, and nodes know their class.
+inline BaseList2D* AnchoredElement(const C4DAtomGoal::Anchor& anchor)
+{
+	return anchor.element ? dynamic_cast<BaseList2D*>(static_cast<GeListNode*>(anchor.element)) : nullptr;
+}
+
 #endif

@@ -4,6 +4,7 @@
 #include "catalogue.h"
 #include "element_anchor.h"
 #include "host_services.h"
+#include "host_string.h"
 
 #include <atomic>
 #include <chrono>
@@ -34,7 +35,27 @@ void HostSetUniqueId(BaseList2D* element, LLONG id)
 		element->uniqueId_ = id;
 }
 
-C4DAtom::~C4DAtom() {}
+// Every atom is a node (only GeListNode may make a goal, only a goal an
+// atom), so the calls reach the node's hooks.
+Bool C4DAtom::GetParameter(const DescID& id, GeData& t_data, DESCFLAGS_GET flags)
+{
+	return static_cast<GeListNode*>(this)->ParameterGet(id, t_data, flags);
+}
+
+Bool C4DAtom::SetParameter(const DescID& id, const GeData& t_data, DESCFLAGS_SET flags)
+{
+	return static_cast<GeListNode*>(this)->ParameterSet(id, t_data, flags);
+}
+
+Bool C4DAtom::Message(LONG type, void* data)
+{
+	return static_cast<GeListNode*>(this)->MessageHook(type, data);
+}
+
+Bool C4DAtom::GetDescription(Description* description, DESCFLAGS_DESC flags)
+{
+	return static_cast<GeListNode*>(this)->DescriptionHook(description, flags);
+}
 
 C4DAtomGoal::C4DAtomGoal(LONG type, LONG classification) : C4DAtom(type, classification), anchor_(new Anchor)
 {
@@ -53,6 +74,38 @@ void GeListNode::Remove()
 	doc_ = nullptr;
 }
 
+Bool GeListNode::ParameterGet(const DescID& id, GeData& t_data, DESCFLAGS_GET flags)
+{
+	(void)id; (void)t_data; (void)flags;
+	return FALSE;
+}
+
+Bool GeListNode::ParameterSet(const DescID& id, const GeData& t_data, DESCFLAGS_SET flags)
+{
+	(void)id; (void)t_data; (void)flags;
+	return FALSE;
+}
+
+Bool GeListNode::MessageHook(LONG type, void* data)
+{
+	(void)type; (void)data;
+	return TRUE;
+}
+
+Bool GeListNode::DescriptionHook(Description* description, DESCFLAGS_DESC flags)
+{
+	(void)description; (void)flags;
+	return FALSE;
+}
+
+void BaseList2D::SetData(const BaseContainer& bc, Bool add)
+{
+	if (add)
+		data_.MergeContainer(bc);
+	else
+		data_ = bc;
+}
+
 BaseList2D::BaseList2D(LONG type, LONG classification, const ElementType* catalogueType)
 	: GeListNode(type, classification), node_(nullptr),
 	  uniqueId_(NextUniqueId().fetch_add(1, std::memory_order_relaxed)), catalogueType_(catalogueType)
@@ -61,7 +114,7 @@ BaseList2D::BaseList2D(LONG type, LONG classification, const ElementType* catalo
 		d = 0;
 	if (!catalogueType_)
 		return;
-	name_ = String(catalogueType_->name);
+	name_ = HostString(catalogueType_->name);
 	for (const ParameterSpec& p : catalogueType_->parameters)
 		data_.SetData(p.id, p.defaultValue);
 }
@@ -79,7 +132,7 @@ BaseList2D::~BaseList2D()
 		delete track;
 }
 
-CTrack* BaseList2D::FindCTrack(const DescID& id) const
+CTrack* BaseList2D::FindCTrack(const DescID& id)
 {
 	for (CTrack* track : tracks_)
 		if (track->GetDescriptionID() == id)
@@ -92,16 +145,12 @@ void BaseList2D::InsertTrackSorted(CTrack* track)
 	if (!track || track->owner_)
 		return;
 	CTrack* old = FindCTrack(track->GetDescriptionID());
-	if (old)
-	{
-		RemoveTrack(old);
-		delete old;
-	}
+	CTrack::Free(old);
 	track->owner_ = this;
 	tracks_.push_back(track);
 }
 
-void BaseList2D::RemoveTrack(CTrack* track)
+void BaseList2D::DetachTrack(CTrack* track)
 {
 	for (size_t i = 0; i < tracks_.size(); ++i)
 	{

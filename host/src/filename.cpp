@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host_services.h"
+#include "host_string.h"
 
 namespace
 {
@@ -45,7 +46,7 @@ Filename& Filename::operator+=(const Filename& component)
 	if (!IsSeparator(joined.back()))
 		joined += kSeparator;
 	joined += b;
-	path_ = String(joined);
+	path_ = HostString(joined);
 	return *this;
 }
 
@@ -56,28 +57,28 @@ Filename Filename::GetDirectory() const
 	if (sep == std::string::npos)
 		return Filename();
 	if (sep == 0)
-		return Filename(String(p.substr(0, 1)));
+		return Filename(HostString(p.substr(0, 1)));
 #ifdef _WIN32
 	// The folder of "C:\x" is the drive's root "C:\" rather than "C:",
 	// which names the current folder of that drive.
 	if (sep == 2 && p[1] == ':')
-		return Filename(String(p.substr(0, 3)));
+		return Filename(HostString(p.substr(0, 3)));
 #endif
-	return Filename(String(p.substr(0, sep)));
+	return Filename(HostString(p.substr(0, sep)));
 }
 
 Filename Filename::GetFile() const
 {
 	const std::string& p = path_.GetStdString();
 	const size_t sep = LastSeparator(p);
-	return Filename(String(sep == std::string::npos ? p : p.substr(sep + 1)));
+	return Filename(HostString(sep == std::string::npos ? p : p.substr(sep + 1)));
 }
 
 String Filename::GetSuffix() const
 {
 	const std::string file = GetFile().GetString().GetStdString();
 	const size_t dot = file.rfind('.');
-	return dot == std::string::npos ? String() : String(file.substr(dot + 1));
+	return dot == std::string::npos ? String() : HostString(file.substr(dot + 1));
 }
 
 Bool Filename::FileSelect(FILESELECTTYPE type, FILESELECT flags, const String& title, const String& force_suffix)
@@ -147,7 +148,7 @@ Filename BrowseFiles::GetFilename() const
 {
 	if (!impl_->started || impl_->next >= impl_->entries.size())
 		return Filename();
-	return Filename(String(impl_->entries[impl_->next].first));
+	return Filename(HostString(impl_->entries[impl_->next].first));
 }
 
 Bool BrowseFiles::IsDir() const

@@ -5,6 +5,7 @@
 
 #include "c4d_basecontainer.h"
 #include "c4d_baselist.h"
+#include "custom_data.h"
 #include "element_anchor.h"
 
 namespace
@@ -43,12 +44,12 @@ bool IsCustom(LONG type)
 
 GeData::GeData(const String& v) : type_(DA_STRING)
 {
-	u_.p = new String(v);
+	u_.p = new Filename(v);
 }
 
 GeData::GeData(const CHAR* v) : type_(DA_STRING)
 {
-	u_.p = new String(v);
+	u_.p = new Filename(String(v));
 }
 
 GeData::GeData(const Filename& v) : type_(DA_FILENAME)
@@ -64,11 +65,11 @@ GeData::GeData(const BaseContainer& v) : type_(DA_CONTAINER)
 GeData::GeData(LONG type, const CustomDataType& data) : type_(DA_NIL)
 {
 	u_.ll = 0;
-	// The declared type must be the data's own; anything else stays empty
-	// rather than mislabelled.
-	if (!IsCustom(type) || type != data.GetCustomDataTypeId())
+	// A type the host does not know stays empty: it could not be copied.
+	const CustomDataHandler* handler = IsCustom(type) ? FindCustomDataHandler(type) : nullptr;
+	if (!handler)
 		return;
-	CustomDataType* copy = data.Clone();
+	CustomDataType* copy = handler->copy(data);
 	if (!copy)
 		return;
 	type_ = type;
@@ -95,7 +96,7 @@ void GeData::CopyFrom(const GeData& other)
 {
 	switch (other.type_)
 	{
-		case DA_STRING: u_.p = new String(*static_cast<const String*>(other.u_.p)); break;
+		case DA_STRING:
 		case DA_FILENAME: u_.p = new Filename(*static_cast<const Filename*>(other.u_.p)); break;
 		case DA_CONTAINER: u_.p = new BaseContainer(*static_cast<const BaseContainer*>(other.u_.p)); break;
 		case DA_ALIASLINK:
@@ -106,7 +107,8 @@ void GeData::CopyFrom(const GeData& other)
 		default:
 			if (other.type_ >= DA_BYTEARRAY)
 			{
-				CustomDataType* copy = static_cast<const CustomDataType*>(other.u_.p)->Clone();
+				// Only types with a handler are ever stored.
+				CustomDataType* copy = FindCustomDataHandler(other.type_)->copy(*static_cast<const CustomDataType*>(other.u_.p));
 				if (!copy)
 					return;  // out of memory: stays DA_NIL
 				u_.p = copy;
@@ -123,7 +125,7 @@ void GeData::Release()
 {
 	switch (type_)
 	{
-		case DA_STRING: delete static_cast<String*>(u_.p); break;
+		case DA_STRING:
 		case DA_FILENAME: delete static_cast<Filename*>(u_.p); break;
 		case DA_CONTAINER: delete static_cast<BaseContainer*>(u_.p); break;
 		case DA_ALIASLINK:
@@ -131,7 +133,7 @@ void GeData::Release()
 				static_cast<C4DAtomGoal::Anchor*>(u_.p)->Release();
 			break;
 		default:
-			delete static_cast<CustomDataType*>(u_.p);
+			FindCustomDataHandler(type_)->destroy(static_cast<CustomDataType*>(u_.p));
 	}
 	type_ = DA_NIL;
 }
@@ -181,29 +183,31 @@ Real GeData::GetReal() const
 	}
 }
 
-Vector GeData::GetVector() const
+const Vector& GeData::GetVector() const
 {
-	return type_ == DA_VECTOR ? Vector(u_.v[0], u_.v[1], u_.v[2]) : Vector();
+	static const Vector zero;
+	return type_ == DA_VECTOR ? u_.v : zero;
 }
 
-BaseTime GeData::GetTime() const
+const BaseTime& GeData::GetTime() const
 {
-	return type_ == DA_TIME ? BaseTime(u_.t[0], u_.t[1]) : BaseTime();
+	static const BaseTime zero;
+	return type_ == DA_TIME ? u_.t : zero;
 }
 
-String GeData::GetString() const
+const String& GeData::GetString() const
 {
-	return type_ == DA_STRING ? *static_cast<const String*>(u_.p) : String();
+	static const String empty;
+	return type_ == DA_STRING ? static_cast<const Filename*>(u_.p)->GetString() : empty;
 }
 
-Filename GeData::GetFilename() const
+const Filename& GeData::GetFilename() const
 {
-	if (type_ == DA_FILENAME)
-		return *static_cast<const Filename*>(u_.p);
+	static const Filename empty;
 	// A path stored as text reads as that path.
-	if (type_ == DA_STRING)
-		return Filename(*static_cast<const String*>(u_.p));
-	return Filename();
+	if (type_ == DA_FILENAME || type_ == DA_STRING)
+		return *static_cast<const Filename*>(u_.p);
+	return empty;
 }
 
 BaseContainer* GeData::GetContainer() const
@@ -222,8 +226,7 @@ BaseList2D* GeData::GetLink(const BaseDocument* doc, LONG instanceof) const
 {
 	if (type_ != DA_ALIASLINK || !u_.p)
 		return nullptr;
-	C4DAtomGoal* goal = static_cast<C4DAtomGoal::Anchor*>(u_.p)->element;
-	BaseList2D* element = dynamic_cast<BaseList2D*>(goal);
+	BaseList2D* element = AnchoredElement(*static_cast<C4DAtomGoal::Anchor*>(u_.p));
 	if (!element)
 		return nullptr;
 	if (doc && element->GetDocument() != doc)
@@ -256,15 +259,16 @@ bool operator==(const GeData& a, const GeData& b)
 		case DA_LONG: return a.u_.l == b.u_.l;
 		case DA_LLONG: return a.u_.ll == b.u_.ll;
 		case DA_REAL: return a.u_.r == b.u_.r;
-		case DA_VECTOR: return a.u_.v[0] == b.u_.v[0] && a.u_.v[1] == b.u_.v[1] && a.u_.v[2] == b.u_.v[2];
+		case DA_VECTOR: return a.u_.v == b.u_.v;
 		case DA_TIME: return a.GetTime() == b.GetTime();
-		case DA_STRING: return *static_cast<const String*>(a.u_.p) == *static_cast<const String*>(b.u_.p);
+		case DA_STRING:
 		case DA_FILENAME: return *static_cast<const Filename*>(a.u_.p) == *static_cast<const Filename*>(b.u_.p);
 		case DA_CONTAINER: return *static_cast<const BaseContainer*>(a.u_.p) == *static_cast<const BaseContainer*>(b.u_.p);
 		case DA_ALIASLINK: return a.u_.p == b.u_.p;
 		default:
 			if (a.type_ >= DA_BYTEARRAY)
-				return static_cast<const CustomDataType*>(a.u_.p)->IsEqual(*static_cast<const CustomDataType*>(b.u_.p)) != 0;
+				return FindCustomDataHandler(a.type_)->equal(*static_cast<const CustomDataType*>(a.u_.p),
+					*static_cast<const CustomDataType*>(b.u_.p));
 			return a.u_.ll == b.u_.ll;
 	}
 }

@@ -50,7 +50,7 @@ void HostSetPluginPath(const Filename& folder)
 	s.pluginPath = folder;
 }
 
-Filename GeGetPluginPath()
+const Filename GeGetPluginPath()
 {
 	Services& s = Get();
 	std::lock_guard<std::mutex> guard(s.lock);

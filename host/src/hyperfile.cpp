@@ -27,6 +27,7 @@
 #include "customgui_splinecontrol.h"
 #include "file_links.h"
 #include "hyperfile_host.h"
+#include "host_string.h"
 #include "platform.h"
 
 namespace
@@ -150,7 +151,7 @@ bool WriteValue(Writer& w, const GeData& d, int depth)
 			w.U32((uint32_t)sd->GetKnotCount());
 			for (LONG i = 0; i < sd->GetKnotCount(); ++i)
 			{
-				const CustomSplineKnot* k = sd->GetKnot(i);
+				const CustomSplineKnot* k = const_cast<SplineData*>(sd)->GetKnot(i);
 				w.Vec(k->vPos);
 				w.I32(k->lFlagsSettings);
 				w.Vec(k->vTangentLeft);
@@ -158,7 +159,7 @@ bool WriteValue(Writer& w, const GeData& d, int depth)
 			}
 			break;
 		}
-		case CUSTOMDATATYPE_PRIORITY:
+		case CUSTOMGUI_PRIORITY_DATA:
 		{
 			const PriorityData* pd = static_cast<const PriorityData*>(d.GetCustomDataType(type));
 			w.I32(pd->GetPriorityValue(PRIORITYVALUE_MODE).GetLong());
@@ -171,7 +172,7 @@ bool WriteValue(Writer& w, const GeData& d, int depth)
 			// The element pointer means nothing in another session.
 			const BitmapButtonStruct* bb = static_cast<const BitmapButtonStruct*>(d.GetCustomDataType(type));
 			WriteDescID(w, bb->id);
-			w.U32(bb->dirty);
+			w.U32((uint32_t)bb->dirty);
 			break;
 		}
 		default:
@@ -335,7 +336,7 @@ bool ReadValue(Reader& outer, const ReadContext& ctx, int depth, GeData* out)
 			uint64_t v;
 			if (!r.U64(&v))
 				return false;
-			value = GeData((int64_t)v);
+			value = GeData((LLONG)v, LLONGVALUE);
 			break;
 		}
 		case DA_REAL:
@@ -362,8 +363,8 @@ bool ReadValue(Reader& outer, const ReadContext& ctx, int depth, GeData* out)
 			value = GeData(v);
 			break;
 		}
-		case DA_STRING: value = GeData(String(r.Rest())); break;
-		case DA_FILENAME: value = GeData(Filename(String(r.Rest()))); break;
+		case DA_STRING: value = GeData(HostString(r.Rest())); break;
+		case DA_FILENAME: value = GeData(Filename(HostString(r.Rest()))); break;
 		case DA_CONTAINER:
 		{
 			BaseContainer bc;
@@ -384,7 +385,7 @@ bool ReadValue(Reader& outer, const ReadContext& ctx, int depth, GeData* out)
 				LONG elementType;
 				if (!r.U64(&id) || !r.I32(&elementType))
 					return false;
-				element = ResolveLink(ctx, (LLONG)id, elementType, String(r.Rest()));
+				element = ResolveLink(ctx, (LLONG)id, elementType, HostString(r.Rest()));
 			}
 			value.SetBaseList2D(element);
 			break;
@@ -418,7 +419,7 @@ bool ReadValue(Reader& outer, const ReadContext& ctx, int depth, GeData* out)
 			value = GeData(type, sd);
 			break;
 		}
-		case CUSTOMDATATYPE_PRIORITY:
+		case CUSTOMGUI_PRIORITY_DATA:
 		{
 			LONG mode, priority, camera;
 			if (!r.I32(&mode) || !r.I32(&priority) || !r.I32(&camera))
@@ -436,7 +437,7 @@ bool ReadValue(Reader& outer, const ReadContext& ctx, int depth, GeData* out)
 			uint32_t dirty;
 			if (!ReadDescID(r, &id) || !r.U32(&dirty))
 				return false;
-			value = GeData(type, BitmapButtonStruct(nullptr, id, dirty));
+			value = GeData(type, BitmapButtonStruct(nullptr, id, (LONG)dirty));
 			break;
 		}
 		default:

@@ -120,7 +120,7 @@ inline unsigned Hash(unsigned i) { return kPerm[i & 255u]; }
 
 } // namespace
 
-Real Noise(Vector p)
+Real Noise(const Vector& p)
 {
 	if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
 		return 0.5;
@@ -144,5 +144,6 @@ Real Noise(Vector p)
 
 	// Sampled extremes of this noise sit near +-0.99; the clamp keeps the
 	// promise of 0..1 without relying on a tight analytic bound.
-	return Clamp(0.0, 1.0, 0.5 + 0.5 * n);
+	const Real value = 0.5 + 0.5 * n;
+	return value < 0.0 ? 0.0 : (1.0 < value ? 1.0 : value);
 }

@@ -88,12 +88,12 @@ void BaseObject::SetRelPos(const Vector& v)
 
 // ---- Materials --------------------------------------------------------------
 
-BaseMaterial::BaseMaterial(LONG type) : BaseList2D(type, Mmaterial, FindElementType(type)) {}
+BaseMaterial::BaseMaterial(LONG type) : BaseList2D(type, Mbase, FindElementType(type)) {}
 
 BaseMaterial* BaseMaterial::Alloc(LONG type)
 {
 	const ElementType* t = FindElementType(type);
-	if (!t || t->classification != Mmaterial)
+	if (!t || t->classification != Mbase)
 		return nullptr;
 	return new BaseMaterial(type);
 }

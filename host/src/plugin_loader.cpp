@@ -11,7 +11,8 @@
 namespace
 {
 
-C4D_CrashHandler g_crashHandler = nullptr;
+// The one table every loaded module shares.
+OperatingSystem g_os = {};
 
 typedef LONG (*MainFunc)(LONG, void*, void*, void*);
 
@@ -82,22 +83,22 @@ const char* ModuleSuffix()
 
 C4D_CrashHandler* HostCrashHandlerSlot()
 {
-	return &g_crashHandler;
+	return &g_os.CrashHandler;
 }
 
 void HostCrash(const char* text)
 {
-	if (g_crashHandler)
+	if (g_os.CrashHandler)
 	{
 		std::string copy = text ? text : "";
-		g_crashHandler(&copy[0]);
+		g_os.CrashHandler(&copy[0]);
 	}
 }
 
 PluginLoader::PluginLoader()
 {
 	tables_.version = C4D_INTERFACE_VERSION;
-	tables_.crashHandler = HostCrashHandlerSlot();
+	tables_.os = &g_os;
 }
 
 PluginLoader::~PluginLoader()

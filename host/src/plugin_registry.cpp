@@ -6,8 +6,8 @@
 #include "c4d_basetag.h"
 #include "c4d_tagdata.h"
 #include "catalogue.h"
-#include "description_registry.h"
 #include "customgui_priority.h"
+#include "description_registry.h"
 
 namespace
 {
@@ -101,7 +101,7 @@ BaseTag* BaseTag::Alloc(LONG type)
 	HostTag* tag = new HostTag(type);
 	tag->SetName(info.name);
 	if (info.info & TAG_EXPRESSION)
-		tag->GetDataInstance()->SetData(EXPRESSION_PRIORITY, GeData(CUSTOMDATATYPE_PRIORITY, PriorityData()));
+		tag->GetDataInstance()->SetData(EXPRESSION_PRIORITY, GeData(CUSTOMGUI_PRIORITY_DATA, PriorityData()));
 	NodeData* node = info.allocator();
 	if (!node)
 	{

@@ -21,14 +21,3 @@ GeData PriorityData::GetPriorityValue(LONG lValueID) const
 		default: return GeData();
 	}
 }
-
-CustomDataType* PriorityData::Clone() const
-{
-	return new PriorityData(*this);
-}
-
-Bool PriorityData::IsEqual(const CustomDataType& other) const
-{
-	const PriorityData& o = static_cast<const PriorityData&>(other);
-	return mode_ == o.mode_ && priority_ == o.priority_ && cameraDependent_ == o.cameraDependent_;
-}

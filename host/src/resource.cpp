@@ -25,6 +25,7 @@
 #include "customgui_priority.h"
 #include "description_registry.h"
 #include "host_services.h"
+#include "host_string.h"
 
 namespace
 {
@@ -356,7 +357,7 @@ bool ParseDescription(const std::string& path, const std::string& text, const Sy
 			return p.Fail("unknown symbol " + name);
 		BaseContainer settings(dtype);
 		auto label = names.find(symbol->second);
-		settings.SetString(DESC_NAME, label != names.end() ? String(label->second) : String(name));
+		settings.SetString(DESC_NAME, label != names.end() ? HostString(label->second) : HostString(name));
 		if (!p.Expect("{"))
 			return false;
 		while (!p.Accept("}"))
@@ -389,7 +390,7 @@ std::string Join(const std::string& a, const std::string& b)
 
 struct GeResource::Impl
 {
-	std::map<LONG, std::string> strings;
+	std::map<LONG, String> strings;
 };
 
 GeResource::GeResource() : impl_(nullptr) {}
@@ -421,7 +422,7 @@ Bool GeResource::Init(const Filename& folder)
 
 	// Every description of the folder, with its own symbols and strings.
 	BrowseFiles browse;
-	browse.Init(Filename(String(Join(res, "description"))), 0);
+	browse.Init(Filename(HostString(Join(res, "description"))), 0);
 	std::vector<DescriptionResource> descriptions;
 	while (browse.GetNext())
 	{
@@ -450,16 +451,18 @@ Bool GeResource::Init(const Filename& folder)
 		RegisterDescriptionResource(d);
 	Free();
 	impl_ = new Impl;
-	impl_->strings.swap(strings);
+	for (const std::pair<const LONG, std::string>& s : strings)
+		impl_->strings[s.first] = HostString(s.second);
 	return TRUE;
 }
 
-String GeResource::LoadString(LONG id) const
+const String& GeResource::LoadString(LONG id) const
 {
+	static const String empty;
 	if (!impl_)
-		return String();
+		return empty;
 	auto it = impl_->strings.find(id);
-	return it == impl_->strings.end() ? String() : String(it->second);
+	return it == impl_->strings.end() ? empty : it->second;
 }
 
 // ---- The registry -----------------------------------------------------------
@@ -488,9 +491,9 @@ DescriptionResource BuiltIn(const std::string& name)
 	d.elements.push_back(DescriptionElement{ DescID(DescLevel(ID_BASELIST_NAME, DTYPE_STRING, 0)), nameSettings, DescID() });
 	if (name == "Texpression")
 	{
-		BaseContainer priority(CUSTOMDATATYPE_PRIORITY);
+		BaseContainer priority(CUSTOMGUI_PRIORITY_DATA);
 		priority.SetString(DESC_NAME, "Priority");
-		d.elements.push_back(DescriptionElement{ DescID(DescLevel(EXPRESSION_PRIORITY, CUSTOMDATATYPE_PRIORITY, 0)), priority, DescID() });
+		d.elements.push_back(DescriptionElement{ DescID(DescLevel(EXPRESSION_PRIORITY, CUSTOMGUI_PRIORITY_DATA, 0)), priority, DescID() });
 	}
 	return d;
 }

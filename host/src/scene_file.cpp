@@ -109,8 +109,8 @@ const MovedParameter kMovedSinceVersion1[] = {
 	{ Ocube, 1105, PRIM_CUBE_DOFILLET },
 	{ Ocube, 1106, PRIM_CUBE_FRAD },
 	{ Ocube, 1110, STANDIN_CUBE_TIME_OFFSET },
-	{ Mstandard, 2000, MATERIAL_COLOR_COLOR },
-	{ Mstandard, 2001, MATERIAL_COLOR_BRIGHTNESS },
+	{ Mmaterial, 2000, MATERIAL_COLOR_COLOR },
+	{ Mmaterial, 2001, MATERIAL_COLOR_BRIGHTNESS },
 	{ Tdisplay, 1001, DISPLAYTAG_VISIBILITY },
 };
 
@@ -300,7 +300,7 @@ bool SaveDocument(const BaseDocument& doc, const Filename& file, std::string* pr
 	outline.SetLong(SCENE_VERSION, SCENEFILE_VERSION);
 	outline.SetContainer(SCENE_DOCUMENT, Outline(doc));
 	BaseContainer docState = State(doc);
-	docState.SetTime(DOCUMENT_TIME, doc.GetTime());
+	docState.SetTime(DOCUMENT_TIME, const_cast<BaseDocument&>(doc).GetTime());
 	state.SetContainer(SCENE_DOCUMENT, docState);
 
 	BaseContainer objects, objectStates;

@@ -14,7 +14,7 @@
 // The identification that scene files carry.
 enum
 {
-	SCENEFILE_IDENT = C4D_FOURCC('P', 'S', 'C', 'N')
+	SCENEFILE_IDENT = 'PSCN'
 };
 
 // Saves the document's settings, time, objects (with their data, tracks and

@@ -158,39 +158,19 @@ void SplineData::Free(SplineData*& sd)
 	sd = nullptr;
 }
 
-CustomDataType* SplineData::Clone() const
+bool operator==(const SplineData& a, const SplineData& b)
 {
-	SplineData* copy = Alloc();
-	if (!copy)
-		return nullptr;
-	try
+	if (a.knots_.size() != b.knots_.size())
+		return false;
+	for (size_t i = 0; i < a.knots_.size(); ++i)
 	{
-		copy->knots_ = knots_;
+		const CustomSplineKnot& x = a.knots_[i];
+		const CustomSplineKnot& y = b.knots_[i];
+		if (x.vPos != y.vPos || x.lFlagsSettings != y.lFlagsSettings || x.vTangentLeft != y.vTangentLeft
+			|| x.vTangentRight != y.vTangentRight)
+			return false;
 	}
-	catch (const std::bad_alloc&)
-	{
-		Free(copy);
-		return nullptr;
-	}
-	return copy;
-}
-
-Bool SplineData::IsEqual(const CustomDataType& other) const
-{
-	if (other.GetCustomDataTypeId() != CUSTOMDATATYPE_SPLINE)
-		return FALSE;
-	const SplineData& o = static_cast<const SplineData&>(other);
-	if (o.knots_.size() != knots_.size())
-		return FALSE;
-	for (size_t i = 0; i < knots_.size(); ++i)
-	{
-		const CustomSplineKnot& a = knots_[i];
-		const CustomSplineKnot& b = o.knots_[i];
-		if (a.vPos != b.vPos || a.lFlagsSettings != b.lFlagsSettings || a.vTangentLeft != b.vTangentLeft
-			|| a.vTangentRight != b.vTangentRight)
-			return FALSE;
-	}
-	return TRUE;
+	return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -221,13 +201,6 @@ LONG SplineData::InsertKnot(Real x, Real y, LONG flags)
 }
 
 CustomSplineKnot* SplineData::GetKnot(LONG index)
-{
-	if (index < 0 || static_cast<size_t>(index) >= knots_.size())
-		return nullptr;
-	return &knots_[static_cast<size_t>(index)];
-}
-
-const CustomSplineKnot* SplineData::GetKnot(LONG index) const
 {
 	if (index < 0 || static_cast<size_t>(index) >= knots_.size())
 		return nullptr;

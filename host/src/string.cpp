@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "host_string.h"
+
 String String::SubStr(LONG start, LONG count) const
 {
 	const LONG len = GetLength();
@@ -16,7 +18,7 @@ String String::SubStr(LONG start, LONG count) const
 	LONG avail = len - start;
 	if (count < 0 || count > avail)
 		count = avail;
-	return String(s_.substr((size_t)start, (size_t)count));
+	return HostString(s_.substr((size_t)start, (size_t)count));
 }
 
 String String::Right(LONG count) const
@@ -72,7 +74,7 @@ String String::ToUpper() const
 	for (char& c : r)
 		if (c >= 'a' && c <= 'z')
 			c = (char)(c - 'a' + 'A');
-	return String(r);
+	return HostString(r);
 }
 
 String String::ToLower() const
@@ -81,7 +83,7 @@ String String::ToLower() const
 	for (char& c : r)
 		if (c >= 'A' && c <= 'Z')
 			c = (char)(c - 'A' + 'a');
-	return String(r);
+	return HostString(r);
 }
 
 LONG String::ToLong(Bool* error) const
@@ -135,17 +137,17 @@ Real String::ToReal(Bool* error) const
 
 String LongToString(LONG v)
 {
-	return String(std::to_string(v));
+	return HostString(std::to_string(v));
 }
 
 String LLongToString(LLONG v)
 {
-	return String(std::to_string(v));
+	return HostString(std::to_string(v));
 }
 
 String RealToString(Real v)
 {
 	char buf[64];
 	const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v);
-	return String(std::string(buf, r.ptr));
+	return HostString(std::string(buf, r.ptr));
 }

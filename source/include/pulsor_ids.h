@@ -286,7 +286,7 @@ enum PulsorStrengthMode
 #define PULSOR_PRESET_SUFFIX "HF"
 enum
 {
-	PULSOR_PRESET_IDENT = C4D_FOURCC('t', 'e', 'm', 'p')
+	PULSOR_PRESET_IDENT = 'temp'
 };
 
 // Entries of the tab list (PULSOR_TAB_LIST).

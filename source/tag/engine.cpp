@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "clamp.h"
 #include "link_state.h"
 #include "pulsor.h"
 #include "tab_list.h"
@@ -95,7 +96,7 @@ const SplineData* TagCurve(const BaseContainer& data, LONG id)
 	return static_cast<const SplineData*>(data.GetCustomDataType(id, CUSTOMDATATYPE_SPLINE));
 }
 
-void RefreshOutputRange(BaseContainer* data, const BaseDocument& doc, Real fps)
+void RefreshOutputRange(BaseContainer* data, BaseDocument& doc, Real fps)
 {
 	const SplineData* timeCurve = TagCurve(*data, PULSOR_TIME_CURVE);
 	if (!timeCurve)
@@ -264,7 +265,7 @@ Real ModTabEnvelope(const ModTabFields& f, Real t, Real start, Real end, const B
 		case PULSOR_TAB_PLAYBACK_ONCE:
 			return Pulsor::RangeMapper(t, start, end, 0.0, 1.0, f.envelope, 0, 1, 1);
 		case PULSOR_TAB_PLAYBACK_LOOP:
-			return Pulsor::RangeMapper(Clamp(0.0, t, t - start), 0.0, end - start, 0.0, 1.0, f.envelope, 1, 0, 0);
+			return Pulsor::RangeMapper(Clamped(t - start, 0.0, t), 0.0, end - start, 0.0, 1.0, f.envelope, 1, 0, 0);
 		case PULSOR_TAB_PLAYBACK_PINGPONG:
 		{
 			const SplineData* triangle = LibraryCurve(library, PULSOR_CURVE_TRIANGLE);

@@ -29,6 +29,6 @@ const SplineData* TagCurve(const BaseContainer& data, LONG id);
 
 // Recomputes PULSOR_RANGE_MIN and PULSOR_RANGE_MAX: the smallest and largest
 // value the base and every tab can reach.
-void RefreshOutputRange(BaseContainer* data, const BaseDocument& doc, Real fps);
+void RefreshOutputRange(BaseContainer* data, BaseDocument& doc, Real fps);
 
 #endif

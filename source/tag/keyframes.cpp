@@ -35,7 +35,7 @@ struct BakeRange
 	LLONG FrameCount() const { return Span() < 0 ? 0 : Span() + 1; }
 };
 
-BakeRange ReadBakeRange(const BaseContainer& data, const BaseDocument& doc)
+BakeRange ReadBakeRange(const BaseContainer& data, BaseDocument& doc)
 {
 	const Real fps = (Real)doc.GetFps();
 	BaseTime from;
@@ -134,7 +134,7 @@ Bool Pulsor::ClearKeyframes(BaseList2D* element, BaseContainer* data)
 	{
 		while (CTrack* track = element->FindCTrack(id))
 		{
-			element->RemoveTrack(track);
+			track->Remove();
 			CTrack::Free(track);
 		}
 	}

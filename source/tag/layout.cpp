@@ -491,7 +491,7 @@ String ElementName(const BaseContainer& data, const LinkState& link, BaseTag* ta
 	// class that says "tag" proves nothing about what the link holds.
 	if (link.elementClass != Tbase || element->GetClassification() != Tbase)
 		return element->GetName();
-	const BaseTag* linkedTag = static_cast<const BaseTag*>(element);
+	BaseTag* linkedTag = static_cast<BaseTag*>(element);
 	const BaseObject* host = linkedTag->GetObject();
 	return (host ? host->GetName() : String()) + String(" - ") + linkedTag->GetName();
 }
@@ -548,7 +548,7 @@ Bool Pulsor::GetDDescription(GeListNode* node, Description* description, DESCFLA
 	// A request for one element needs only the tab that element belongs to:
 	// every row of the other tabs would fail the filter.
 	const DescID* single = description->GetSingleDescID();
-	TabField singleTab;
+	TabField singleTab = TabField();
 	const bool singleIsTab = single && DecodeTabId((*single)[0].id, &singleTab);
 	const auto skipTab = [&](LONG number) { return single && (!singleIsTab || number != singleTab.number); };
 	for (LONG i = 0; i < tabs.GetCount(); ++i)

@@ -1,6 +1,7 @@
 // Linking a parameter: the drop of a parameter's label onto the tag, and
 // ChangeParameter, which records the link.
 #include "commands.h"
+#include "customgui_descproperty.h"
 #include "link_state.h"
 #include "pulsor.h"
 #include "tab_list.h"
@@ -134,11 +135,13 @@ Bool Pulsor::ChangeParameter(BaseContainer* data, BaseDocument* doc, C4DAtom* el
 		return TRUE;
 	if (classification == Tbase && id.GetDepth() > 2 && id[1].id == element->GetType())
 		id = id << 2;
-	AtomArray none;
-	if (!description->CheckDescID(id, none, nullptr))
+	AutoAlloc<AtomArray> none;
+	if (!none || !description->CheckDescID(id, *none, nullptr))
 		return TRUE;
 
-	data->SetLink(PULSOR_LINK, dynamic_cast<BaseList2D*>(element));
+	// An atom with a description is a BaseList2D (objects, tags, materials);
+	// the atom itself cannot tell the language so.
+	data->SetLink(PULSOR_LINK, static_cast<BaseList2D*>(element));
 	data->SetData(PULSOR_LINK_DESCID, GeData(CUSTOMDATATYPE_DESCID, id));
 
 	BaseContainer record;
@@ -200,9 +203,7 @@ Bool DropParameter(MessageContext& c, DragAndDrop* drop)
 	const DescPropertyDragData* payload = static_cast<const DescPropertyDragData*>(drop->data);
 	if (!payload || !payload->arr)
 		return TRUE;
-	AtomArray elements;
-	payload->arr->CopyTo(&elements);
-	C4DAtom* element = elements.GetFirst();
+	C4DAtom* element = payload->arr->GetIndex(0);
 	if (!element || element == tag || !tag->GetObject())
 		return TRUE;
 	// Parameters of other objects cannot be linked.
@@ -230,7 +231,7 @@ Bool DropParameter(MessageContext& c, DragAndDrop* drop)
 	if (!sameLink && mouse.GetLong(BFM_INPUT_VALUE, 0) == 0)
 	{
 		c.doc->AddUndo(UNDOTYPE_CHANGE, tag);
-		c.doc->AddUndo(UNDOTYPE_CHANGE, element);
+		c.doc->AddUndo(UNDOTYPE_CHANGE, static_cast<BaseList2D*>(element));
 		c.pulsor->ChangeParameter(c.data, c.doc, element, dragged, tag);
 	}
 	return TRUE;

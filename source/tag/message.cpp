@@ -63,7 +63,7 @@ Bool Pulsor::Message(GeListNode* node, LONG type, void* data)
 
 	switch (type)
 	{
-		case MSG_MENUPREPARE: return StartupSettings(this, bc);
+		case MSG_MULTI_DOCUMENTIMPORTED: return StartupSettings(this, bc);
 		case MSG_DESCRIPTION_COMMAND: return Command(c, static_cast<DescriptionCommand*>(data));
 		case MSG_DESCRIPTION_POSTSETPARAMETER: return FollowUpEdit(c, static_cast<DescriptionPostSetValue*>(data));
 		case MSG_DESCRIPTION_CHECKDRAGANDDROP: return CheckLinkDrop(c, static_cast<DescriptionCheckDragAndDrop*>(data));

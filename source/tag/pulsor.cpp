@@ -103,13 +103,13 @@ EXECUTIONRESULT Pulsor::Execute(BaseTag* tag, BaseDocument* doc, BaseObject* op,
 		data->SetData(PULSOR_WRITTEN_VALUE, written);
 	}
 	// A file may claim a material for an element that is none.
-	if (link.elementClass == Mmaterial && target->GetClassification() == Mmaterial)
+	if (link.elementClass == Mbase && target->GetClassification() == Mbase)
 		static_cast<BaseMaterial*>(target)->Update(TRUE, TRUE);
 
 	data->MergeContainer(out);
 	target->Message(MSG_DESCRIPTION_VALIDATE);
 	if (op)
-		op->Message(MSG_UPDATE);
+		op->Message(MSG_CHANGE);
 	target->Message(MSG_DESCRIPTION_VALIDATE);
 	return EXECUTIONRESULT_OK;
 }

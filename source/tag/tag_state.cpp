@@ -1,4 +1,5 @@
 // Defaults and tab management: Init, AddTab, UpdatePulsor.
+#include "customgui_priority.h"
 #include "link_state.h"
 #include "pulsor.h"
 #include "resource_files.h"
@@ -210,7 +211,7 @@ Bool ResetPriority(GeListNode* node)
 	GeData priority;
 	if (!node->GetParameter(priorityId, priority, DESCFLAGS_GET_0))
 		return TRUE;
-	PriorityData* pd = static_cast<PriorityData*>(priority.GetCustomDataType(CUSTOMDATATYPE_PRIORITY));
+	PriorityData* pd = static_cast<PriorityData*>(priority.GetCustomDataType(CUSTOMGUI_PRIORITY_DATA));
 	if (pd)
 		pd->SetPriorityValue(PRIORITYVALUE_CAMERADEPENDENT, GeData((LONG)0));
 	return node->SetParameter(priorityId, priority, DESCFLAGS_SET_0);

@@ -171,7 +171,7 @@ TEST(ParameterPaths, NameCatalogueParametersComponentsAndEntries)
 TEST(ParameterPaths, ElementTypesByNameAndTheCatalogueListing)
 {
 	EXPECT_EQ(ElementTypeByName("cube"), Ocube);
-	EXPECT_EQ(ElementTypeByName("material"), Mstandard);
+	EXPECT_EQ(ElementTypeByName("material"), Mmaterial);
 	EXPECT_EQ(ElementTypeByName("display"), Tdisplay);
 	EXPECT_EQ(ElementTypeByName("Cube"), 0);
 	EXPECT_EQ(ElementTypeByName("sphere"), 0);

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "c4d.h"
+#include "host_string.h"
 #include "loaded_pulsor.h"
 #include "pulsor_ids.h"
 #include "scene.h"
@@ -43,12 +44,12 @@ protected:
 			for (size_t t = 0; t < tags; ++t)
 			{
 				BaseTag* tag = BaseTag::Alloc(PULSOR_TAG_ID);
-				tag->SetName(String("P" + std::to_string(t)));
+				tag->SetName(HostString("P" + std::to_string(t)));
 				tag->GetDataInstance()->SetContainer(PULSOR_TAB_LIST, list);
 				op->InsertTag(tag);
 			}
 			std::string problem;
-			if (!SaveDocument(*doc, Filename(file), &problem))
+			if (!SaveDocument(*doc, Filename(HostString(file)), &problem))
 				return "not saved: " + problem;
 		}
 		try

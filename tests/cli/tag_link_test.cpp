@@ -109,7 +109,7 @@ TEST_F(TagLink, TheLinkClassDecidesBetweenTheOwnObjectAndTheLinkedElement)
 	EXPECT_EQ(LinkedElementOf(tag, scene.doc.get()), cube);
 	data->SetLong(PULSOR_LINK_CLASS, Obase);
 	EXPECT_EQ(LinkedElementOf(tag, scene.doc.get()), cube);
-	data->SetLong(PULSOR_LINK_CLASS, Mmaterial);
+	data->SetLong(PULSOR_LINK_CLASS, Mbase);
 	EXPECT_EQ(LinkedElementOf(tag, scene.doc.get()), red);
 	// A link class other than the own object's with nothing linked.
 	data->RemoveData(PULSOR_LINK);

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "c4d.h"
+#include "host_string.h"
 
 namespace
 {
@@ -59,7 +60,7 @@ protected:
 	}
 	void TearDown() override { fs::remove_all(dir_); }
 
-	Filename PathOf(const std::string& file) const { return Filename(String((dir_ / file).string())); }
+	Filename PathOf(const std::string& file) const { return Filename(HostString((dir_ / file).string())); }
 
 	void WriteBytes(const std::string& file, const std::string& bytes) const
 	{
@@ -373,7 +374,7 @@ TEST_F(BitmapFiles, SaveThenLoadIsPixelExactIncludingTranslucentColour)
 	// Colour under nearly no alpha must survive: no multiplication by alpha.
 	src->SetPixel(3, 2, 200, 33, 7);
 	src->SetAlphaPixel(alpha, 3, 2, 1);
-	ASSERT_EQ(src->Save(PathOf("rgba.tif")), IMAGERESULT_OK);
+	ASSERT_EQ(src->Save(PathOf("rgba.tif"), FILTER_TIF, nullptr, SAVEBIT_ALPHA), IMAGERESULT_OK);
 
 	BitmapHolder back;
 	ASSERT_EQ(back->Init(PathOf("rgba.tif")), IMAGERESULT_OK);
@@ -402,7 +403,7 @@ TEST_F(BitmapFiles, SaveWithoutAlphaWritesRgbAndReplacesTheTargetLeavingNothingE
 	src->SetPixel(0, 0, 255, 0, 255);
 	src->SetPixel(1, 0, 1, 254, 3);
 	WriteBytes("rgb.tif", "an older file");
-	ASSERT_EQ(src->Save(PathOf("rgb.tif")), IMAGERESULT_OK);
+	ASSERT_EQ(src->Save(PathOf("rgb.tif"), FILTER_TIF, nullptr, SAVEBIT_ALPHA), IMAGERESULT_OK);
 	EXPECT_EQ(Entries(), std::vector<std::string>{ "rgb.tif" });
 	EXPECT_EQ(ReadBytes("rgb.tif").substr(0, 4), std::string("II*\0", 4));
 
@@ -423,7 +424,7 @@ TEST_F(BitmapFiles, SaveGoesThroughALinkAndKeepsTheMode)
 	WriteBytes("real.tif", "an older file");
 	fs::permissions(dir_ / "real.tif", fs::perms(0600));
 	fs::create_symlink("real.tif", dir_ / "link.tif");
-	ASSERT_EQ(src->Save(PathOf("link.tif")), IMAGERESULT_OK);
+	ASSERT_EQ(src->Save(PathOf("link.tif"), FILTER_TIF, nullptr, SAVEBIT_ALPHA), IMAGERESULT_OK);
 	EXPECT_TRUE(fs::is_symlink(dir_ / "link.tif"));
 	EXPECT_EQ(fs::status(dir_ / "real.tif").permissions(), fs::perms(0600));
 	BitmapHolder back;
@@ -437,24 +438,45 @@ TEST_F(BitmapFiles, SaveRefusesEmptyBitmapsChannelsAndUnwritablePlaces)
 {
 	BitmapHolder empty;
 	::testing::internal::CaptureStderr();
-	EXPECT_EQ(empty->Save(PathOf("empty.tif")), IMAGERESULT_MISC_ERROR);
+	EXPECT_EQ(empty->Save(PathOf("empty.tif"), FILTER_TIF, nullptr, SAVEBIT_ALPHA), IMAGERESULT_MISC_ERROR);
 	BitmapHolder bmp;
 	ASSERT_EQ(bmp->Init(2, 2, 32), IMAGERESULT_OK);
-	EXPECT_EQ(bmp->GetInternalChannel()->Save(PathOf("channel.tif")), IMAGERESULT_MISC_ERROR);
-	EXPECT_EQ(bmp->Save(PathOf("no/such/folder/x.tif")), IMAGERESULT_MISC_ERROR);
-	EXPECT_EQ(bmp->Save(Filename()), IMAGERESULT_MISC_ERROR);
+	EXPECT_EQ(bmp->GetInternalChannel()->Save(PathOf("channel.tif"), FILTER_TIF, nullptr, SAVEBIT_ALPHA), IMAGERESULT_MISC_ERROR);
+	EXPECT_EQ(bmp->Save(PathOf("no/such/folder/x.tif"), FILTER_TIF, nullptr, SAVEBIT_ALPHA), IMAGERESULT_MISC_ERROR);
+	EXPECT_EQ(bmp->Save(Filename(), FILTER_TIF, nullptr, SAVEBIT_ALPHA), IMAGERESULT_MISC_ERROR);
 	// A folder in the way of the target: the rename fails, the temporary goes.
 	fs::create_directories(dir_ / "taken.tif" / "inside");
-	EXPECT_EQ(bmp->Save(PathOf("taken.tif")), IMAGERESULT_MISC_ERROR);
+	EXPECT_EQ(bmp->Save(PathOf("taken.tif"), FILTER_TIF, nullptr, SAVEBIT_ALPHA), IMAGERESULT_MISC_ERROR);
 	EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 	EXPECT_EQ(Entries(), std::vector<std::string>{ "taken.tif" });
+}
+
+TEST_F(BitmapFiles, TheAlphaChannelIsWrittenOnlyWhenAskedForAndOnlyTiffIsWritten)
+{
+	BitmapHolder src;
+	ASSERT_EQ(src->Init(3, 2, 32), IMAGERESULT_OK);
+	src->SetPixel(1, 1, 10, 20, 30);
+	src->SetAlphaPixel(src->GetInternalChannel(), 1, 1, 77);
+	ASSERT_EQ(src->Save(PathOf("plain.tif"), FILTER_TIF, nullptr, SAVEBIT_0), IMAGERESULT_OK);
+	BitmapHolder back;
+	Bool movie = TRUE;
+	ASSERT_EQ(back->Init(PathOf("plain.tif"), -1, &movie), IMAGERESULT_OK);
+	EXPECT_FALSE(movie);
+	EXPECT_EQ(back->GetInternalChannel(), nullptr);
+	EXPECT_EQ(PixelAt(back.bmp, 1, 1), (Rgb{ 10, 20, 30 }));
+
+	// Another format is refused and leaves the file as it was.
+	const std::string before = ReadBytes("plain.tif");
+	EXPECT_EQ(src->Save(PathOf("plain.tif"), FILTER_TIF + 1, nullptr, SAVEBIT_ALPHA), IMAGERESULT_MISC_ERROR);
+	EXPECT_EQ(ReadBytes("plain.tif"), before);
+	EXPECT_EQ(Entries(), std::vector<std::string>{ "plain.tif" });
 }
 
 TEST_F(BitmapFiles, MissingEmptyAndGarbageFilesAreRefusedQuietly)
 {
 	EXPECT_EQ(LoadRefused(PathOf("missing.tif")), IMAGERESULT_NOTEXISTING);
 	EXPECT_EQ(LoadRefused(Filename()), IMAGERESULT_NOTEXISTING);
-	EXPECT_EQ(LoadRefused(Filename(String(dir_.string()))), IMAGERESULT_NOTEXISTING);
+	EXPECT_EQ(LoadRefused(Filename(HostString(dir_.string()))), IMAGERESULT_NOTEXISTING);
 
 	WriteBytes("empty.tif", "");
 	EXPECT_EQ(LoadRefused(PathOf("empty.tif")), IMAGERESULT_WRONGTYPE);
@@ -477,7 +499,7 @@ TEST_F(BitmapFiles, TruncatedFilesAreRefusedQuietly)
 	for (LONG y = 0; y < 64; ++y)
 		for (LONG x = 0; x < 64; ++x)
 			src->SetPixel(x, y, x * 4, y * 4, (x ^ y) * 4);
-	ASSERT_EQ(src->Save(PathOf("whole.tif")), IMAGERESULT_OK);
+	ASSERT_EQ(src->Save(PathOf("whole.tif"), FILTER_TIF, nullptr, SAVEBIT_ALPHA), IMAGERESULT_OK);
 	const std::string whole = ReadBytes("whole.tif");
 	ASSERT_GT(whole.size(), 200u);
 	// Our own files keep their directory at the end: every cut loses it or data.

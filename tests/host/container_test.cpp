@@ -6,6 +6,7 @@
 #include <random>
 
 #include "c4d.h"
+#include "customgui_priority.h"
 
 namespace
 {

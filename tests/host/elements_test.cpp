@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "c4d.h"
+#include "customgui_priority.h"
 #include "plugin_registry.h"
 
 namespace
@@ -72,7 +73,7 @@ TEST_F(Elements, TagAllocRunsInitAndRefusesUnknownOrFailingTypes)
 	// Expression tags carry the priority parameter from the start.
 	GeData priority;
 	EXPECT_TRUE(tag->GetParameter(DescID(EXPRESSION_PRIORITY), priority, DESCFLAGS_GET_0));
-	EXPECT_EQ(priority.GetType(), CUSTOMDATATYPE_PRIORITY);
+	EXPECT_EQ(priority.GetType(), CUSTOMGUI_PRIORITY_DATA);
 	BaseTag::Free(tag);
 	EXPECT_EQ(tag, nullptr);
 }

@@ -24,7 +24,7 @@ protected:
 		tag = BaseTag::Alloc(Tdisplay);
 		tag->SetName("Twin");
 		second->InsertTag(tag);
-		material = BaseMaterial::Alloc(Mstandard);
+		material = BaseMaterial::Alloc(Mmaterial);
 		material->SetName("Paint");
 		doc->InsertMaterial(material);
 	}
@@ -65,7 +65,7 @@ TEST_F(FileLinksTest, WithoutTheIdTheFirstElementOfTheTypeAndNameInDocumentOrder
 {
 	EXPECT_EQ(Find(kNoSuchId, Ocube, "Twin"), first);
 	EXPECT_EQ(Find(kNoSuchId, Tdisplay, "Twin"), tag);
-	EXPECT_EQ(Find(kNoSuchId, Mstandard, "Paint"), material);
+	EXPECT_EQ(Find(kNoSuchId, Mmaterial, "Paint"), material);
 	EXPECT_EQ(Find(kNoSuchId, doc->GetType(), "Scene"), doc);
 	EXPECT_EQ(Find(kNoSuchId, Onull, "Twin"), nullptr);
 	EXPECT_EQ(Find(kNoSuchId, Ocube, "twin"), nullptr);
@@ -75,7 +75,7 @@ TEST_F(FileLinksTest, ARepeatedIdFindsTheFirstElementThatHasIt)
 {
 	// A tag before a material, an object before its own tag.
 	HostSetUniqueId(material, tag->GetUniqueId());
-	EXPECT_EQ(Find(tag->GetUniqueId(), Mstandard, "Paint"), tag);
+	EXPECT_EQ(Find(tag->GetUniqueId(), Mmaterial, "Paint"), tag);
 	HostSetUniqueId(tag, second->GetUniqueId());
 	EXPECT_EQ(Find(second->GetUniqueId(), Tdisplay, "Twin"), second);
 }

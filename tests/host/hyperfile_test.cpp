@@ -14,10 +14,12 @@
 
 #include "c4d.h"
 #include "c4d_hyperfile.h"
+#include "custom_data.h"
 #include "customgui_bitmapbutton.h"
 #include "customgui_priority.h"
 #include "customgui_splinecontrol.h"
 #include "host_services.h"
+#include "host_string.h"
 #include "scene_file.h"
 #include "scratch_folder.h"
 
@@ -27,16 +29,19 @@ namespace
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 
-const LONG kIdent = C4D_FOURCC('t', 'e', 's', 't');
+const LONG kIdent = 'test';
 
-// Custom data the file format does not know.
-class ForeignData : public CustomDataType
+// Custom data the host knows (a plug-in's type) but the file format does not.
+struct ForeignData : CustomDataType
 {
-public:
-	LONG GetCustomDataTypeId() const override { return 1999301; }
-	CustomDataType* Clone() const override { return new ForeignData; }
-	Bool IsEqual(const CustomDataType&) const override { return TRUE; }
+	friend bool operator==(const ForeignData&, const ForeignData&) { return true; }
 };
+
+GeData Foreign()
+{
+	RegisterCustomDataHandler(1999301, CustomDataHandlerOf<ForeignData>());
+	return GeData(1999301, ForeignData());
+}
 
 uint32_t Crc32(const uint8_t* p, size_t n)
 {
@@ -92,7 +97,7 @@ protected:
 		fs::remove_all(dir);
 	}
 
-	Filename Path(const char* name) const { return Filename(String((dir / name).string())); }
+	Filename Path(const char* name) const { return Filename(HostString((dir / name).string())); }
 
 	bool Write(const Filename& file, const std::vector<BaseContainer>& containers, LONG ident = kIdent)
 	{
@@ -135,7 +140,7 @@ protected:
 		bc.SetReal(3, -0.1);
 		bc.SetTime(4, BaseTime(7.0, 30.0));
 		bc.SetVector(5, Vector(1.5, -2.25, 1e300));
-		bc.SetString(6, String(std::string("gr\xC3\xBC\xC3\x9F\0zero", 12)));
+		bc.SetString(6, HostString(std::string("gr\xC3\xBC\xC3\x9F\0zero", 12)));
 		bc.SetFilename(7, Filename("/some/where/file.tif"));
 		bc.SetData(8, GeData());
 		BaseContainer inner(5);
@@ -154,7 +159,7 @@ protected:
 		pd.SetPriorityValue(PRIORITYVALUE_MODE, GeData((LONG)EXECUTIONPRIORITY_GENERATOR));
 		pd.SetPriorityValue(PRIORITYVALUE_PRIORITY, GeData((LONG)-17));
 		pd.SetPriorityValue(PRIORITYVALUE_CAMERADEPENDENT, GeData((LONG)1));
-		bc.SetData(13, GeData(CUSTOMDATATYPE_PRIORITY, pd));
+		bc.SetData(13, GeData(CUSTOMGUI_PRIORITY_DATA, pd));
 		bc.SetData(14, GeData(CUSTOMDATATYPE_BITMAPBUTTON, BitmapButtonStruct(nullptr, DescID(4242), 9)));
 		bc.SetLink(15, nullptr);
 		bc.SetReal(-4, -0.0);
@@ -409,7 +414,7 @@ TEST_F(HyperFileTest, ExistingFileSurvivesFailedWrites)
 	// A value the format cannot hold: refused, and the unfinished file never
 	// replaces the old one.
 	BaseContainer foreign;
-	foreign.SetData(1, GeData(1999301, ForeignData()));
+	foreign.SetData(1, Foreign());
 	ASSERT_EQ(foreign.GetType(1), 1999301);
 	EXPECT_FALSE(Write(Path("keep.hf"), { original, foreign }));
 	EXPECT_EQ(Load(Path("keep.hf")), before);
@@ -610,7 +615,7 @@ TEST_F(HyperFileTest, ARefusedContainerSpoilsTheWriteEvenWhenTheWriterClosesAnyw
 	// As a module that ignores WriteContainer's answer does it: Close must
 	// not put a header-only file in place of the good one.
 	BaseContainer foreign;
-	foreign.SetData(1, GeData(1999301, ForeignData()));
+	foreign.SetData(1, Foreign());
 	HyperFileClearLastProblem();
 	HyperFile* hf = HyperFile::Alloc();
 	ASSERT_TRUE(hf->Open(kIdent, Path("keep.hf"), FILEOPEN_WRITE, FILEDIALOG_NONE));

@@ -144,7 +144,7 @@ void AddCurve(Values* values, const std::string& name, const SplineData& curve)
 {
 	for (LONG i = 0; i < curve.GetKnotCount(); ++i)
 	{
-		const CustomSplineKnot* k = curve.GetKnot(i);
+		const CustomSplineKnot* k = const_cast<SplineData&>(curve).GetKnot(i);
 		const std::string knot = name + ".knot" + std::to_string(i);
 		values->Add(knot + ".x", k->vPos.x);
 		values->Add(knot + ".y", k->vPos.y);

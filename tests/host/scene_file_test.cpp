@@ -8,8 +8,10 @@
 
 #include "c4d.h"
 #include "c4d_canimation.h"
+#include "custom_data.h"
 #include "customgui_priority.h"
 #include "host_services.h"
+#include "host_string.h"
 #include "scene_file.h"
 #include "scratch_folder.h"
 
@@ -50,7 +52,7 @@ protected:
 		doc->SetTime(BaseTime(3.0, 25.0));
 		doc->GetDataInstance()->SetString(4000, "settings");
 
-		material = BaseMaterial::Alloc(Mstandard);
+		material = BaseMaterial::Alloc(Mmaterial);
 		material->SetName("Paint");
 		material->GetDataInstance()->SetReal(MATERIAL_COLOR_BRIGHTNESS, 0.7);
 		doc->InsertMaterial(material);
@@ -84,7 +86,7 @@ protected:
 		fs::remove_all(dir);
 	}
 
-	Filename Path(const char* name) const { return Filename(String((dir / name).string())); }
+	Filename Path(const char* name) const { return Filename(HostString((dir / name).string())); }
 
 	static Bytes Load(const Filename& file)
 	{
@@ -161,7 +163,7 @@ TEST_F(SceneFileTest, RoundTripKeepsEverything)
 	EXPECT_EQ(tag->GetDocument(), loaded);
 	EXPECT_EQ(tag->GetDataInstance()->GetLong(5), 222);
 	EXPECT_EQ(tag->GetDataInstance()->GetData(EXPRESSION_PRIORITY), probe->GetDataInstance()->GetData(EXPRESSION_PRIORITY));
-	EXPECT_EQ(tag->GetDataInstance()->GetType(EXPRESSION_PRIORITY), CUSTOMDATATYPE_PRIORITY);
+	EXPECT_EQ(tag->GetDataInstance()->GetType(EXPRESSION_PRIORITY), CUSTOMGUI_PRIORITY_DATA);
 	// The link goes to the loaded material, not the original.
 	EXPECT_EQ(tag->GetDataInstance()->GetLink(6, loaded), mat);
 	BaseDocument::Free(loaded);
@@ -174,7 +176,7 @@ TEST_F(SceneFileTest, LoadRefusesMissingAndForeignFiles)
 	EXPECT_FALSE(problem.empty());
 
 	HyperFile* hf = HyperFile::Alloc();
-	ASSERT_TRUE(hf->Open(C4D_FOURCC('o', 't', 'h', 'r'), Path("other.hf"), FILEOPEN_WRITE, FILEDIALOG_NONE));
+	ASSERT_TRUE(hf->Open('othr', Path("other.hf"), FILEOPEN_WRITE, FILEDIALOG_NONE));
 	ASSERT_TRUE(hf->WriteContainer(BaseContainer()));
 	ASSERT_TRUE(hf->Close());
 	HyperFile::Free(hf);
@@ -221,14 +223,13 @@ TEST_F(SceneFileTest, SaveIntoMissingFolderFailsAndExistingSceneSurvives)
 	ASSERT_TRUE(SaveDocument(*doc, Path("s.scn"), &problem));
 	const Bytes before = Load(Path("s.scn"));
 	// A value no file can hold makes the save fail; the old scene stays.
-	class Foreign : public CustomDataType
+	struct Foreign : CustomDataType
 	{
-	public:
-		LONG GetCustomDataTypeId() const override { return 1999402; }
-		CustomDataType* Clone() const override { return new Foreign; }
-		Bool IsEqual(const CustomDataType&) const override { return TRUE; }
+		bool operator==(const Foreign&) const { return true; }
 	};
+	RegisterCustomDataHandler(1999402, CustomDataHandlerOf<Foreign>());
 	cube->GetDataInstance()->SetData(7777, GeData(1999402, Foreign()));
+	ASSERT_EQ(cube->GetDataInstance()->GetType(7777), 1999402);
 	problem.clear();
 	EXPECT_FALSE(SaveDocument(*doc, Path("s.scn"), &problem));
 	EXPECT_FALSE(problem.empty());
@@ -383,7 +384,7 @@ TEST_F(OlderSceneFileTest, IdsMoveTogetherAndOnlyForTheirElementType)
 	std::string problem;
 	BaseDocument* loaded = SaveAsVersion1AndLoad(&problem);
 	ASSERT_NE(loaded, nullptr) << problem;
-	const BaseObject* box = loaded->GetFirstObject();
+	BaseObject* box = loaded->GetFirstObject();
 	const BaseContainer& data = *box->GetDataInstance();
 	EXPECT_EQ(data.GetVector(ID_BASEOBJECT_COLOR), Vector(0.1, 0.2, 0.3));
 	EXPECT_EQ(data.GetLong(ID_BASEOBJECT_VISIBILITY_EDITOR), 1);
@@ -495,7 +496,7 @@ TEST_F(OlderSceneFileTest, IdentifiersOfAnOlderFileReadAsToday)
 		EXPECT_TRUE(p.sameValues);
 		EXPECT_EQ(p.id, colourY);
 	}
-	EXPECT_EQ(CurrentParameterOf(Mstandard, DescID(1105), 1).id, DescID(1105));
+	EXPECT_EQ(CurrentParameterOf(Mmaterial, DescID(1105), 1).id, DescID(1105));
 	EXPECT_EQ(CurrentParameterOf(Tdisplay, DescID(1001), 1).id, DescID(DISPLAYTAG_VISIBILITY));
 }
 

@@ -51,7 +51,7 @@ protected:
 	{
 		from->GetDataInstance()->SetLink(kLinkEntry, to);
 	}
-	static BaseList2D* Linked(const BaseList2D* from)
+	static BaseList2D* Linked(BaseList2D* from)
 	{
 		return from->GetDataInstance()->GetLink(kLinkEntry, from->GetDocument());
 	}
@@ -72,7 +72,7 @@ TEST_F(SceneLinksTest, EveryLinkOfALargeSceneFindsItsElement)
 		ops.push_back(op);
 		op->InsertTag(BaseTag::Alloc(Tdisplay));
 	}
-	BaseMaterial* paint = BaseMaterial::Alloc(Mstandard);
+	BaseMaterial* paint = BaseMaterial::Alloc(Mmaterial);
 	doc->InsertMaterial(paint);
 	// Object i links to object (7 i) mod count, its tag to the object before,
 	// the material to the last object.

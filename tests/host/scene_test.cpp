@@ -56,7 +56,7 @@ protected:
 		PriorityData pd;
 		pd.SetPriorityValue(PRIORITYVALUE_MODE, GeData((LONG)EXECUTIONPRIORITY_EXPRESSION));
 		pd.SetPriorityValue(PRIORITYVALUE_PRIORITY, GeData(priority));
-		tag->SetParameter(DescID(EXPRESSION_PRIORITY), GeData(CUSTOMDATATYPE_PRIORITY, pd), DESCFLAGS_SET_0);
+		tag->SetParameter(DescID(EXPRESSION_PRIORITY), GeData(CUSTOMGUI_PRIORITY_DATA, pd), DESCFLAGS_SET_0);
 		op->InsertTag(tag, op->GetTagByIndex(op->GetTagCount() - 1));
 		return tag;
 	}
@@ -84,7 +84,7 @@ TEST_F(Scene, CatalogueElementsHaveTheirParametersOnly)
 	BaseObject* cube = BaseObject::Alloc(Ocube);
 	ASSERT_NE(cube, nullptr);
 	EXPECT_EQ(BaseObject::Alloc(424242), nullptr);
-	EXPECT_EQ(BaseObject::Alloc(Mstandard), nullptr);
+	EXPECT_EQ(BaseObject::Alloc(Mmaterial), nullptr);
 	EXPECT_EQ(cube->GetName(), String("Cube"));
 	GeData v;
 	EXPECT_TRUE(cube->GetParameter(DescID(ID_BASEOBJECT_REL_SCALE), v, DESCFLAGS_GET_0));
@@ -110,9 +110,9 @@ TEST_F(Scene, CatalogueElementsHaveTheirParametersOnly)
 	EXPECT_FALSE(cube->SetParameter(DescID(DescLevel(PRIM_CUBE_FRAD), DescLevel(VECTOR_Y)), GeData(1.0), DESCFLAGS_SET_0));
 	BaseObject::Free(cube);
 
-	BaseMaterial* mat = BaseMaterial::Alloc(Mstandard);
+	BaseMaterial* mat = BaseMaterial::Alloc(Mmaterial);
 	ASSERT_NE(mat, nullptr);
-	EXPECT_EQ(mat->GetClassification(), (LONG)Mmaterial);
+	EXPECT_EQ(mat->GetClassification(), (LONG)Mbase);
 	EXPECT_EQ(mat->GetDataInstance()->GetReal(MATERIAL_COLOR_BRIGHTNESS), 1.0);
 	BaseMaterial::Free(mat);
 
@@ -134,7 +134,7 @@ TEST_F(Scene, ElementsKnowTheirDocumentAndLinksFollowIt)
 	EXPECT_EQ(tag->GetDocument(), doc);
 	EXPECT_EQ(tag->GetObject(), cube);
 
-	BaseMaterial* mat = BaseMaterial::Alloc(Mstandard);
+	BaseMaterial* mat = BaseMaterial::Alloc(Mmaterial);
 	doc->InsertMaterial(mat);
 	BaseContainer links;
 	links.SetLink(1, tag);
@@ -255,9 +255,9 @@ TEST_F(Scene, TheObserverSeesMessagesUpdatesAndRedraws)
 {
 	std::vector<HostEvent> events;
 	HostSetObserver([&](const HostEvent& e) { events.push_back(e); });
-	BaseMaterial* mat = BaseMaterial::Alloc(Mstandard);
+	BaseMaterial* mat = BaseMaterial::Alloc(Mmaterial);
 	mat->Update(TRUE, FALSE);
-	mat->Message(MSG_UPDATE);
+	mat->Message(MSG_CHANGE);
 	const LONG before = HostEventAddCount();
 	EventAdd();
 	HostSetObserver(nullptr);
@@ -267,7 +267,7 @@ TEST_F(Scene, TheObserverSeesMessagesUpdatesAndRedraws)
 	EXPECT_EQ(events[0].element, mat);
 	EXPECT_EQ(events[0].code, 1);
 	EXPECT_EQ(events[1].kind, HostEvent::MESSAGE);
-	EXPECT_EQ(events[1].code, (LONG)MSG_UPDATE);
+	EXPECT_EQ(events[1].code, (LONG)MSG_CHANGE);
 	EXPECT_EQ(events[2].kind, HostEvent::EVENT_ADD);
 	EXPECT_EQ(HostEventAddCount(), before + 1);
 	BaseMaterial::Free(mat);

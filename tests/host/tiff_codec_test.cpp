@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "c4d.h"
+#include "host_string.h"
 #include "tiff_codec.h"
 
 namespace
@@ -352,7 +353,7 @@ TEST(TiffCodec, ShippedIconsDecodeToTheirRecordedPixels)
 		EXPECT_EQ(Checksum(r), icon.checksum) << icon.file << std::hex << " 0x" << Checksum(r);
 		// The host's bitmap loader (libtiff or this codec) agrees.
 		AutoAlloc<BaseBitmap> bmp;
-		ASSERT_EQ(bmp->Init(Filename(String(path.string())), -1), IMAGERESULT_OK);
+		ASSERT_EQ(bmp->Init(Filename(HostString(path.string())), -1), IMAGERESULT_OK);
 		ExpectSame(FromBitmap(bmp), r);
 	}
 }
@@ -372,7 +373,7 @@ protected:
 		std::error_code ec;
 		fs::remove_all(dir_, ec);
 	}
-	Filename PathOf(const std::string& name) const { return Filename(String((dir_ / name).string())); }
+	Filename PathOf(const std::string& name) const { return Filename(HostString((dir_ / name).string())); }
 	fs::path dir_;
 };
 
@@ -412,7 +413,7 @@ TEST_F(TiffFiles, FilesTheHostSavesDecodePixelExact)
 			bmp->SetPixel((LONG)x, (LONG)y, raster.rgb[i * 3], raster.rgb[i * 3 + 1], raster.rgb[i * 3 + 2]);
 			bmp->SetAlphaPixel(bmp->GetInternalChannel(), (LONG)x, (LONG)y, raster.alpha[i]);
 		}
-	ASSERT_EQ(bmp->Save(PathOf("saved.tif")), IMAGERESULT_OK);
+	ASSERT_EQ(bmp->Save(PathOf("saved.tif"), FILTER_TIF, nullptr, SAVEBIT_ALPHA), IMAGERESULT_OK);
 	TiffRaster back;
 	ASSERT_EQ(Decode(ReadFile(dir_ / "saved.tif"), &back), IMAGERESULT_OK);
 	ExpectSame(back, raster);

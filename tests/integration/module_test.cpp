@@ -11,8 +11,10 @@
 #endif
 
 #include "c4d.h"
+#include "customgui_descproperty.h"
 #include "description_registry.h"
 #include "host_services.h"
+#include "host_string.h"
 #include "plugin_loader.h"
 #include "plugin_registry.h"
 
@@ -117,12 +119,12 @@ TEST_F(ModuleTest, LoadsRegistersAndAnimatesAParameter)
 	ASSERT_NE(tag, nullptr);
 	cube->InsertTag(tag);
 	// The module's own folder: the new tag lists presets from there.
-	EXPECT_EQ(tag->GetDataInstance()->GetString(5004), String((folder / "res" / "Presets").string()));
+	EXPECT_EQ(tag->GetDataInstance()->GetString(5004), HostString((folder / "res" / "Presets").string()));
 
 	// Link position Y by dropping its label, the mouse released.
-	AtomArray elements;
-	elements.Append(cube);
-	DescPropertyDragData payload = { &elements, DescID(DescLevel(ID_BASEOBJECT_REL_POSITION, DTYPE_VECTOR, 0), DescLevel(VECTOR_Y, DTYPE_REAL, 0)) };
+	AutoAlloc<AtomArray> elements;
+	elements->Append(cube);
+	DescPropertyDragData payload = { elements, DescID(DescLevel(ID_BASEOBJECT_REL_POSITION, DTYPE_VECTOR, 0), DescLevel(VECTOR_Y, DTYPE_REAL, 0)) };
 	DragAndDrop drop = { doc, 0, DRAGTYPE_DESCID, &payload, 0 };
 	HostSetMouseButton(false);
 	EXPECT_TRUE(tag->Message(MSG_DRAGANDDROP, &drop));
@@ -251,7 +253,7 @@ TEST_F(ModuleTest, TheEntryAnswersEachActionAsAgreed)
 	PluginLoader& l = Loader();
 	ASSERT_TRUE(l.LoadModule(folder.string(), binary.string()));
 	LONG (*main)(LONG, void*, void*, void*) = l.Modules()[0].main;
-	EXPECT_EQ(main(C4DPL_VERSION, nullptr, nullptr, nullptr), 5);
+	EXPECT_EQ(main(C4DPL_INIT_VERSION, nullptr, nullptr, nullptr), 5);
 	EXPECT_EQ(main(77, nullptr, nullptr, nullptr), -1);
 	EXPECT_EQ(main(C4DPL_MESSAGE, (void*)(intptr_t)C4DMSG_PRIORITY, nullptr, nullptr), 1);
 	// The menu hook runs but the message answers false.

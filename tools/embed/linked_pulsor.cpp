@@ -2,6 +2,7 @@
 
 #include "c4d.h"
 #include "host_services.h"
+#include "host_string.h"
 #include "plugin_registry.h"
 #include "pulsor_ids.h"
 #include "registration.h"
@@ -11,7 +12,7 @@
 // the tag links them.
 GeResource resource;
 
-String GeLoadString(LONG id)
+const String& GeLoadString(LONG id)
 {
 	return resource.LoadString(id);
 }
@@ -38,7 +39,7 @@ bool RegisterLinkedPulsor(const std::string& moduleFolder)
 {
 	if (FindTagPlugin(PULSOR_TAG_ID, nullptr))
 		return true;
-	const Filename folder{ String(moduleFolder) };
+	const Filename folder{ HostString(moduleFolder) };
 	const PluginPathFor path(folder);
 	if (!resource.Init(folder))
 		return false;

@@ -292,7 +292,7 @@ BaseBitmap* NewBitmap(LONG w, LONG h, bool withAlpha)
 bool Save(BaseBitmap* bmp, const Filename& folder, const char* file)
 {
 	const Filename path = folder + Filename(file);
-	const bool ok = bmp && bmp->Save(path) == IMAGERESULT_OK;
+	const bool ok = bmp && bmp->Save(path, FILTER_TIF, nullptr, SAVEBIT_ALPHA) == IMAGERESULT_OK;
 	if (ok)
 		std::printf("icongen: wrote %s (%d x %d)\n", path.GetString().GetCStr(), (int)bmp->GetBw(), (int)bmp->GetBh());
 	else

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "c4d.h"
+#include "customgui_descproperty.h"
 #include "host_services.h"
 #include "linked_pulsor.h"
 #include "pulsor_ids.h"
@@ -51,9 +52,9 @@ public:
 
 	void Link(const DescID& id)
 	{
-		AtomArray elements;
-		elements.Append(scene_.cube);
-		DescPropertyDragData payload = { &elements, id };
+		AutoAlloc<AtomArray> elements;
+		elements->Append(scene_.cube);
+		DescPropertyDragData payload = { elements, id };
 		DragAndDrop drop = { scene_.doc, 0, DRAGTYPE_DESCID, &payload, 0 };
 		HostSetMouseButton(false);
 		tag_->Message(MSG_DRAGANDDROP, &drop);

@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "customgui_priority.h"
 #include "pulsor_ids.h"
 
 namespace
@@ -82,7 +83,7 @@ std::string SplineText(const SplineData& sd)
 	s << sd.GetKnotCount() << " knots:";
 	for (LONG i = 0; i < sd.GetKnotCount(); ++i)
 	{
-		const CustomSplineKnot* k = sd.GetKnot(i);
+		const CustomSplineKnot* k = const_cast<SplineData&>(sd).GetKnot(i);
 		s << " (" << Real(k->vPos.x) << ", " << Real(k->vPos.y) << ")";
 		if (k->vTangentLeft != Vector() || k->vTangentRight != Vector())
 			s << " L(" << Real(k->vTangentLeft.x) << ", " << Real(k->vTangentLeft.y) << ") R(" << Real(k->vTangentRight.x)
@@ -151,9 +152,9 @@ void PrintValue(std::ostream& out, const GeData& d, int indent)
 		case CUSTOMDATATYPE_DESCID:
 			out << "descid " << DescIDText(*static_cast<DescID*>(d.GetCustomDataType(CUSTOMDATATYPE_DESCID))) << "\n";
 			return;
-		case CUSTOMDATATYPE_PRIORITY:
+		case CUSTOMGUI_PRIORITY_DATA:
 		{
-			const PriorityData* p = static_cast<PriorityData*>(d.GetCustomDataType(CUSTOMDATATYPE_PRIORITY));
+			const PriorityData* p = static_cast<PriorityData*>(d.GetCustomDataType(CUSTOMGUI_PRIORITY_DATA));
 			out << "priority mode " << p->GetPriorityValue(PRIORITYVALUE_MODE).GetLong() << ", priority "
 				<< p->GetPriorityValue(PRIORITYVALUE_PRIORITY).GetLong() << ", camera dependent "
 				<< p->GetPriorityValue(PRIORITYVALUE_CAMERADEPENDENT).GetLong() << "\n";

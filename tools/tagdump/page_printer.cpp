@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <map>
 
+#include "customgui_priority.h"
+
 namespace
 {
 
@@ -12,7 +14,7 @@ std::string TypeName(LONG dtype)
 		{ DTYPE_BUTTON, "button" }, { DTYPE_SEPARATOR, "separator" }, { DTYPE_STATICTEXT, "static" },
 		{ DTYPE_LONG, "long" }, { DTYPE_REAL, "real" }, { DTYPE_TIME, "time" }, { DTYPE_VECTOR, "vector" },
 		{ DTYPE_MATRIX, "matrix" }, { DTYPE_STRING, "string" }, { DTYPE_BASELISTLINK, "link" },
-		{ DTYPE_BOOL, "bool" }, { CUSTOMDATATYPE_SPLINE, "spline" }, { CUSTOMDATATYPE_PRIORITY, "priority" } };
+		{ DTYPE_BOOL, "bool" }, { CUSTOMDATATYPE_SPLINE, "spline" }, { CUSTOMGUI_PRIORITY_DATA, "priority" } };
 	const auto it = names.find(dtype);
 	return it != names.end() ? it->second : std::to_string(dtype);
 }

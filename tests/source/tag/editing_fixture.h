@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "customgui_descproperty.h"
 #include "linked_pulsor.h"
 #include "pulsor_fixture.h"
 
@@ -111,9 +112,9 @@ protected:
 	// held; the message's result.
 	Bool Drag(C4DAtom* element, const DescID& id, bool buttonDown = false, ULONG* flags = nullptr)
 	{
-		AtomArray elements;
-		elements.Append(element);
-		DescPropertyDragData payload = { &elements, id };
+		AutoAlloc<AtomArray> elements;
+		elements->Append(element);
+		DescPropertyDragData payload = { elements, id };
 		DragAndDrop drop = { doc_, 0, DRAGTYPE_DESCID, &payload, 0 };
 		HostSetMouseButton(buttonDown);
 		const Bool result = Send(MSG_DRAGANDDROP, &drop);

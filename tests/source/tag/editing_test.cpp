@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "customgui_descproperty.h"
 #include "editing_fixture.h"
 
 using pulsor_test::EditingTest;
@@ -104,10 +105,10 @@ TEST_F(EditingTest, TagOutsideAnyDocumentIgnoresEveryMessage)
 	GetCustomIconData iconRequest = { &icon, FALSE };
 	EXPECT_TRUE(loose->Message(MSG_GETCUSTOMICON, &iconRequest));
 	EXPECT_FALSE(iconRequest.filled);
-	EXPECT_TRUE(loose->Message(MSG_MENUPREPARE, nullptr));
-	AtomArray elements;
-	elements.Append(cube_);
-	DescPropertyDragData payload = { &elements, pulsor_test::PositionY() };
+	EXPECT_TRUE(loose->Message(MSG_MULTI_DOCUMENTIMPORTED, nullptr));
+	AutoAlloc<AtomArray> elements;
+	elements->Append(cube_);
+	DescPropertyDragData payload = { elements, pulsor_test::PositionY() };
 	DragAndDrop parameterDrop = { doc_, 0, DRAGTYPE_DESCID, &payload, 0 };
 	EXPECT_TRUE(loose->Message(MSG_DRAGANDDROP, &parameterDrop));
 	EXPECT_EQ(parameterDrop.flags, 0u);
@@ -557,7 +558,7 @@ TEST_F(EditingTest, StartUpSettingsResetThePresetFolderAndUpdateOldTags)
 	const std::string folder = (plugin_.Path() / "res" / "Presets").string();
 	const BaseContainer typeNames = data()->GetContainer(PULSOR_TYPE_NAMES);
 	std::vector<std::pair<const char*, std::function<void()>>> triggers = {
-		{ "message 13", [this] { Send(MSG_MENUPREPARE, nullptr); } },
+		{ "message 13", [this] { Send(MSG_MULTI_DOCUMENTIMPORTED, nullptr); } },
 		{ "help bitmap", [this] {
 			 DescriptionGetBitmap request = { DescID(PULSOR_HELP_BASE), nullptr };
 			 Send(MSG_DESCRIPTION_GETBITMAP, &request);
@@ -594,11 +595,11 @@ TEST_F(EditingTest, StartUpSettingsResetThePresetFolderAndUpdateOldTags)
 	// At 0.95 only the version and the preset switch change; at 1.0 nothing.
 	data()->SetReal(PULSOR_DATA_VERSION, 0.95);
 	data()->RemoveData(PULSOR_BASE_PLAYBACK_LABELS);
-	Send(MSG_MENUPREPARE, nullptr);
+	Send(MSG_MULTI_DOCUMENTIMPORTED, nullptr);
 	EXPECT_DOUBLE_EQ(data()->GetReal(PULSOR_DATA_VERSION), 1.0);
 	EXPECT_EQ(data()->GetDataPointer(PULSOR_BASE_PLAYBACK_LABELS), nullptr);
 	data()->SetBool(PULSOR_SHOW_PRESETS, TRUE);
-	Send(MSG_MENUPREPARE, nullptr);
+	Send(MSG_MULTI_DOCUMENTIMPORTED, nullptr);
 	EXPECT_TRUE(data()->GetBool(PULSOR_SHOW_PRESETS, FALSE));
 	EXPECT_TRUE(data()->GetContainer(PULSOR_TYPE_NAMES) == typeNames);
 }
@@ -724,7 +725,7 @@ TEST_F(EditingTest, IconIsNotSuppliedWhenTheStripLacksTheCell)
 	BaseBitmap* narrow = BaseBitmap::Alloc();
 	ASSERT_EQ(narrow->Init(64, 64), IMAGERESULT_OK);
 	std::filesystem::create_directories(plugin_.Path() / "res");
-	ASSERT_EQ(narrow->Save(Filename((plugin_.Path() / "res" / "pulsorIcons.tif").string().c_str())), IMAGERESULT_OK);
+	ASSERT_EQ(narrow->Save(Filename((plugin_.Path() / "res" / "pulsorIcons.tif").string().c_str()), FILTER_TIF, nullptr, SAVEBIT_ALPHA), IMAGERESULT_OK);
 	BaseBitmap::Free(narrow);
 
 	data()->SetLong(PULSOR_ICON_KIND, 2);

@@ -192,7 +192,7 @@ TEST_F(SceneExecute, RemovingTheTrackKeepsTheLastOwnValue)
 	Run(15);
 	ASSERT_NEAR(Radius(), 3.5, kTight);
 	CTrack* track = cube_->FindCTrack(DescID(PRIM_CUBE_FRAD));
-	cube_->RemoveTrack(track);
+	track->Remove();
 	CTrack::Free(track);
 	Run(16);
 	EXPECT_NEAR(Radius(), 3.5, kTight);
@@ -293,10 +293,10 @@ TEST_F(SceneExecute, BakedTagWritesNothingButRefreshesTheRange)
 
 TEST_F(SceneExecute, MaterialParameterIsFollowedByTheMaterialUpdate)
 {
-	BaseMaterial* mat = BaseMaterial::Alloc(Mstandard);
+	BaseMaterial* mat = BaseMaterial::Alloc(Mmaterial);
 	ASSERT_NE(mat, nullptr);
 	doc_->InsertMaterial(mat);
-	Link(DTYPE_REAL, 1, 1, DescID(MATERIAL_COLOR_BRIGHTNESS), Mmaterial, mat);
+	Link(DTYPE_REAL, 1, 1, DescID(MATERIAL_COLOR_BRIGHTNESS), Mbase, mat);
 	Constant(1, GeData(0.0), GeData(0.25));
 	Record();
 	Run(5);
@@ -306,7 +306,7 @@ TEST_F(SceneExecute, MaterialParameterIsFollowedByTheMaterialUpdate)
 		{ HostEvent::MESSAGE, cube_, 7 }, { HostEvent::MESSAGE, mat, 20 } });
 
 	// The material's colour, a whole colour link.
-	Link(DTYPE_COLOR, 2, 2, DescID(MATERIAL_COLOR_COLOR), Mmaterial, mat);
+	Link(DTYPE_COLOR, 2, 2, DescID(MATERIAL_COLOR_COLOR), Mbase, mat);
 	Constant(2, GeData(Vector()), GeData(Vector(0.1, 0.2, 0.3)));
 	Run(6);
 	const Vector c = Param(mat, DescID(MATERIAL_COLOR_COLOR)).GetVector();
@@ -330,9 +330,9 @@ TEST_F(SceneExecute, ParameterOfAnotherTag)
 
 TEST_F(SceneExecute, DeletedOrRemovedLinkedElementIsLeftAlone)
 {
-	BaseMaterial* mat = BaseMaterial::Alloc(Mstandard);
+	BaseMaterial* mat = BaseMaterial::Alloc(Mmaterial);
 	doc_->InsertMaterial(mat);
-	Link(DTYPE_REAL, 1, 1, DescID(MATERIAL_COLOR_BRIGHTNESS), Mmaterial, mat);
+	Link(DTYPE_REAL, 1, 1, DescID(MATERIAL_COLOR_BRIGHTNESS), Mbase, mat);
 	Constant(1, GeData(0.0), GeData(0.25));
 	BaseMaterial::Free(mat);
 	Record();
@@ -343,7 +343,7 @@ TEST_F(SceneExecute, DeletedOrRemovedLinkedElementIsLeftAlone)
 
 	// Taken out of the document but still alive: not resolved in this
 	// document, so not written.
-	BaseMaterial* gone = BaseMaterial::Alloc(Mstandard);
+	BaseMaterial* gone = BaseMaterial::Alloc(Mmaterial);
 	doc_->InsertMaterial(gone);
 	data()->SetLink(PULSOR_LINK, gone);
 	gone->Remove();

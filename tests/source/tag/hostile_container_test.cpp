@@ -239,7 +239,7 @@ TEST_F(HostileContainerTest, EveryHookSurvivesCorruptedContainers)
 
 	for (round_ = 0; round_ < 300; ++round_)
 	{
-		tag_->SetData(pristine);
+		tag_->SetData(pristine, FALSE);
 		Corrupt(rng);
 		// Every other round keeps the clean tab list, so that the hooks also
 		// meet corrupted tabs through a list that is valid and must stay so.
@@ -274,7 +274,7 @@ TEST_F(HostileContainerTest, EveryHookSurvivesCorruptedContainers)
 		});
 
 		// The editing hooks, one after another on the same container.
-		tag_->SetData(corrupted);
+		tag_->SetData(corrupted, FALSE);
 		const struct
 		{
 			const char* name;
@@ -296,7 +296,7 @@ TEST_F(HostileContainerTest, EveryHookSurvivesCorruptedContainers)
 	EXPECT_TRUE(findings_.empty()) << Report();
 
 	// The tag still evaluates a clean container.
-	tag_->SetData(pristine);
+	tag_->SetData(pristine, FALSE);
 	const BaseContainer out = pulsor()->CalculateOutput(data(), doc_, 10.0, 1);
 	EXPECT_NE(out.GetDataPointer(PULSOR_FINAL_OUTPUT + 1), nullptr);
 }

@@ -477,7 +477,7 @@ TEST_F(KeyframeTest, ANewTagIsMarkedBakedWithoutAKey)
 TEST_F(KeyframeTest, WithoutALinkedElementNoCommandDoesAnything)
 {
 	LinkPositionY();
-	data()->SetLong(PULSOR_LINK_CLASS, Mmaterial);
+	data()->SetLong(PULSOR_LINK_CLASS, Mbase);
 	data()->RemoveData(PULSOR_LINK);
 	const LONG undoSteps = doc_->GetUndoCount();
 	Command(PULSOR_CONVERT_TO_KEYS);

@@ -113,7 +113,7 @@ TEST_F(LayoutTest, AFreshTagShowsTheBasePageThenOutput)
 
 TEST_F(LayoutTest, CaptionNamesTheLinkedElementAndParameter)
 {
-	BaseMaterial* material = BaseMaterial::Alloc(Mstandard);
+	BaseMaterial* material = BaseMaterial::Alloc(Mmaterial);
 	material->SetName("Red");
 	doc_->InsertMaterial(material);
 	BaseTag* display = BaseTag::Alloc(Tdisplay);

@@ -111,8 +111,8 @@ TEST(LinkStateRead, AnAbsentClassIsTheOwnObjectYetThePageOffersTheLinkBox)
 	BaseContainer data = Linked(DTYPE_REAL, PULSOR_SLOT_REAL, PULSOR_MODE_SINGLE);
 	EXPECT_EQ(Read(data).elementClass, Obase);
 	EXPECT_FALSE(Read(data).offersLinkBox);
-	data.SetLong(PULSOR_LINK_CLASS, Mmaterial);
-	EXPECT_EQ(Read(data).elementClass, Mmaterial);
+	data.SetLong(PULSOR_LINK_CLASS, Mbase);
+	EXPECT_EQ(Read(data).elementClass, Mbase);
 	EXPECT_TRUE(Read(data).offersLinkBox);
 	data.RemoveData(PULSOR_LINK_CLASS);
 	EXPECT_EQ(Read(data).elementClass, Obase);

@@ -282,7 +282,7 @@ TEST_F(LinkingTest, HoveringAcceptsButOnlyTheReleaseLinksAndOnlyOnce)
 
 TEST_F(LinkingTest, MaterialAndTagParametersLinkAndAreAnimated)
 {
-	BaseMaterial* material = BaseMaterial::Alloc(Mstandard);
+	BaseMaterial* material = BaseMaterial::Alloc(Mmaterial);
 	doc_->InsertMaterial(material);
 	BaseTag* display = BaseTag::Alloc(Tdisplay);
 	cube_->InsertTag(display);
@@ -295,7 +295,7 @@ TEST_F(LinkingTest, MaterialAndTagParametersLinkAndAreAnimated)
 		LONG classification;
 		const char* name;
 	};
-	for (const Case& c : { Case{ material, MATERIAL_COLOR_BRIGHTNESS, Mmaterial, "Brightness" },
+	for (const Case& c : { Case{ material, MATERIAL_COLOR_BRIGHTNESS, Mbase, "Brightness" },
 			 Case{ display, DISPLAYTAG_VISIBILITY, Tbase, "Visibility" } })
 	{
 		c.element->SetParameter(DescID(c.id), GeData(0.8), DESCFLAGS_SET_0);
@@ -314,8 +314,8 @@ TEST_F(LinkingTest, MaterialAndTagParametersLinkAndAreAnimated)
 
 TEST_F(LinkingTest, TheSameParameterOfAnotherElementRelinks)
 {
-	BaseMaterial* a = BaseMaterial::Alloc(Mstandard);
-	BaseMaterial* b = BaseMaterial::Alloc(Mstandard);
+	BaseMaterial* a = BaseMaterial::Alloc(Mmaterial);
+	BaseMaterial* b = BaseMaterial::Alloc(Mmaterial);
 	doc_->InsertMaterial(a);
 	doc_->InsertMaterial(b);
 	const DescID colour = Whole(MATERIAL_COLOR_COLOR, DTYPE_COLOR);
@@ -354,13 +354,13 @@ TEST_F(LinkingTest, ATagsOwnIdentifierPrefixIsDropped)
 
 TEST_F(LinkingTest, AnUnknownIdentifierStopsAfterTheKindAndClass)
 {
-	BaseMaterial* material = BaseMaterial::Alloc(Mstandard);
+	BaseMaterial* material = BaseMaterial::Alloc(Mmaterial);
 	doc_->InsertMaterial(material);
 	const BaseContainer before = *data();
 	EXPECT_TRUE(pulsor()->ChangeParameter(data(), doc_, material, Whole(4242, DTYPE_REAL), tag_));
 	BaseContainer expected = before;
 	expected.SetLong(PULSOR_ICON_KIND, 7);
-	expected.SetLong(PULSOR_LINK_CLASS, Mmaterial);
+	expected.SetLong(PULSOR_LINK_CLASS, Mbase);
 	EXPECT_TRUE(*data() == expected);
 }
 

@@ -53,7 +53,7 @@ protected:
 	{
 		BaseContainer preset;
 		HyperFile* hf = HyperFile::Alloc();
-		EXPECT_TRUE(hf->Open(C4D_FOURCC('t', 'e', 'm', 'p'), Filename((folder_.Path() / file).string().c_str()), FILEOPEN_READ, FILEDIALOG_IGNOREOPEN));
+		EXPECT_TRUE(hf->Open('temp', Filename((folder_.Path() / file).string().c_str()), FILEOPEN_READ, FILEDIALOG_IGNOREOPEN));
 		EXPECT_TRUE(hf->ReadContainer(&preset, TRUE));
 		hf->Close();
 		HyperFile::Free(hf);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "customgui_priority.h"
 #include "pulsor_fixture.h"
 
 using pulsor_test::PulsorTagTest;
@@ -124,10 +125,10 @@ TEST_F(PulsorTagTest, InitMakesThePriorityCameraIndependentAndKeepsTheRest)
 	PriorityData priority;
 	priority.SetPriorityValue(PRIORITYVALUE_PRIORITY, GeData((LONG)42));
 	priority.SetPriorityValue(PRIORITYVALUE_CAMERADEPENDENT, GeData((LONG)1));
-	data()->SetData(EXPRESSION_PRIORITY, GeData(CUSTOMDATATYPE_PRIORITY, priority));
+	data()->SetData(EXPRESSION_PRIORITY, GeData(CUSTOMGUI_PRIORITY_DATA, priority));
 	EXPECT_TRUE(pulsor()->Init(tag_));
 	const PriorityData* after =
-		static_cast<const PriorityData*>(data()->GetCustomDataType(EXPRESSION_PRIORITY, CUSTOMDATATYPE_PRIORITY));
+		static_cast<const PriorityData*>(data()->GetCustomDataType(EXPRESSION_PRIORITY, CUSTOMGUI_PRIORITY_DATA));
 	ASSERT_NE(after, nullptr);
 	EXPECT_EQ(after->GetPriorityValue(PRIORITYVALUE_CAMERADEPENDENT).GetLong(), 0);
 	EXPECT_EQ(after->GetPriorityValue(PRIORITYVALUE_PRIORITY).GetLong(), 42);
@@ -179,7 +180,7 @@ TEST_F(PulsorTagTest, CurveLibraryHoldsThirteenCurvesOfKnownShape)
 		EXPECT_NEAR(Y(c[11], x), x, 1e-9) << x;
 		EXPECT_GE(Y(c[12], x), Y(c[12], x - 1 / 40.0)) << x;
 	}
-	EXPECT_TRUE(c[12]->GetKnot(1)->vTangentRight == Vector(0.018, 0.396, 0));
+	EXPECT_TRUE(const_cast<SplineData*>(c[12])->GetKnot(1)->vTangentRight == Vector(0.018, 0.396, 0));
 	EXPECT_TRUE(data()->GetData(PULSOR_TIME_CURVE) == library->GetData(PULSOR_CURVE_CONSTANT));
 }
 
