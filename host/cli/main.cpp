@@ -9,6 +9,7 @@
 //   pulsorhost preset list|show|save|load ...
 //   pulsorhost save SCENE OUT
 //   pulsorhost catalogue
+//   pulsorhost studio SCENE [--port N] [--web DIR]
 //
 // Exit codes: 0 done, 1 the host could not start the module, 2 bad input
 // (a file, a scene, an argument), reported as one line on standard error.
@@ -18,6 +19,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+
+#ifdef PULSORHOST_STUDIO
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <thread>
+
+#include "studio_server.h"
+#endif
 
 #ifdef _WIN32
 #include <io.h>
@@ -391,6 +401,56 @@ void PresetLoad(const std::string& path, const std::string& tagName, const std::
 		throw InputError{ out, "", problem };
 }
 
+// ---- The studio --------------------------------------------------------------------
+
+#ifdef PULSORHOST_STUDIO
+
+std::atomic<bool> g_stopStudio{ false };
+
+extern "C" void StopStudio(int)
+{
+	g_stopStudio = true;
+}
+
+// The front end's built files beside the build's program (build/web/dist
+// for build/host/cli/pulsorhost), else where the build put them.
+std::string DefaultWeb(const char* argv0)
+{
+	const fs::path beside = ExecutableFolder(argv0).parent_path().parent_path() / "web" / "dist";
+	std::error_code ec;
+	if (fs::is_directory(beside, ec))
+		return beside.u8string();
+	return PULSORHOST_WEB;
+}
+
+void RunStudio(const std::string& path, int port, const std::string& web, const char* argv0)
+{
+	Studio studio(LoadScene(path));
+	StudioServerOptions options;
+	options.webFolder = web.empty() ? DefaultWeb(argv0) : web;
+	options.helpFolder = PULSORHOST_HELP;
+	StudioServer server(studio, options);
+	if (!server.Bind(port))
+		throw InputError{ kProgram, "--port", "cannot listen on 127.0.0.1:" + std::to_string(port) };
+	std::cout << server.Url() << std::endl;
+	// A signal only raises a flag: stopping the server is no work for a
+	// signal handler.
+	std::signal(SIGINT, StopStudio);
+	std::signal(SIGTERM, StopStudio);
+	std::thread watcher([&server] {
+		while (!g_stopStudio)
+			std::this_thread::sleep_for(std::chrono::milliseconds(100));
+		server.Stop();
+	});
+	const bool served = server.Serve();
+	g_stopStudio = true;
+	watcher.join();
+	if (!served)
+		throw HostFailure{ "the studio's server stopped" };
+}
+
+#endif
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -449,6 +509,15 @@ int main(int argc, char** argv)
 
 	CLI::App* catalogueCmd = app.add_subcommand("catalogue", "List the host's element types and their parameters");
 
+#ifdef PULSORHOST_STUDIO
+	int port = 0;
+	std::string web;
+	CLI::App* studioCmd = app.add_subcommand("studio", "Work on the scene in a browser; prints the address to open");
+	studioCmd->add_option("scene", scene, "A JSON scene, or a scene that `save` wrote")->required();
+	studioCmd->add_option("--port", port, "The port on 127.0.0.1 (default: a free one)")->check(CLI::Range(0, 65535));
+	studioCmd->add_option("--web", web, "The front end's built files (default: web/dist of the build)");
+#endif
+
 	try
 	{
 		app.parse(argc, argv);
@@ -497,6 +566,10 @@ int main(int argc, char** argv)
 			PresetSave(scene, tag, name, folder);
 		else if (presetLoad->parsed())
 			PresetLoad(scene, tag, name, folder, out);
+#ifdef PULSORHOST_STUDIO
+		else if (studioCmd->parsed())
+			RunStudio(scene, port, web, argc > 0 ? argv[0] : kProgram);
+#endif
 	}
 	catch (const InputError& e)
 	{

@@ -159,7 +159,10 @@ Recording RecordScene(Scene& scene, const std::vector<double>& frames, const std
 	const std::vector<Probe> probes = Probes(doc);
 	for (const Probe& p : probes)
 		for (const std::string& name : ColumnNames(TagName(p.tag) + "." + PathOf(*p.element, p.path.ToDescID()), p.path))
+		{
 			rec.table.columns.push_back(name);
+			rec.columnTags.push_back(p.tag);
+		}
 	rec.linkedColumns = rec.table.columns.size() - 2;
 	const std::vector<BaseTag*> tags = PulsorTags(doc);
 	// An entry is one column, or three when it holds a vector at the first

@@ -57,6 +57,8 @@ struct Recording
 	// How many columns after frame and time hold linked values (the rest
 	// are entries).
 	size_t linkedColumns = 0;
+	// The tag of each of those columns.
+	std::vector<BaseTag*> columnTags;
 };
 
 // Evaluates the scene at each frame (ExecutePasses) and records the value of

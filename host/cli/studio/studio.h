@@ -1,0 +1,118 @@
+// The studio's document: one scene worked on as the host's managers work on
+// it, through the elements' hooks and messages. Every request of the studio's
+// HTTP API (docs/studio-api.md) is one call here; the server only checks who
+// asks and turns answers into HTTP.
+//
+// Not thread-safe: the server calls it under one lock.
+#ifndef PULSORHOST_STUDIO_STUDIO_H__
+#define PULSORHOST_STUDIO_STUDIO_H__
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "scene.h"
+
+// A request the studio refuses: an HTTP status of 4xx and a one-line reason,
+// with extra keys for the answer (say "exists": true). Nothing has changed.
+struct ApiError
+{
+	int status;
+	std::string message;
+	nlohmann::json extra = nlohmann::json::object();
+};
+
+// The studio's own undo history: the document's undo groups, and the
+// insertions and removals of tags, which the host's undo does not record, in
+// the order they were made.
+struct HistoryStep
+{
+	enum Kind
+	{
+		DOCUMENT,       // one undo group of the document
+		TAG_ADDED,
+		TAG_REMOVED
+	};
+	Kind kind;
+	BaseTag* tag = nullptr;
+	BaseObject* object = nullptr;
+	LONG index = 0;     // the tag's place among the object's tags
+};
+
+class Studio
+{
+public:
+	// Takes the loaded scene and makes it the active document, with an undo
+	// history of kUndoGroups groups.
+	explicit Studio(Scene scene);
+	~Studio();
+	Studio(const Studio&) = delete;
+	Studio& operator=(const Studio&) = delete;
+
+	static const LONG kUndoGroups = 100;
+	// The most frames one graph request evaluates.
+	static const size_t kMaxGraphFrames = 100001;
+
+	nlohmann::json State();
+	nlohmann::json Page(long long id);
+	// PNGs; ApiError 404 when the element has none.
+	std::string Icon(long long id);
+	std::string Bitmap(long long id, const std::string& levels);
+
+	nlohmann::json Set(long long id, const nlohmann::json& body);
+	nlohmann::json Command(long long id, const nlohmann::json& body);
+	nlohmann::json AddTag(long long objectId, const nlohmann::json& body);
+	nlohmann::json Delete(long long id);
+	nlohmann::json Rename(long long id, const nlohmann::json& body);
+	nlohmann::json Link(const nlohmann::json& body);
+	nlohmann::json Undo();
+	nlohmann::json Redo();
+	nlohmann::json Frame(const nlohmann::json& body);
+	// from and to: frames, or empty for the document's range.
+	nlohmann::json Graph(const std::string& from, const std::string& to);
+	nlohmann::json Save(const nlohmann::json& body);
+	nlohmann::json Open(const nlohmann::json& body);
+
+	long long Revision() const { return revision_; }
+	// Everything an edit can change, as text: each element's name, container
+	// and keys, the time and the undo counts. Equal dumps, equal documents.
+	std::string Dump();
+
+private:
+	BaseDocument* Doc() const { return scene_.doc.get(); }
+	long long IdOf(BaseList2D* element);
+	// The element with id, while it is in the document; ApiError 404 else.
+	BaseList2D* Find(long long id);
+	BaseList2D* FindOrNull(long long id);
+	BaseTag* FindPulsorTag(long long id);
+	nlohmann::json ElementJson(BaseList2D* element);
+	nlohmann::json PageOf(BaseList2D* element);
+	DescID EntryOf(BaseList2D* element, const nlohmann::json& levels, BaseContainer* settings);
+	// Records the document's undo groups that an edit added.
+	void Recorded(LONG undoGroupsBefore);
+	void Push(const HistoryStep& step);
+	void Changed() { ++revision_; }
+	void Reset(Scene scene);
+	void FreeDetached();
+	// A copy of the document, made by saving and loading it: elements keep
+	// their place, so Counterpart finds each one in the copy.
+	DocumentPtr Copy();
+	BaseList2D* Counterpart(BaseList2D* element, BaseDocument* copy);
+
+	Scene scene_;
+	long long revision_ = 0;
+	long long nextId_ = 1;
+	std::map<BaseList2D*, long long> ids_;
+	std::map<long long, BaseList2D*> elements_;
+	std::vector<HistoryStep> undo_, redo_;
+	// Tags out of the document that the history can bring back; the studio
+	// owns them.
+	std::set<BaseTag*> detached_;
+	std::string scratch_;    // a folder of this run's own for copies
+};
+
+#endif

@@ -1,0 +1,60 @@
+// The studio's HTTP server: docs/studio-api.md over a Studio, on the
+// loopback address only, behind a per-run token, refusing other hosts and
+// origins; and the front end's files and the help pages.
+#ifndef PULSORHOST_STUDIO_STUDIO_SERVER_H__
+#define PULSORHOST_STUDIO_STUDIO_SERVER_H__
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "studio.h"
+
+namespace httplib
+{
+class Server;
+}
+
+struct StudioServerOptions
+{
+	std::string webFolder;     // the front end's built files (index.html, assets/)
+	std::string helpFolder;    // holds pulsor/..., served at /training/
+	std::string token;         // empty: a new random one
+};
+
+class StudioServer
+{
+public:
+	// The largest request body taken.
+	static const size_t kMaxBody = size_t(1) << 20;
+
+	StudioServer(Studio& studio, StudioServerOptions options);
+	~StudioServer();
+	StudioServer(const StudioServer&) = delete;
+	StudioServer& operator=(const StudioServer&) = delete;
+
+	// Binds 127.0.0.1:port (0: a free port); false when it cannot.
+	bool Bind(int port);
+	int Port() const { return port_; }
+	const std::string& Token() const { return options_.token; }
+	// The address to open, token included.
+	std::string Url() const;
+	// Serves until Stop; false when it could not.
+	bool Serve();
+	// From any thread.
+	void Stop();
+
+private:
+	void Routes();
+
+	Studio& studio_;
+	StudioServerOptions options_;
+	std::unique_ptr<httplib::Server> server_;
+	std::mutex document_;    // one request at a time works on the document
+	int port_ = 0;
+};
+
+// 32 random hex characters from std::random_device.
+std::string NewToken();
+
+#endif
