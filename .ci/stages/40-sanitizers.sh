@@ -8,7 +8,7 @@ cd "$(dirname "$0")/../.."
 
 # gcc brings its sanitizer runtimes; the rest is what the native build needs.
 source tools/install_missing.sh
-install_missing g++ cmake make libgtest-dev libbenchmark-dev libtiff-dev libcli11-dev nlohmann-json3-dev libasan8 libubsan1
+install_missing g++ cmake make libgtest-dev libbenchmark-dev libtiff-dev libcli11-dev nlohmann-json3-dev libcpp-httplib-dev libasan8 libubsan1
 
 # Leak checking stops the process's threads through ptrace, which some
 # containers forbid; it is kept on wherever a leaking probe is caught.
