@@ -315,6 +315,33 @@ TEST_F(StudioServerTest, AnEditIsOneUndoStepThatRedoBringsBack)
 	EXPECT_GT(studio->Revision(), set["revision"].get<long long>());
 }
 
+TEST_F(StudioServerTest, TheHistoryKeepsTheLatestStepsInOrder)
+{
+	Start(kDemo);
+	const long long ball = IdNamed("Ball");
+	const long long bounce = IdNamed("Bounce");
+	const LONG steps = Studio::kUndoGroups + 5;
+	// Edits of the tag, with a tag added among them: the studio's own steps
+	// and the document's groups are dropped together, oldest first.
+	for (LONG i = 1; i <= steps; ++i)
+	{
+		if (i == 50)
+			Post("/api/objects/" + std::to_string(ball) + "/tags", json::object());
+		else
+			Post("/api/elements/" + std::to_string(bounce) + "/set", { { "id", { PULSOR_STRENGTH } }, { "value", i / 1000.0 } });
+	}
+	for (LONG i = 0; i < Studio::kUndoGroups; ++i)
+		Post("/api/undo", json::object());
+	EXPECT_EQ(client->Post("/api/undo", Token(), "{}", "application/json")->status, 409);
+	// Five steps are left: the sets of 1 to 5.
+	EXPECT_EQ(Value(bounce, PULSOR_STRENGTH), 0.005);
+	EXPECT_EQ(Get("/api/state")["objects"][0]["tags"].size(), 2u);
+	for (LONG i = 0; i < Studio::kUndoGroups; ++i)
+		Post("/api/redo", json::object());
+	EXPECT_EQ(Value(bounce, PULSOR_STRENGTH), steps / 1000.0);
+	EXPECT_EQ(Get("/api/state")["objects"][0]["tags"].size(), 3u);
+}
+
 TEST_F(StudioServerTest, AHelpIconOpensItsPageWhichTheServerServes)
 {
 	Start(kDemo);
@@ -564,6 +591,17 @@ TEST_F(StudioServerTest, BadRequestsAreRefusedWithOneLineAndChangeNothing)
 	EXPECT_EQ(json::parse(exists->body)["exists"], true);
 	// Redo is still there.
 	EXPECT_EQ(Get("/api/state")["undo"]["redo"], true);
+}
+
+TEST_F(StudioServerTest, ABodyJustUnderTheLimitIsTaken)
+{
+	Start(kDemo);
+	const std::string body = json{ { "frame", 3 }, { "note", std::string(StudioServer::kMaxBody - 64, 'x') } }.dump();
+	ASSERT_LE(body.size(), StudioServer::kMaxBody);
+	auto res = client->Post("/api/frame", Token(), body, "application/json");
+	ASSERT_TRUE(res);
+	EXPECT_EQ(res->status, 200);
+	EXPECT_EQ(json::parse(res->body)["frame"], 3);
 }
 
 TEST_F(StudioServerTest, NothingToUndoOrRedoIsRefused)

@@ -53,9 +53,9 @@ public:
 	Studio(const Studio&) = delete;
 	Studio& operator=(const Studio&) = delete;
 
-	static const LONG kUndoGroups = 100;
+	static constexpr LONG kUndoGroups = 100;
 	// The most frames one graph request evaluates.
-	static const size_t kMaxGraphFrames = 100001;
+	static constexpr size_t kMaxGraphFrames = 100001;
 
 	nlohmann::json State();
 	nlohmann::json Page(long long id);

@@ -191,7 +191,7 @@ void StudioServer::Routes()
 		if (!res.body.empty())
 			return;
 		if (res.status == 413)
-			SendError(res, 413, "the request body is larger than 1 MiB");
+			SendError(res, 413, "the request body is too large (JSON of at most 1 MiB)");
 		else if (res.status == 404)
 			SendError(res, 404, "no such path");
 		else

@@ -26,7 +26,7 @@ class StudioServer
 {
 public:
 	// The largest request body taken.
-	static const size_t kMaxBody = size_t(1) << 20;
+	static constexpr size_t kMaxBody = size_t(1) << 20;
 
 	StudioServer(Studio& studio, StudioServerOptions options);
 	~StudioServer();
