@@ -123,7 +123,7 @@ const json& Member(const json& body, const char* key)
 
 long long ElementId(const json& j, const char* what)
 {
-	if (!j.is_number_integer())
+	if (!j.is_number_integer() || j.get<double>() < 0.0 || j.get<double>() > 1e15)
 		Refuse(400, std::string(what) + " must be an element id (an integer)");
 	return j.get<long long>();
 }
@@ -144,7 +144,8 @@ std::vector<LONG> Levels(const json& j)
 	std::vector<LONG> levels;
 	for (const json& level : j)
 	{
-		if (!level.is_number_integer() || level.get<long long>() < INT32_MIN || level.get<long long>() > INT32_MAX)
+		// Compared as doubles: a huge unsigned number must not wrap into range.
+		if (!level.is_number_integer() || level.get<double>() < (double)INT32_MIN || level.get<double>() > (double)INT32_MAX)
 			Refuse(400, "a parameter id must be an array of 1 to 8 integers");
 		levels.push_back((LONG)level.get<long long>());
 	}
