@@ -9,7 +9,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <thread>
 
 #include "c4d.h"
@@ -649,12 +648,22 @@ TEST(StudioProgram, PrintsOneAddressWithAFreshTokenAndStopsOnTerm)
 		char line[256] = { 0 }, pid[32] = { 0 };
 		ASSERT_NE(fgets(pid, sizeof(pid), out), nullptr);
 		ASSERT_NE(fgets(line, sizeof(line), out), nullptr);
-		std::smatch m;
+		// http://127.0.0.1:PORT/?token=TOKEN and the line's end, nothing else.
 		const std::string url = line;
-		ASSERT_TRUE(std::regex_match(url, m, std::regex(R"(http://127\.0\.0\.1:(\d+)/\?token=([0-9a-f]{32})\n)"))) << url;
-		tokens.push_back(m[2]);
-		httplib::Client client("127.0.0.1", std::stoi(m[1]));
-		auto state = client.Get("/api/state", { { "X-Pulsor-Token", m[2] } });
+		const std::string start = "http://127.0.0.1:";
+		const size_t slash = url.find("/?token=", start.size());
+		ASSERT_EQ(url.compare(0, start.size(), start), 0) << url;
+		ASSERT_NE(slash, std::string::npos) << url;
+		const std::string port = url.substr(start.size(), slash - start.size());
+		const std::string token = url.substr(slash + 8, url.size() - slash - 9);
+		EXPECT_FALSE(port.empty());
+		EXPECT_EQ(port.find_first_not_of("0123456789"), std::string::npos) << url;
+		EXPECT_EQ(token.size(), 32u) << url;
+		EXPECT_EQ(token.find_first_not_of("0123456789abcdef"), std::string::npos) << url;
+		EXPECT_EQ(url.back(), '\n');
+		tokens.push_back(token);
+		httplib::Client client("127.0.0.1", std::stoi(port));
+		auto state = client.Get("/api/state", { { "X-Pulsor-Token", token } });
 		ASSERT_TRUE(state);
 		EXPECT_EQ(state->status, 200);
 		EXPECT_EQ(json::parse(state->body)["objects"][0]["name"], "Ball");
