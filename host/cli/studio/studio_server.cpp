@@ -187,10 +187,13 @@ void StudioServer::Routes()
 	});
 	// httplib's own refusals (a body too large, a bad request line) and
 	// unknown paths still answer in the API's form.
-	s.set_error_handler([](const httplib::Request&, httplib::Response& res) {
+	s.set_error_handler([](const httplib::Request& req, httplib::Response& res) {
 		if (!res.body.empty())
 			return;
-		if (res.status == 413)
+		const bool unsized = !req.has_header("Content-Length") && req.get_header_value("Transfer-Encoding") != "chunked";
+		if (res.status == 400 && req.method == "POST" && unsized)
+			SendError(res, 400, "a POST needs a Content-Length (send {} as the body)");
+		else if (res.status == 413)
 			SendError(res, 413, "the request body is too large (JSON of at most 1 MiB)");
 		else if (res.status == 404)
 			SendError(res, 404, "no such path");
