@@ -1,0 +1,447 @@
+// The studio's page: object list, attribute page, timeline and graph, wired
+// to the server. Every edit is one request; afterwards the state, the page
+// and the graph are fetched again, so the page always shows what the module
+// decided.
+import "./style.css";
+import { Api, ApiError } from "./api";
+import { ask, askText } from "./dialog";
+import { beginDrag, dropTarget, endDrag, type DragPayload } from "./dnd";
+import { GraphView } from "./graph";
+import { ObjectsView } from "./objects";
+import { PageView } from "./page";
+import { Timeline } from "./timeline";
+import type { EditAnswer, ElementRef, Levels, SceneObject, State, Value } from "./types";
+
+const isMac = /Mac|iPhone|iPad/.test(navigator.platform);
+
+function el<K extends keyof HTMLElementTagNameMap>(tag: K, cls?: string, text?: string): HTMLElementTagNameMap[K] {
+  const node = document.createElement(tag);
+  if (cls) node.className = cls;
+  if (text !== undefined) node.textContent = text;
+  return node;
+}
+
+function toolButton(text: string, label: string, hint?: string): HTMLButtonElement {
+  const b = el("button", "btn", text);
+  b.type = "button";
+  b.title = hint ? `${label} (${hint})` : label;
+  if (text !== label) b.setAttribute("aria-label", label);
+  return b;
+}
+
+interface Found {
+  element: ElementRef;
+  object: SceneObject | null;
+  path: string;
+}
+
+/** Every element of the state by id, with the object that carries it. */
+function index(state: State): Map<number, Found> {
+  const all = new Map<number, Found>();
+  const walk = (o: SceneObject, prefix: string) => {
+    const path = `${prefix}/${o.name}`;
+    all.set(o.id, { element: o, object: o, path });
+    for (const t of o.tags) all.set(t.id, { element: t, object: o, path: `${path}#${t.name}` });
+    for (const c of o.children ?? []) walk(c, path);
+  };
+  for (const o of state.objects) walk(o, "");
+  for (const m of state.materials) all.set(m.id, { element: m, object: null, path: `@${m.name}` });
+  return all;
+}
+
+export interface Metrics {
+  editMs: number;
+  renderMs: number;
+  graphMs: number;
+  edits: number;
+}
+
+class Studio {
+  readonly api: Api;
+  state: State | null = null;
+  selected: number | null = null;
+  private elements = new Map<number, Found>();
+  private pending = 0;
+  private idleWaiters: (() => void)[] = [];
+  private generation = 0;
+  metrics: Metrics = { editMs: 0, renderMs: 0, graphMs: 0, edits: 0 };
+
+  private status = el("div", "status");
+  private fileName = el("span", "file-name");
+  private undoButton = toolButton("↶ Undo", "Undo", isMac ? "⌘Z" : "Ctrl+Z");
+  private redoButton = toolButton("↷ Redo", "Redo", isMac ? "⇧⌘Z" : "Ctrl+Shift+Z");
+  private addTagButton = toolButton("+ Pulsor tag", "Add a Pulsor tag to the selected object");
+  private renameButton = toolButton("Rename", "Rename the selected tag");
+  private deleteButton = toolButton("Delete", "Delete the selected tag");
+  private pageTitle = el("h2", "page-title");
+  private pageIcon = el("img", "icon");
+  private attributes = el("section", "attributes");
+  readonly objects: ObjectsView;
+  readonly page: PageView;
+  readonly timeline: Timeline;
+  readonly graph = new GraphView();
+
+  constructor(token: string) {
+    this.api = new Api(token);
+    this.objects = new ObjectsView({
+      select: (id) => void this.select(id),
+      iconUrl: (id) => this.api.imageUrl(`/api/elements/${id}/icon`),
+      makeDropTarget: (node, tag) => dropTarget(node, () => tag, this.dropHandlers),
+    });
+    this.page = new PageView(
+      {
+        set: (param, value) => void this.edit(() => this.api.set(this.selected!, param, value)),
+        command: (param) => void this.edit(() => this.command(param)),
+        dragStart: (param, label) => beginDrag({ source: this.selected!, param, label }),
+        dragEnd: endDrag,
+        bitmapUrl: (param) => this.api.imageUrl(`/api/elements/${this.selected}/bitmap?id=${param.join(",")}`),
+        refuse: (message) => this.say(message, true),
+      },
+      () => this.state?.fps ?? 30,
+    );
+    this.timeline = new Timeline({ seek: (f) => this.seek(f) });
+    this.layout();
+  }
+
+  private dropHandlers = {
+    check: async (tag: number, p: DragPayload) => (await this.api.link(tag, p.source, p.param, false)).accept === true,
+    drop: (tag: number, p: DragPayload) =>
+      this.edit(async () => {
+        const answer = await this.api.link(tag, p.source, p.param, true);
+        this.say(answer.accepted ? `Linked "${p.label}".` : `The tag did not take "${p.label}".`, !answer.accepted);
+        return answer;
+      }),
+  };
+
+  // ---- layout -------------------------------------------------------------
+
+  private layout(): void {
+    const app = document.getElementById("app")!;
+    const header = el("header", "toolbar");
+    const brand = el("h1", "brand", "Pulsor Studio");
+    const openButton = toolButton("Open…", "Open a scene");
+    const saveButton = toolButton("Save…", "Save the scene", isMac ? "⌘S" : "Ctrl+S");
+    openButton.addEventListener("click", () => void this.openScene());
+    saveButton.addEventListener("click", () => void this.saveScene());
+    this.undoButton.addEventListener("click", () => void this.undo(false));
+    this.redoButton.addEventListener("click", () => void this.undo(true));
+    this.status.setAttribute("role", "status");
+    this.status.setAttribute("aria-live", "polite");
+    header.append(brand, this.fileName, openButton, saveButton, this.undoButton, this.redoButton, this.status);
+
+    const side = el("aside", "side");
+    const sideTools = el("div", "side-tools");
+    this.addTagButton.textContent = "+ Pulsor tag";
+    this.addTagButton.addEventListener("click", () => void this.addTag());
+    this.renameButton.addEventListener("click", () => void this.renameTag());
+    this.deleteButton.addEventListener("click", () => void this.deleteTag());
+    sideTools.append(this.addTagButton, this.renameButton, this.deleteButton);
+    side.append(sideTools, this.objects.root);
+
+    this.attributes.setAttribute("aria-label", "Attributes");
+    const head = el("div", "page-head");
+    this.pageIcon.alt = "";
+    head.append(this.pageIcon, this.pageTitle);
+    this.attributes.append(head, this.page.root);
+    dropTarget(this.page.root, () => this.selectedPulsorTag(), this.dropHandlers);
+
+    const bottom = el("section", "sequence");
+    bottom.setAttribute("aria-label", "Timeline and graph");
+    bottom.append(this.timeline.root, this.graph.root);
+
+    app.append(header, side, this.attributes, bottom);
+    document.addEventListener("keydown", (ev) => this.keys(ev));
+  }
+
+  private keys(ev: KeyboardEvent): void {
+    const mod = isMac ? ev.metaKey : ev.ctrlKey;
+    if (!mod) return;
+    const key = ev.key.toLowerCase();
+    const target = ev.target as HTMLElement;
+    // A text field keeps its own undo for what is being typed.
+    const typing = target.matches?.("input[type=text], input[type=number], input:not([type]), textarea") && !(target as HTMLInputElement).readOnly;
+    if (key === "z" && !typing) {
+      ev.preventDefault();
+      void this.undo(ev.shiftKey);
+    } else if (key === "y" && !isMac && !typing) {
+      ev.preventDefault();
+      void this.undo(true);
+    } else if (key === "s") {
+      ev.preventDefault();
+      void this.saveScene();
+    }
+  }
+
+  // ---- status and busy tracking ------------------------------------------
+
+  say(message: string, error = false): void {
+    this.status.textContent = message;
+    this.status.classList.toggle("error", error);
+    this.status.title = message;
+  }
+
+  private async busy<T>(work: () => Promise<T>): Promise<T> {
+    this.pending++;
+    document.body.dataset.busy = String(this.pending);
+    try {
+      return await work();
+    } finally {
+      this.pending--;
+      document.body.dataset.busy = String(this.pending);
+      if (this.pending === 0) for (const w of this.idleWaiters.splice(0)) w();
+    }
+  }
+
+  /** Resolves when no request of the page is on its way (for tests and scripts). */
+  idle(): Promise<void> {
+    return this.pending === 0 ? Promise.resolve() : new Promise((r) => this.idleWaiters.push(r));
+  }
+
+  // ---- loading -------------------------------------------------------------
+
+  async start(): Promise<void> {
+    await this.busy(async () => {
+      try {
+        await this.refresh();
+        const first = [...this.elements.values()].find((f) => f.element.pulsor);
+        if (first) await this.select(first.element.id);
+        // Evaluate the document once, so outputs and displays show values.
+        if (this.state) await this.timeline.go(this.state.frame);
+        this.say("Ready.");
+      } catch (e) {
+        this.say(this.reason(e), true);
+      }
+    });
+  }
+
+  /** Fetches state, page and graph together; a later refresh wins over an earlier one. */
+  async refresh(): Promise<void> {
+    const generation = ++this.generation;
+    const state = await this.api.state();
+    const range = { from: state.from, to: state.to };
+    const selected = this.selected !== null && index(state).has(this.selected) ? this.selected : null;
+    const [page, graph] = await Promise.all([
+      selected !== null ? this.api.page(selected) : Promise.resolve(null),
+      this.api.graph(range.from, range.to),
+    ]);
+    if (generation !== this.generation) return;
+    this.applyState(state, selected);
+    if (page) {
+      this.page.render(page);
+      this.metrics.renderMs = this.page.lastRenderMs;
+    } else this.page.clear(this.state?.objects.length ? "Select an object, tag or material." : "The scene is empty.");
+    this.graph.setData(graph);
+    this.graph.setFrame(state.frame);
+    this.metrics.graphMs = this.graph.lastDrawMs;
+  }
+
+  private applyState(state: State, selected: number | null): void {
+    this.state = state;
+    this.elements = index(state);
+    this.selected = selected;
+    this.fileName.textContent = state.file || "(unsaved)";
+    this.fileName.title = state.file;
+    this.undoButton.disabled = !state.undo.undo;
+    this.redoButton.disabled = !state.undo.redo;
+    this.timeline.setRange(state.from, state.to, state.fps);
+    this.timeline.showFrame(state.frame);
+    this.objects.render(state, selected);
+    const found = selected !== null ? this.elements.get(selected) : undefined;
+    this.addTagButton.disabled = !found?.object || found.object !== found.element;
+    this.renameButton.disabled = !found || found.object === found.element || !found.object;
+    this.deleteButton.disabled = this.renameButton.disabled;
+    this.pageTitle.textContent = found ? `${found.element.name} · ${found.element.typeName}` : "Attributes";
+    this.pageIcon.hidden = !found;
+    if (found) this.pageIcon.src = this.api.imageUrl(`/api/elements/${found.element.id}/icon`);
+    this.attributes.classList.toggle("pulsor", !!found?.element.pulsor);
+    document.body.dataset.revision = String(state.revision);
+  }
+
+  private selectedPulsorTag(): number | null {
+    const found = this.selected !== null ? this.elements.get(this.selected) : undefined;
+    return found?.element.pulsor ? found.element.id : null;
+  }
+
+  async select(id: number): Promise<void> {
+    if (!this.state) return;
+    await this.busy(async () => {
+      this.selected = id;
+      try {
+        const page = await this.api.page(id);
+        this.applyState(this.state!, id);
+        this.page.render(page);
+      } catch (e) {
+        this.say(this.reason(e), true);
+        await this.refresh().catch(() => undefined);
+      }
+    });
+  }
+
+  // ---- edits ---------------------------------------------------------------
+
+  private reason(e: unknown): string {
+    if (e instanceof ApiError) return e.message;
+    return e instanceof Error ? e.message : String(e);
+  }
+
+  /** One edit: the request, the help page it may open, then everything fetched again. */
+  edit(run: () => Promise<EditAnswer | null>): Promise<void> {
+    return this.busy(async () => {
+      const t0 = performance.now();
+      try {
+        const answer = await run();
+        if (answer?.open) this.openHelp(answer.open);
+      } catch (e) {
+        this.say(this.reason(e), true);
+      }
+      try {
+        await this.refresh();
+      } catch (e) {
+        this.say(this.reason(e), true);
+      }
+      this.metrics.editMs = performance.now() - t0;
+      this.metrics.edits++;
+    });
+  }
+
+  private async command(param: Levels): Promise<EditAnswer> {
+    const id = this.selected!;
+    const first = await this.api.command(id, param);
+    if (first.question === undefined) return first;
+    const yes = await ask(first.question);
+    return this.api.command(id, param, yes);
+  }
+
+  private openHelp(path: string): void {
+    const w = window.open(path, "_blank", "noopener");
+    if (!w) this.say(`Help: ${path} (the browser blocked the new window)`);
+  }
+
+  set(param: Levels, value: Value): Promise<void> {
+    return this.edit(() => this.api.set(this.selected!, param, value));
+  }
+
+  private async undo(redo: boolean): Promise<void> {
+    if (redo ? this.redoButton.disabled : this.undoButton.disabled) return;
+    await this.edit(() => (redo ? this.api.redo() : this.api.undo()));
+  }
+
+  private async addTag(): Promise<void> {
+    const found = this.selected !== null ? this.elements.get(this.selected) : undefined;
+    if (!found?.object || found.object !== found.element) return this.say("Select an object first.", true);
+    let added: number | undefined;
+    await this.edit(async () => {
+      const answer = await this.api.addTag(found.object!.id);
+      added = answer.id;
+      return answer;
+    });
+    if (added !== undefined) await this.select(added);
+  }
+
+  private async renameTag(): Promise<void> {
+    const found = this.selected !== null ? this.elements.get(this.selected) : undefined;
+    if (!found) return;
+    const name = await askText("Rename", "New name", found.element.name, "Rename");
+    if (name === null || name === found.element.name) return;
+    if (!name.trim()) return this.say("A name cannot be empty.", true);
+    await this.edit(() => this.api.rename(found.element.id, name));
+  }
+
+  private async deleteTag(): Promise<void> {
+    const found = this.selected !== null ? this.elements.get(this.selected) : undefined;
+    if (!found || found.object === found.element) return;
+    const id = found.element.id;
+    await this.edit(async () => {
+      const answer = await this.api.remove(id);
+      this.selected = found.object?.id ?? null;
+      this.say(`Deleted "${found.element.name}"; undo brings it back.`);
+      return answer;
+    });
+  }
+
+  // ---- frames ----------------------------------------------------------------
+
+  private async seek(frame: number): Promise<void> {
+    try {
+      const answer = await this.api.frame(frame, this.selected ?? undefined);
+      if (this.state) {
+        this.state.frame = answer.frame;
+        this.state.revision = answer.revision;
+        document.body.dataset.revision = String(answer.revision);
+      }
+      this.graph.setFrame(answer.frame);
+      if (answer.page && answer.page.id === this.selected) this.page.render(answer.page);
+      this.values = answer.values;
+    } catch (e) {
+      this.timeline.pause();
+      this.say(this.reason(e), true);
+    }
+  }
+  values: Record<string, unknown> = {};
+
+  // ---- files -----------------------------------------------------------------
+
+  private selectedPath(): string | null {
+    return this.selected !== null ? (this.elements.get(this.selected)?.path ?? null) : null;
+  }
+
+  private async saveScene(): Promise<void> {
+    const current = this.state?.file ?? "";
+    const suggestion = current && !/\.json$/i.test(current) ? current : `out/${(current.split("/").pop() || "scene").replace(/\.json$/i, "")}.c4d`;
+    const path = await askText("Save scene", "File", suggestion, "Save");
+    if (path === null) return;
+    if (!path.trim()) return this.say("Name a file to save to.", true);
+    await this.busy(async () => {
+      try {
+        let answer: EditAnswer;
+        try {
+          answer = await this.api.save(path, false);
+        } catch (e) {
+          if (!(e instanceof ApiError && e.status === 409 && e.body.exists)) throw e;
+          if (!(await ask(`${path} exists. Replace it?`, "Replace", "Cancel", "Save scene"))) return this.say("Not saved.");
+          answer = await this.api.save(path, true);
+        }
+        this.say(`Saved ${answer.file ?? path}.`);
+        await this.refresh();
+      } catch (e) {
+        this.say(this.reason(e), true);
+      }
+    });
+  }
+
+  private async openScene(): Promise<void> {
+    const path = await askText("Open scene", "File", this.state?.file ?? "", "Open");
+    if (path === null) return;
+    if (!path.trim()) return this.say("Name a file to open.", true);
+    const keep = this.selectedPath();
+    await this.busy(async () => {
+      try {
+        const answer = await this.api.open(path);
+        this.timeline.pause();
+        // Ids are new after an open: find the same element by its place.
+        this.selected = null;
+        await this.refresh();
+        const again = keep ? [...this.elements.values()].find((f) => f.path === keep) : undefined;
+        if (again) await this.select(again.element.id);
+        this.say(`Opened ${answer.file ?? path}.`);
+      } catch (e) {
+        this.say(this.reason(e), true);
+      }
+    });
+  }
+}
+
+declare global {
+  interface Window {
+    studio?: Studio;
+  }
+}
+
+const token = new URLSearchParams(location.search).get("token") ?? "";
+if (!token) {
+  document.getElementById("app")!.textContent = "Open the studio with the address that pulsorhost printed (it carries the token).";
+} else {
+  const studio = new Studio(token);
+  window.studio = studio;
+  void studio.start();
+}
