@@ -54,6 +54,8 @@ export class Api {
   graph = (from: number, to: number) => this.request<Graph>("GET", `/api/graph?from=${from}&to=${to}`);
   set = (id: number, param: Levels, value: Value) =>
     this.request<EditAnswer>("POST", `/api/elements/${id}/set`, { id: param, value });
+  /** A click on a bitmap button: the host sets it to the value it holds. */
+  press = (id: number, param: Levels) => this.request<EditAnswer>("POST", `/api/elements/${id}/set`, { id: param });
   command = (id: number, param: Levels, answer?: boolean) =>
     this.request<EditAnswer>("POST", `/api/elements/${id}/command`, answer === undefined ? { id: param } : { id: param, answer });
   addTag = (objectId: number) => this.request<EditAnswer>("POST", `/api/objects/${objectId}/tags`, {});

@@ -92,6 +92,7 @@ class Studio {
       {
         set: (param, value) => void this.edit(() => this.api.set(this.selected!, param, value)),
         command: (param) => void this.edit(() => this.command(param)),
+        press: (param) => void this.edit(() => this.api.press(this.selected!, param)),
         dragStart: (param, label) => beginDrag({ source: this.selected!, param, label }),
         dragEnd: endDrag,
         bitmapUrl: (param) => this.api.imageUrl(`/api/elements/${this.selected}/bitmap?id=${param.join(",")}`),
@@ -214,17 +215,28 @@ class Studio {
     });
   }
 
-  /** Fetches state, page and graph together; a later refresh wins over an earlier one. */
+  /**
+   * Fetches state, page and graph at once (one round trip after an edit); a
+   * later refresh wins over an earlier one. The graph asks for the range as
+   * last known: an edit that moves the range is drawn again once more.
+   */
   async refresh(): Promise<void> {
     const generation = ++this.generation;
-    const state = await this.api.state();
-    const range = { from: state.from, to: state.to };
-    const selected = this.selected !== null && index(state).has(this.selected) ? this.selected : null;
-    const [page, graph] = await Promise.all([
-      selected !== null ? this.api.page(selected) : Promise.resolve(null),
-      this.api.graph(range.from, range.to),
+    const wanted = this.selected;
+    const known = this.state ? { from: this.state.from, to: this.state.to } : null;
+    const noPage = (e: unknown) => {
+      if (e instanceof ApiError && e.status === 404) return null;
+      throw e;
+    };
+    const [state, fetchedPage, fetchedGraph] = await Promise.all([
+      this.api.state(),
+      wanted !== null ? this.api.page(wanted).catch(noPage) : Promise.resolve(null),
+      known ? this.api.graph(known.from, known.to) : Promise.resolve(null),
     ]);
+    const graph = known && known.from === state.from && known.to === state.to ? fetchedGraph! : await this.api.graph(state.from, state.to);
     if (generation !== this.generation) return;
+    const selected = wanted !== null && index(state).has(wanted) ? wanted : null;
+    const page = selected !== null ? fetchedPage : null;
     this.applyState(state, selected);
     if (page) {
       this.page.render(page);

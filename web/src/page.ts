@@ -40,6 +40,7 @@ export const keyOf = (levels: Levels): string => levels.join(".");
 export interface PageActions {
   set(param: Levels, value: Value): void;
   command(param: Levels, label: string): void;
+  press(param: Levels): void;
   dragStart(param: Levels, label: string): void;
   dragEnd(): void;
   bitmapUrl(param: Levels): string;
@@ -275,7 +276,7 @@ export class PageView {
       img.src = this.actions.bitmapUrl(e.id);
       img.addEventListener("error", () => img.replaceWith(document.createTextNode("?")));
       button.append(img);
-      button.addEventListener("click", () => this.actions.command(e.id, label));
+      button.addEventListener("click", () => this.actions.press(e.id));
     } else {
       button.textContent = e.name || "…";
       button.addEventListener("click", () => this.actions.command(e.id, e.name ?? ""));

@@ -99,6 +99,16 @@ test("a help icon opens the help page in a new window", async () => {
   assert.match(help.url(), /\/training\/pulsor\/base(\.html|\/)?$/);
   assert.ok((await help.locator("body").textContent()).length > 100, "the help page has content");
   await help.close();
+
+  // A modifier tab's help is the page of its type.
+  await showTab(page, "Bounce");
+  const [tabHelp] = await Promise.all([
+    browser.context.waitForEvent("page"),
+    page.getByRole("button", { name: "Help: Bounce" }).click(),
+  ]);
+  await tabHelp.waitForLoadState();
+  assert.match(tabHelp.url(), /\/training\/pulsor\/bounce(\.html|\/)?$/);
+  await tabHelp.close();
 });
 
 test("every control is labelled and reachable by keyboard", async () => {
