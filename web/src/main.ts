@@ -373,7 +373,11 @@ class Studio {
 
   // ---- frames ----------------------------------------------------------------
 
-  private async seek(frame: number): Promise<void> {
+  private seek(frame: number): Promise<void> {
+    return this.busy(() => this.showFrame(frame));
+  }
+
+  private async showFrame(frame: number): Promise<void> {
     try {
       const answer = await this.api.frame(frame, this.selected ?? undefined);
       if (this.state) {

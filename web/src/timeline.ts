@@ -75,8 +75,9 @@ export class Timeline {
     this.frameField.step = "1";
     this.frameField.addEventListener("change", () => {
       const f = Number(this.frameField.value);
-      if (Number.isFinite(f) && this.frameField.value.trim() !== "") this.go(f);
-      else this.frameField.value = String(this.frame);
+      if (Number.isFinite(f) && this.frameField.value.trim() !== "") void this.go(f);
+      // A frame outside the range lands on its end; the field shows where.
+      this.frameField.value = String(this.frame);
     });
     this.rangeText.className = "range-text";
 

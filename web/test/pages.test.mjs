@@ -174,3 +174,35 @@ test("nothing overflows at 1280×800 on any tab", async () => {
     }
   }
 });
+
+test("the timeline steps and scrubs; displays, frame field and graph marker follow", async () => {
+  await selectElement(page, "Sway");
+  await showTab(page, "Output");
+  const frameField = page.getByLabel("Frame", { exact: true });
+  const master = page.locator(".tab-panel:not([hidden]) [role=meter]").first();
+  const marker = page.locator(".frame-marker");
+  await page.getByRole("button", { name: "First frame" }).click();
+  await idle(page);
+  assert.equal(await frameField.inputValue(), "0");
+  const atStart = [await master.getAttribute("data-value"), await marker.evaluate((m) => m.style.transform)];
+
+  await page.getByRole("button", { name: "Next frame" }).click();
+  await idle(page);
+  assert.equal(await frameField.inputValue(), "1");
+  assert.equal((await api(studio, "GET", "/api/state")).frame, 1, "the document is at the frame shown");
+
+  const scrub = page.getByLabel("Current frame");
+  await scrub.focus();
+  await page.keyboard.press("End");
+  await idle(page);
+  assert.equal(await frameField.inputValue(), "90");
+  assert.equal((await api(studio, "GET", "/api/state")).frame, 90);
+  assert.notEqual(await master.getAttribute("data-value"), atStart[0], "the Master display moved");
+  assert.notEqual(await marker.evaluate((m) => m.style.transform), atStart[1], "the graph's marker moved");
+
+  // A frame typed outside the range lands on its end.
+  await frameField.fill("500");
+  await frameField.press("Enter");
+  await idle(page);
+  assert.equal(await frameField.inputValue(), "90");
+});

@@ -63,6 +63,24 @@ test("a 16-tab page renders (goal 200 ms)", async () => {
   console.log(`measure: 16-tab page: fetched and shown in ${ms(timing.total)}, of which rendering ${ms(timing.render)}`);
 });
 
+test("the graph over 10,000 frames draws and reads out under the cursor", async () => {
+  await selectElement(page, "Sway");
+  const result = await page.evaluate(async () => {
+    const graph = await window.studio.api.graph(0, 10000);
+    const t0 = performance.now();
+    window.studio.graph.setData(graph);
+    await new Promise(requestAnimationFrame);
+    return { frames: graph.frames.length, ms: performance.now() - t0 };
+  });
+  assert.equal(result.frames, 10001);
+  const over = await page.locator(".graph .u-over").boundingBox();
+  await page.mouse.move(over.x + over.width * 0.75, over.y + over.height / 2);
+  const readout = await page.locator(".graph .u-legend .u-series").first().textContent();
+  assert.match(readout, /Frame\s*7\d{3}/, "the read-out names a frame near three quarters of 10,000");
+  console.log(`measure: graph of ${result.frames} frames drawn in ${ms(result.ms)}`);
+  await page.evaluate(() => window.studio.refresh());
+});
+
 test("the README's screenshot", async () => {
   await page.setViewportSize({ width: 1280, height: 800 });
   const state = await api(studio, "GET", "/api/state");
