@@ -387,13 +387,12 @@ class Studio {
       }
       this.graph.setFrame(answer.frame);
       if (answer.page && answer.page.id === this.selected) this.page.render(answer.page);
-      this.values = answer.values;
+      this.timeline.showValues(answer.values);
     } catch (e) {
       this.timeline.pause();
       this.say(this.reason(e), true);
     }
   }
-  values: Record<string, unknown> = {};
 
   // ---- files -----------------------------------------------------------------
 

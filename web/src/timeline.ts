@@ -28,6 +28,7 @@ export class Timeline {
   private scrub = document.createElement("input");
   private frameField = document.createElement("input");
   private rangeText = document.createElement("span");
+  private readout = document.createElement("output");
   private playButton = button("▶", "Play");
   private loopBox = document.createElement("input");
   private from = 0;
@@ -80,11 +81,20 @@ export class Timeline {
       this.frameField.value = String(this.frame);
     });
     this.rangeText.className = "range-text";
+    this.readout.className = "readout";
+    this.readout.setAttribute("aria-label", "Linked values at the current frame");
 
     const controls = document.createElement("div");
     controls.className = "transport";
     controls.append(first, prev, this.playButton, next, last, loopLabel, this.frameField, this.rangeText);
-    this.root.append(controls, this.scrub);
+    this.root.append(controls, this.scrub, this.readout);
+  }
+
+  /** The linked values the document holds at the frame shown. */
+  showValues(values: Record<string, unknown>): void {
+    const parts = Object.entries(values).map(([name, v]) => `${name} ${typeof v === "number" ? v.toFixed(2) : String(v)}`);
+    this.readout.textContent = parts.join("   ");
+    this.readout.title = parts.join("\n");
   }
 
   get isPlaying(): boolean {

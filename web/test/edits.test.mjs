@@ -102,6 +102,20 @@ test("a new tag links a cube's Position . Y dropped on it", async () => {
   const caption = await panel().locator(".caption-text").first().textContent();
   assert.doesNotMatch(caption, /No Paramenter Linked/);
   assert.match(caption, /Ball - .*Y/, "the caption names the linked component");
+
+  // A text parameter is not a type the tag animates: refused while hovering,
+  // and a release there sends nothing.
+  await selectElement(page, "Ball");
+  const revision = await page.evaluate(() => document.body.dataset.revision);
+  await panel().locator(".param-label", { hasText: /^Name$/ }).hover();
+  await page.mouse.down();
+  const bounce = item(page, "Bounce");
+  await bounce.hover({ position: { x: 20, y: 5 } });
+  await bounce.hover({ position: { x: 30, y: 6 } });
+  await page.waitForFunction(() => document.querySelector(".objects .drop-refuse") !== null);
+  await page.mouse.up();
+  await idle(page);
+  assert.equal(await page.evaluate(() => document.body.dataset.revision), revision, "nothing changed");
 });
 
 test("Convert To Keyframes asks first, then greys out everything but Clear Keyframes", async () => {
