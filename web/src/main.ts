@@ -158,9 +158,11 @@ class Studio {
     const mod = isMac ? ev.metaKey : ev.ctrlKey;
     if (!mod) return;
     const key = ev.key.toLowerCase();
+    // A modal's question comes first; a field keeps its own undo while
+    // something is typed in it that is not sent yet.
+    if (document.querySelector("dialog[open]")) return;
     const target = ev.target as HTMLElement;
-    // A text field keeps its own undo for what is being typed.
-    const typing = target.matches?.("input[type=text], input[type=number], input:not([type]), textarea") && !(target as HTMLInputElement).readOnly;
+    const typing = target.matches?.("input, textarea") && target.dataset?.dirty === "1";
     if (key === "z" && !typing) {
       ev.preventDefault();
       void this.undo(ev.shiftKey);
@@ -325,8 +327,11 @@ class Studio {
   }
 
   private openHelp(path: string): void {
-    const w = window.open(path, "_blank", "noopener");
-    if (!w) this.say(`Help: ${path} (the browser blocked the new window)`);
+    // "noopener" would make window.open answer null even when it opened the
+    // window; cutting the opener afterwards keeps the answer meaningful.
+    const w = window.open(path, "_blank");
+    if (w) w.opener = null;
+    else this.say(`Help: ${path} (the browser blocked the new window)`, true);
   }
 
   set(param: Levels, value: Value): Promise<void> {
@@ -401,8 +406,9 @@ class Studio {
   }
 
   private async saveScene(): Promise<void> {
+    // The host's format goes beside the scene it came from.
     const current = this.state?.file ?? "";
-    const suggestion = current && !/\.json$/i.test(current) ? current : `out/${(current.split("/").pop() || "scene").replace(/\.json$/i, "")}.c4d`;
+    const suggestion = current ? current.replace(/\.json$/i, ".c4d") : "scene.c4d";
     const path = await askText("Save scene", "File", suggestion, "Save");
     if (path === null) return;
     if (!path.trim()) return this.say("Name a file to save to.", true);

@@ -349,9 +349,13 @@ export class PageView {
         input.readOnly = !editable;
         input.setAttribute("aria-label", name);
         input.value = typeof e.value === "string" ? e.value : "";
-        input.addEventListener("change", () => this.actions.set(e.id, input.value));
+        input.addEventListener("input", () => (input.dataset.dirty = "1"));
+        input.addEventListener("change", () => {
+          delete input.dataset.dirty;
+          this.actions.set(e.id, input.value);
+        });
         this.updaters.set(key, (u) => {
-          if (document.activeElement !== input) input.value = typeof u.value === "string" ? u.value : "";
+          if (document.activeElement !== input || !input.dataset.dirty) input.value = typeof u.value === "string" ? u.value : "";
         });
         return input;
       }
@@ -406,7 +410,10 @@ export class PageView {
     let stored = read(e);
     // An output the tag has not written yet has no value: shown empty, not as NaN.
     let hasValue = e.value !== undefined;
-    const show = () => (input.value = Number.isNaN(stored) && !hasValue ? "" : formatNumber(stored * scale.factor, integer) + (scale.suffix ? ` ${scale.suffix}` : ""));
+    const show = () => {
+      input.value = Number.isNaN(stored) && !hasValue ? "" : formatNumber(stored * scale.factor, integer) + (scale.suffix ? ` ${scale.suffix}` : "");
+      delete input.dataset.dirty;
+    };
     show();
     const min = e.min === undefined ? undefined : toNumber(e.min);
     const max = e.max === undefined ? undefined : toNumber(e.max);
@@ -431,8 +438,9 @@ export class PageView {
       committed = true;
       commit(n);
     });
+    input.addEventListener("input", () => (input.dataset.dirty = "1"));
+    // Enter commits through the browser's own change event.
     input.addEventListener("keydown", (ev) => {
-      if (ev.key === "Enter") input.dispatchEvent(new Event("change"));
       if (ev.key !== "ArrowUp" && ev.key !== "ArrowDown") return;
       ev.preventDefault();
       const step = isTime ? 1 / this.fps() : toNumber(e.step ?? (integer ? 1 : 0.1)) || (integer ? 1 : 0.1);
@@ -442,7 +450,8 @@ export class PageView {
     this.updaters.set(key, (u) => {
       stored = read(u);
       hasValue = u.value !== undefined;
-      if (document.activeElement !== input || committed) show();
+      // A field follows the page unless the user is typing in it.
+      if (!input.dataset.dirty || committed) show();
       committed = false;
     });
     if (component !== undefined) {
@@ -534,7 +543,7 @@ export class PageView {
       select.append(option);
     }
     const show = (u: Entry) => {
-      if (document.activeElement !== select) select.value = String(toNumber(u.value));
+      select.value = String(toNumber(u.value));
     };
     show(e);
     select.addEventListener("change", () => this.actions.set(e.id, Number(select.value)));
@@ -602,8 +611,8 @@ export class PageView {
     const show = (u: Entry) => {
       current = u.value as Priority | undefined;
       if (!current) return;
-      if (document.activeElement !== mode) mode.value = String(current.mode);
-      if (document.activeElement !== number) number.value = String(current.priority);
+      mode.value = String(current.mode);
+      if (!number.dataset.dirty) number.value = String(current.priority);
       camera.checked = current.cameraDependent;
     };
     show(e);
@@ -616,7 +625,12 @@ export class PageView {
       }
       this.actions.set(e.id, { mode: Number(mode.value), priority, cameraDependent: camera.checked } as unknown as Value);
     };
-    for (const c of [mode, number, camera]) c.addEventListener("change", send);
+    number.addEventListener("input", () => (number.dataset.dirty = "1"));
+    for (const c of [mode, number, camera])
+      c.addEventListener("change", () => {
+        delete number.dataset.dirty;
+        send();
+      });
     this.updaters.set(keyOf(e.id), show);
     wrap.append(mode, number, camera, cameraLabel);
     return wrap;

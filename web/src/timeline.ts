@@ -82,7 +82,7 @@ export class Timeline {
     });
     this.rangeText.className = "range-text";
     this.readout.className = "readout";
-    this.readout.setAttribute("aria-label", "Linked values at the current frame");
+    this.readout.setAttribute("aria-label", "Linked values");
 
     const controls = document.createElement("div");
     controls.className = "transport";

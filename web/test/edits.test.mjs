@@ -40,7 +40,14 @@ test("changing a tab's Strength changes the graph", async () => {
   const after = await graphSeries(page);
   assert.notDeepEqual(after.series[name], before.series[name], "the graph was drawn again");
   assert.ok(Math.max(...after.series[name]) < peak, "half the strength bounces lower");
-  assert.ok(await page.getByRole("button", { name: "Undo" }).isEnabled());
+
+  // One edit is one undo step, and the field, not typing, takes Ctrl+Z.
+  await field(page, "Strength").focus();
+  await page.keyboard.press("Control+z");
+  await idle(page);
+  assert.equal(await field(page, "Strength").inputValue(), "100 %");
+  assert.deepEqual((await graphSeries(page)).series[name], before.series[name]);
+  assert.equal(await page.getByRole("button", { name: "Undo" }).isDisabled(), true, "nothing left to undo");
 });
 
 test('"Add Modifiers" adds a tab, which "Delete" removes and undo brings back', async () => {

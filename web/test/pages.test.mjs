@@ -191,7 +191,8 @@ test("the timeline steps and scrubs; displays, frame field and graph marker foll
   assert.equal(await frameField.inputValue(), "1");
   assert.equal((await api(studio, "GET", "/api/state")).frame, 1, "the document is at the frame shown");
 
-  const scrub = page.getByLabel("Current frame");
+  assert.match(await page.getByLabel("Linked values", { exact: true }).textContent(), /Sway\.position\.x -?\d/, "the values at the frame");
+  const scrub = page.getByLabel("Current frame", { exact: true });
   await scrub.focus();
   await page.keyboard.press("End");
   await idle(page);
