@@ -3,7 +3,7 @@
 // 1280×800.
 import { test, before, after } from "node:test";
 import assert from "node:assert/strict";
-import { startStudio, startBrowser, openStudio, selectElement, showTab, field, typeInto, tabNames, api, idle } from "./harness.mjs";
+import { startStudio, startBrowser, openStudio, selectElement, showTab, field, typeInto, tabNames, graphSeries, api, idle } from "./harness.mjs";
 
 let browser, studio, page;
 before(async () => {
@@ -72,6 +72,42 @@ test("an object's page edits its parameters, components included", async () => {
   const position = entries.find((e) => e.id.length === 1 && e.id[0] === 903);
   assert.equal(position.value[2], 25);
   assert.match(await field(page, "Position . Z").inputValue(), /^25\b/);
+});
+
+test("rotations are typed in degrees and stored in radians", async () => {
+  await selectElement(page, "Ball");
+  await typeInto(page, "Rotation . Y", "90");
+  assert.equal(await field(page, "Rotation . Y").inputValue(), "90 °");
+  const state = await api(studio, "GET", "/api/state");
+  const ball = state.objects.find((o) => o.name === "Ball");
+  const rotation = (await api(studio, "GET", `/api/elements/${ball.id}/page`)).entries.find((e) => e.id[0] === 904);
+  assert.ok(Math.abs(rotation.value[1] - Math.PI / 2) < 1e-9, `stored ${rotation.value[1]}`);
+});
+
+test("materials, colour links and a scene's own frame rate", async () => {
+  const flicker = await startStudio("colour_flicker.json");
+  const other = await openStudio(browser, flicker);
+  try {
+    assert.ok(await other.locator(".tree-heading", { hasText: "Materials" }).isVisible());
+    assert.equal(await other.locator(".range-text").textContent(), "0–50 @ 25 fps");
+    await selectElement(other, "Lamp");
+    // The tag animates the colour, so read what it holds now.
+    const red = await field(other, "Color . X").inputValue();
+    assert.match(red, /^\d+(\.\d+)? %$/, "a colour's components in the host's percent");
+    const swatch = await other.locator(".tab-panel:not([hidden]) input[type=color]").first().inputValue();
+    assert.equal(parseInt(swatch.slice(1, 3), 16), Math.round((parseFloat(red) / 100) * 255), `swatch ${swatch} shows ${red}`);
+
+    await selectElement(other, "Flicker");
+    await showTab(other, "Output");
+    const meters = await other.locator(".tab-panel:not([hidden]) [role=meter]").evaluateAll((ms) => ms.map((m) => m.getAttribute("aria-label")));
+    assert.deepEqual(meters.slice(0, 3), ["Master X", "Master Y", "Master Z"], "three components, three displays");
+    const series = Object.keys((await graphSeries(other)).series);
+    assert.deepEqual(series.sort(), ["Flicker.color.x", "Flicker.color.y", "Flicker.color.z"].sort());
+    assert.deepEqual(other.errors, []);
+  } finally {
+    await other.close();
+    await flicker.stop();
+  }
 });
 
 test("bad input is refused with a reason and changes nothing", async () => {
