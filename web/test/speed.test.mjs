@@ -60,6 +60,8 @@ test("a 16-tab page renders (goal 200 ms)", async () => {
   }, bounce.id);
   const tabs = (await tabNames(page)).filter((t) => t !== "Basic");
   assert.equal(tabs.length, 16, `tabs: ${tabs}`);
+  const tabBar = await page.locator(".tabs").evaluate((t) => ({ scroll: t.scrollWidth, client: t.clientWidth, height: t.clientHeight }));
+  assert.ok(tabBar.scroll <= tabBar.client, "the tabs wrap rather than overflow");
   console.log(`measure: 16-tab page: fetched and shown in ${ms(timing.total)}, of which rendering ${ms(timing.render)}`);
 });
 
