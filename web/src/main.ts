@@ -64,6 +64,7 @@ class Studio {
   private pending = 0;
   private idleWaiters: (() => void)[] = [];
   private generation = 0;
+  private iconVersion = 0;
   metrics: Metrics = { editMs: 0, renderMs: 0, graphMs: 0, edits: 0 };
 
   private status = el("div", "status");
@@ -85,7 +86,7 @@ class Studio {
     this.api = new Api(token);
     this.objects = new ObjectsView({
       select: (id) => void this.select(id),
-      iconUrl: (id) => this.api.imageUrl(`/api/elements/${id}/icon`),
+      iconUrl: (id) => this.api.imageUrl(`/api/elements/${id}/icon?v=${this.iconVersion}`),
       makeDropTarget: (node, tag) => dropTarget(node, () => tag, this.dropHandlers),
     });
     this.page = new PageView(
@@ -109,6 +110,7 @@ class Studio {
     drop: (tag: number, p: DragPayload) =>
       this.edit(async () => {
         const answer = await this.api.link(tag, p.source, p.param, true);
+        this.iconVersion++;
         this.say(answer.accepted ? `Linked "${p.label}".` : `The tag did not take "${p.label}".`, !answer.accepted);
         return answer;
       }),
@@ -259,14 +261,14 @@ class Studio {
     this.redoButton.disabled = !state.undo.redo;
     this.timeline.setRange(state.from, state.to, state.fps);
     this.timeline.showFrame(state.frame);
-    this.objects.render(state, selected);
+    this.objects.render(state, selected, this.iconVersion);
     const found = selected !== null ? this.elements.get(selected) : undefined;
     this.addTagButton.disabled = !found?.object || found.object !== found.element;
     this.renameButton.disabled = !found || found.object === found.element || !found.object;
     this.deleteButton.disabled = this.renameButton.disabled;
     this.pageTitle.textContent = found ? `${found.element.name} · ${found.element.typeName}` : "Attributes";
     this.pageIcon.hidden = !found;
-    if (found) this.pageIcon.src = this.api.imageUrl(`/api/elements/${found.element.id}/icon`);
+    if (found) this.pageIcon.src = this.api.imageUrl(`/api/elements/${found.element.id}/icon?v=${this.iconVersion}`);
     this.attributes.classList.toggle("pulsor", !!found?.element.pulsor);
     document.body.dataset.revision = String(state.revision);
   }
@@ -340,6 +342,7 @@ class Studio {
 
   private async undo(redo: boolean): Promise<void> {
     if (redo ? this.redoButton.disabled : this.undoButton.disabled) return;
+    this.iconVersion++;
     await this.edit(() => (redo ? this.api.redo() : this.api.undo()));
   }
 

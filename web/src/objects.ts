@@ -19,7 +19,17 @@ export class ObjectsView {
     this.root.append(this.list);
   }
 
-  render(state: State, selected: number | null): void {
+  private shown = "";
+
+  /**
+   * `iconVersion` changes when an edit may have changed icons (a link, undo,
+   * redo); most edits leave the list as it is, and rebuilding it would reload
+   * every icon.
+   */
+  render(state: State, selected: number | null, iconVersion = 0): void {
+    const shape = JSON.stringify([state.objects, state.materials, selected, iconVersion]);
+    if (shape === this.shown) return;
+    this.shown = shape;
     const focused = (document.activeElement as HTMLElement | null)?.dataset?.element;
     this.list.replaceChildren();
     const heading = (text: string) => {

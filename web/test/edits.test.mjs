@@ -89,6 +89,7 @@ test("a new tag links a cube's Position . Y dropped on it", async () => {
   assert.equal(await page.locator(".objects .item.pulsor").count(), tagsBefore + 1);
   const newTag = page.locator('.objects .item.pulsor[aria-pressed="true"]');
   const id = await newTag.getAttribute("data-element");
+  const nameBefore = await newTag.locator(".name").textContent();
   assert.match(await panel().locator(".caption-text").first().textContent(), /No Paramenter Linked/);
 
   await selectElement(page, "Ball");
@@ -104,7 +105,10 @@ test("a new tag links a cube's Position . Y dropped on it", async () => {
   await idle(page);
   assert.match(await page.locator(".status").textContent(), /Linked "Position \. Y"/);
 
-  await page.locator(`.objects .item[data-element="${id}"]`).click();
+  const linked = page.locator(`.objects .item[data-element="${id}"]`);
+  assert.notEqual(await linked.locator(".name").textContent(), nameBefore, "the tag renamed itself after what it links");
+  assert.ok(await linked.locator("img").evaluate((img) => img.complete && img.naturalWidth > 0), "its icon loads");
+  await linked.click();
   await idle(page);
   const caption = await panel().locator(".caption-text").first().textContent();
   assert.doesNotMatch(caption, /No Paramenter Linked/);
