@@ -429,6 +429,11 @@ void RunStudio(const std::string& path, int port, const std::string& web, const 
 	StudioServerOptions options;
 	options.webFolder = web.empty() ? DefaultWeb(argv0) : web;
 	options.helpFolder = PULSORHOST_HELP;
+	// The API works without the pages; say why the browser would find none.
+	std::error_code ec;
+	if (!fs::is_regular_file(fs::u8path(options.webFolder) / "index.html", ec))
+		std::cerr << kProgram << ": no front end in " << options.webFolder
+				  << " (configure with -DPULSOR_WEB=ON and build, or give --web DIR)\n";
 	StudioServer server(studio, options);
 	if (!server.Bind(port))
 		throw InputError{ kProgram, "--port", "cannot listen on 127.0.0.1:" + std::to_string(port) };
@@ -437,15 +442,23 @@ void RunStudio(const std::string& path, int port, const std::string& web, const 
 	// signal handler.
 	std::signal(SIGINT, StopStudio);
 	std::signal(SIGTERM, StopStudio);
-	std::thread watcher([&server] {
+	std::atomic<bool> served{ false };
+	std::thread watcher([&server, &served] {
 		while (!g_stopStudio)
 			std::this_thread::sleep_for(std::chrono::milliseconds(100));
-		server.Stop();
+		// A stop that comes before the server listens is lost: again until
+		// it has ended.
+		while (!served)
+		{
+			server.Stop();
+			std::this_thread::sleep_for(std::chrono::milliseconds(10));
+		}
 	});
-	const bool served = server.Serve();
+	const bool ok = server.Serve();
+	served = true;
 	g_stopStudio = true;
 	watcher.join();
-	if (!served)
+	if (!ok)
 		throw HostFailure{ "the studio's server stopped" };
 }
 

@@ -73,6 +73,9 @@ protected:
 		server.reset(new StudioServer(*studio, options));
 		ASSERT_TRUE(server->Bind(0));
 		serving = std::thread([this] { server->Serve(); });
+		// A stop before the server listens would be lost.
+		while (!server->Serving())
+			std::this_thread::sleep_for(std::chrono::milliseconds(1));
 		client.reset(new httplib::Client("127.0.0.1", server->Port()));
 		client->set_read_timeout(120, 0);
 	}
@@ -612,6 +615,15 @@ TEST_F(StudioServerTest, NothingToUndoOrRedoIsRefused)
 	EXPECT_EQ(client->Post("/api/undo", Token(), "{}", "application/json")->status, 409);
 	EXPECT_EQ(client->Post("/api/redo", Token(), "{}", "application/json")->status, 409);
 	EXPECT_EQ(studio->Revision(), 1);
+}
+
+TEST_F(StudioServerTest, APortInUseIsRefusedNotShared)
+{
+	Start(kDemo);
+	StudioServer second(*studio, StudioServerOptions());
+	EXPECT_FALSE(second.Bind(server->Port()));
+	EXPECT_NE(second.Token(), server->Token());
+	EXPECT_EQ(second.Token().size(), 32u);
 }
 
 TEST_F(StudioServerTest, StaticFilesComeOnlyFromTheirFolders)

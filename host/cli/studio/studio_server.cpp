@@ -138,6 +138,11 @@ bool StudioServer::Serve()
 	return server_->listen_after_bind();
 }
 
+bool StudioServer::Serving() const
+{
+	return server_->is_running();
+}
+
 void StudioServer::Stop()
 {
 	server_->stop();
@@ -147,6 +152,13 @@ void StudioServer::Routes()
 {
 	httplib::Server& s = *server_;
 	s.set_payload_max_length(kMaxBody);
+	// httplib's default shares the port (SO_REUSEPORT) with any later server
+	// of the same user, which would then answer half of the page's requests.
+	// A port in use is refused instead; only a closing one is taken over.
+	s.set_socket_options([](socket_t sock) {
+		int yes = 1;
+		setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<char*>(&yes), sizeof(yes));
+	});
 
 	// Every request: from this machine's browser to this port, and for the
 	// API with the token; changes only from the studio's own pages.

@@ -41,7 +41,10 @@ public:
 	std::string Url() const;
 	// Serves until Stop; false when it could not.
 	bool Serve();
-	// From any thread.
+	// Whether Serve has started to take requests.
+	bool Serving() const;
+	// From any thread. A Stop before Serve has started is lost: stop a
+	// server that is Serving, or call Stop until Serve has returned.
 	void Stop();
 
 private:
