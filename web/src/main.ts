@@ -10,7 +10,7 @@ import { GraphView } from "./graph";
 import { ObjectsView } from "./objects";
 import { PageView } from "./page";
 import { Timeline } from "./timeline";
-import type { EditAnswer, ElementRef, Levels, SceneObject, State, Value } from "./types";
+import type { EditAnswer, ElementRef, Levels, SceneObject, State } from "./types";
 
 const isMac = /Mac|iPhone|iPad/.test(navigator.platform);
 
@@ -334,10 +334,6 @@ class Studio {
     const w = window.open(path, "_blank");
     if (w) w.opener = null;
     else this.say(`Help: ${path} (the browser blocked the new window)`, true);
-  }
-
-  set(param: Levels, value: Value): Promise<void> {
-    return this.edit(() => this.api.set(this.selected!, param, value));
   }
 
   private async undo(redo: boolean): Promise<void> {

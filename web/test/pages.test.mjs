@@ -110,6 +110,22 @@ test("materials, colour links and a scene's own frame rate", async () => {
   }
 });
 
+test("a tag's Basic tab: its name and expression priority", async () => {
+  await selectElement(page, "Bounce");
+  await showTab(page, "Basic");
+  await field(page, "Priority pass").selectOption({ label: "Generator" });
+  await idle(page);
+  await field(page, "Priority value").fill("7");
+  await field(page, "Priority value").press("Enter");
+  await idle(page);
+  const state = await api(studio, "GET", "/api/state");
+  const bounce = state.objects[0].tags.find((t) => t.name === "Bounce");
+  const priority = (await api(studio, "GET", `/api/elements/${bounce.id}/page`)).entries.find((e) => e.id[0] === 1000998);
+  assert.deepEqual(priority.value, { mode: 5000, priority: 7, cameraDependent: false });
+  assert.equal(await field(page, "Priority pass").locator("option:checked").textContent(), "Generator");
+  await showTab(page, "Base");
+});
+
 test("bad input is refused with a reason and changes nothing", async () => {
   await selectElement(page, "Bounce");
   await showTab(page, "Base");
