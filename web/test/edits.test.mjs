@@ -172,6 +172,14 @@ test("renaming and deleting a tag from the object list", async () => {
   assert.equal(await item(page, "Swing").count(), 1);
   assert.equal(await item(page, "Sway").count(), 0);
 
+  // An empty name is refused before anything is sent.
+  await page.getByRole("button", { name: "Rename the selected tag" }).click();
+  await dialog.getByLabel("New name").fill("  ");
+  await dialog.getByRole("button", { name: "Rename" }).click();
+  await idle(page);
+  assert.match(await page.locator(".status.error").textContent(), /cannot be empty/);
+  assert.equal(await item(page, "Swing").count(), 1);
+
   await page.getByRole("button", { name: "Delete the selected tag" }).click();
   await idle(page);
   assert.equal(await item(page, "Swing").count(), 0);
