@@ -124,7 +124,11 @@ export class PageView {
       if (e.hidden) continue;
       const parent = e.parent ? keyOf(e.parent) : "";
       if (!parent || parent === TAG_TYPE_PARENT || !present.has(parent)) roots.push(e);
-      else children.set(parent, [...(children.get(parent) ?? []), e]);
+      else {
+        const list = children.get(parent);
+        if (list) list.push(e);
+        else children.set(parent, [e]);
+      }
     }
     const isGroup = (e: Entry) => e.dtype === DTYPE_GROUP || children.has(keyOf(e.id));
 
@@ -154,7 +158,7 @@ export class PageView {
       button.dataset.tab = tab.key;
       const selected = tab.key === this.selectedTab;
       button.setAttribute("aria-selected", String(selected));
-      button.addEventListener("click", () => this.selectTab(tab.key, tab.name));
+      button.addEventListener("click", () => this.selectTab(tab.key));
       button.addEventListener("keydown", (ev) => this.tabKeys(ev));
       this.tabBar.append(button);
       // Every tab is built (values of hidden tabs still update); only one shows.
@@ -175,7 +179,7 @@ export class PageView {
     return (this.tabBar.querySelector(`[data-tab="${CSS.escape(this.selectedTab)}"]`)?.textContent ?? "");
   }
 
-  selectTab(key: string, _name?: string): void {
+  selectTab(key: string): void {
     this.selectedTab = key;
     for (const b of this.tabBar.querySelectorAll<HTMLElement>("[role=tab]")) b.setAttribute("aria-selected", String(b.dataset.tab === key));
     for (const p of this.body.querySelectorAll<HTMLElement>(".tab-panel")) p.hidden = p.dataset.tab !== key;
