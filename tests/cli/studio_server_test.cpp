@@ -70,6 +70,7 @@ protected:
 		fs::create_directories(folder / "web/assets");
 		std::ofstream(folder / "web/index.html") << "<!doctype html><title>studio</title>";
 		std::ofstream(folder / "web/assets/app.js") << "console.log(1);";
+		std::ofstream(folder / "web/icon.svg") << "<svg/>";
 		server.reset(new StudioServer(*studio, options));
 		ASSERT_TRUE(server->Bind(0));
 		serving = std::thread([this] { server->Serve(); });
@@ -678,7 +679,10 @@ TEST_F(StudioServerTest, StaticFilesComeOnlyFromTheirFolders)
 	EXPECT_EQ(index->status, 200);
 	EXPECT_EQ(index->body, "<!doctype html><title>studio</title>");
 	EXPECT_EQ(client->Get("/assets/app.js")->get_header_value("Content-Type"), "text/javascript; charset=utf-8");
+	EXPECT_EQ(client->Get("/icon.svg")->get_header_value("Content-Type"), "image/svg+xml");
 	EXPECT_EQ(status("/assets/escape.txt"), 404);
+	// A path under /api/ is the API's, which wants the token first.
+	EXPECT_EQ(status("/api/../icon.svg"), 401);
 	EXPECT_EQ(status("/assets/../../index.html"), 404);
 	EXPECT_EQ(status("/assets/%2e%2e/%2e%2e/CMakeLists.txt"), 404);
 	EXPECT_EQ(status("/training/../CMakeLists.txt"), 404);

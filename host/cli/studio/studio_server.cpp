@@ -284,10 +284,12 @@ void StudioServer::Routes()
 		res.set_content(bytes, ContentType(file).c_str());
 	};
 	s.Get("/", [this, serve](const httplib::Request&, httplib::Response& res) { serve(options_.webFolder, "index.html", res); });
-	s.Get(R"(/assets/(.+))", [this, serve](const httplib::Request& req, httplib::Response& res) {
-		serve(options_.webFolder, "assets/" + req.matches[1].str(), res);
-	});
 	s.Get(R"(/training/(.+))", [this, serve](const httplib::Request& req, httplib::Response& res) {
 		serve(options_.helpFolder, req.matches[1].str(), res);
+	});
+	// Whatever else the front end's build holds (assets/, an icon), last:
+	// routes match in order.
+	s.Get(R"(/((?!api/).+))", [this, serve](const httplib::Request& req, httplib::Response& res) {
+		serve(options_.webFolder, req.matches[1].str(), res);
 	});
 }
