@@ -1,10 +1,13 @@
 #include "studio.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <random>
 #include <sstream>
 
+#include "catalogue.h"
 #include "container_printer.h"
 #include "customgui_bitmapbutton.h"
 #include "customgui_descproperty.h"
@@ -17,7 +20,6 @@
 #include "scene_file.h"
 #include "studio_values.h"
 #include "tag_link.h"
-#include "catalogue.h"
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -194,6 +196,8 @@ std::string TypeName(const BaseList2D* element)
 	return std::string();
 }
 
+} // namespace
+
 std::string RandomHex(size_t digits)
 {
 	std::random_device random;
@@ -203,8 +207,6 @@ std::string RandomHex(size_t digits)
 		text += hex[random() % 16];
 	return text;
 }
-
-} // namespace
 
 // ---- Life ----------------------------------------------------------------------------
 

@@ -43,6 +43,10 @@ struct HistoryStep
 	LONG index = 0;     // the tag's place among the object's tags
 };
 
+// digits random hex characters from std::random_device: tokens and the
+// names of scratch files.
+std::string RandomHex(size_t digits);
+
 class Studio
 {
 public:

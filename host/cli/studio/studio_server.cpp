@@ -3,7 +3,6 @@
 #include <httplib.h>
 
 #include <filesystem>
-#include <random>
 
 #include "platform.h"
 
@@ -101,12 +100,7 @@ fs::path StaticFile(const std::string& root, const std::string& relative)
 
 std::string NewToken()
 {
-	std::random_device random;
-	const char* const hex = "0123456789abcdef";
-	std::string token;
-	for (int i = 0; i < 32; ++i)
-		token += hex[random() % 16];
-	return token;
+	return RandomHex(32);
 }
 
 StudioServer::StudioServer(Studio& studio, StudioServerOptions options)
