@@ -217,6 +217,10 @@ TEST_F(StudioServerTest, APulsorTagsPageCarriesSettingsValuesAndEnabling)
 	EXPECT_EQ(curve["points"][0][0], 0.0);
 	EXPECT_EQ(curve["points"][100][0], 1.0);
 	EXPECT_GE(curve["knots"].size(), 2u);
+	// Limits keep the shape of their values: a tab's loop point starts at
+	// a time of 0.
+	EXPECT_EQ(Entry(page, 22211)["min"], json({ { "seconds", 0.0 } }));
+	EXPECT_EQ(Entry(page, 22211)["value"], json({ { "seconds", 1.0 } }));
 	// The bake's range is greyed out while "Key Sequence" is off.
 	EXPECT_EQ(Entry(page, PULSOR_KEY_FROM)["enabled"], false);
 	EXPECT_EQ(Entry(page, PULSOR_KEY_TO)["value"].contains("seconds"), true);

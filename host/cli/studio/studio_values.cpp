@@ -210,7 +210,7 @@ void AddSettings(const BaseContainer& s, LONG dtype, json* entry)
 		if (v->GetType() == DA_VECTOR)
 			e[name] = VectorJson(v->GetVector());
 		else if (v->GetType() == DA_TIME)
-			e[name] = NumberJson(v->GetTime().Get());
+			e[name] = { { "seconds", NumberJson(v->GetTime().Get()) } };
 		else if (v->GetType() == DA_REAL || v->GetType() == DA_LONG || v->GetType() == DA_LLONG)
 			e[name] = NumberJson(v->GetReal());
 	};
@@ -253,6 +253,7 @@ void AddSettings(const BaseContainer& s, LONG dtype, json* entry)
 		flag(DESC_DEFAULT, "open");
 	flag(DESC_GUIOPEN, "open");
 	flag(DESC_HIDE, "hidden");
+	flag(DESC_EDITABLE, "editable");
 	flag(DESC_SCALEH, "scaleH");
 	flag(DESC_SEPARATORLINE, "line");
 	flag(BITMAPBUTTON_BUTTON, "button");
