@@ -350,6 +350,11 @@ TEST_F(StudioServerTest, AnEditIsOneUndoStepThatRedoBringsBack)
 	Post("/api/redo", json::object());
 	EXPECT_EQ(Value(bounce, PULSOR_STRENGTH), 0.25);
 	EXPECT_GT(studio->Revision(), set["revision"].get<long long>());
+	// A tag added after an undo ends the redo of the document as well.
+	Post("/api/undo", json::object());
+	Post("/api/objects/" + std::to_string(IdNamed("Ball")) + "/tags", json::object());
+	EXPECT_EQ(Get("/api/state")["undo"]["redo"], false);
+	EXPECT_NE(studio->Dump().find(" redo 0/0 "), std::string::npos);
 }
 
 TEST_F(StudioServerTest, TheHistoryKeepsTheLatestStepsInOrder)

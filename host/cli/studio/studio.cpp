@@ -477,9 +477,15 @@ void Studio::Recorded(LONG undoGroupsBefore)
 
 void Studio::Push(const HistoryStep& step)
 {
-	// A new step ends what could be redone; the document has dropped its
-	// own redo groups already.
+	// A new step ends what could be redone. The document has dropped its own
+	// redo groups for a group of its own; for a tag added or removed an
+	// empty group drops them.
 	redo_.clear();
+	if (step.kind != HistoryStep::DOCUMENT)
+	{
+		Doc()->StartUndo();
+		Doc()->EndUndo();
+	}
 	undo_.push_back(step);
 	LONG dropped = 0;
 	while (undo_.size() > (size_t)kUndoGroups)
@@ -636,7 +642,6 @@ json Studio::Command(long long id, const json& body)
 			DescriptionCommand command = { entry };
 			twin->Message(MSG_DESCRIPTION_COMMAND, &command);
 		}
-		HostSetObserver(nullptr);
 		if (!question.empty())
 			return { { "revision", revision_ }, { "question", question } };
 	}
