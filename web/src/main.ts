@@ -9,8 +9,10 @@ import { beginDrag, dropTarget, endDrag, type DragPayload } from "./dnd";
 import { GraphView } from "./graph";
 import { ObjectsView } from "./objects";
 import { PageView } from "./page";
+import { showHelp, shortcutFor } from "./shortcuts";
 import { Timeline } from "./timeline";
 import type { EditAnswer, ElementRef, Levels, SceneObject, State } from "./types";
+import { Viewport } from "./viewport";
 
 const isMac = /Mac|iPhone|iPad/.test(navigator.platform);
 
@@ -81,6 +83,7 @@ class Studio {
   readonly page: PageView;
   readonly timeline: Timeline;
   readonly graph = new GraphView();
+  readonly viewport = new Viewport({ select: (id) => void this.select(id) });
 
   constructor(token: string) {
     this.api = new Api(token);
@@ -130,7 +133,9 @@ class Studio {
     this.redoButton.addEventListener("click", () => void this.undo(true));
     this.status.setAttribute("role", "status");
     this.status.setAttribute("aria-live", "polite");
-    header.append(brand, this.fileName, openButton, saveButton, this.undoButton, this.redoButton, this.status);
+    const helpButton = toolButton("?", "Keyboard shortcuts", "?");
+    helpButton.addEventListener("click", () => showHelp());
+    header.append(brand, this.fileName, openButton, saveButton, this.undoButton, this.redoButton, this.status, helpButton);
 
     const side = el("aside", "side");
     const sideTools = el("div", "side-tools");
@@ -152,13 +157,16 @@ class Studio {
     bottom.setAttribute("aria-label", "Timeline and graph");
     bottom.append(this.timeline.root, this.graph.root);
 
-    app.append(header, side, this.attributes, bottom);
+    const view = el("aside", "view");
+    view.append(this.viewport.root);
+
+    app.append(header, side, this.attributes, view, bottom);
     document.addEventListener("keydown", (ev) => this.keys(ev));
   }
 
   private keys(ev: KeyboardEvent): void {
     const mod = isMac ? ev.metaKey : ev.ctrlKey;
-    if (!mod) return;
+    if (!mod) return this.plainKeys(ev);
     const key = ev.key.toLowerCase();
     // A modal's question comes first; a field keeps its own undo while
     // something is typed in it that is not sent yet.
@@ -175,6 +183,41 @@ class Studio {
       ev.preventDefault();
       void this.saveScene();
     }
+  }
+
+  /** Keys without a modifier: playback, stepping, deleting a tab, help. */
+  private plainKeys(ev: KeyboardEvent): void {
+    if (ev.altKey || document.querySelector("dialog[open]")) return;
+    const action = shortcutFor(ev.key, ev.target as Element | null);
+    if (!action) return;
+    ev.preventDefault();
+    const t = this.timeline;
+    switch (action) {
+      case "play":
+        return t.isPlaying ? t.pause() : t.play();
+      case "previous":
+        return void t.go(t.current - 1);
+      case "next":
+        return void t.go(t.current + 1);
+      case "first":
+        return void t.go(t.first);
+      case "last":
+        return void t.go(t.last);
+      case "delete-tab":
+        return this.deleteShownTab();
+      case "help":
+        return showHelp();
+    }
+  }
+
+  /** Delete on the page removes the tab shown, through the tab's own "Delete" button, as a click would. */
+  private deleteShownTab(): void {
+    const button = [...this.page.root.querySelectorAll<HTMLButtonElement>(".tab-panel:not([hidden]) button.btn")].find(
+      (b) => b.textContent === "Delete",
+    );
+    if (!button) return this.say("The tab shown cannot be deleted.", true);
+    if (button.disabled) return this.say("This tab cannot be deleted now.", true);
+    button.click();
   }
 
   // ---- status and busy tracking ------------------------------------------
@@ -280,6 +323,8 @@ class Studio {
 
   async select(id: number): Promise<void> {
     if (!this.state) return;
+    this.objects.reveal(id);
+    this.viewport.setSelected(this.elements.get(id)?.object?.id ?? null);
     await this.busy(async () => {
       this.selected = id;
       try {
@@ -391,6 +436,7 @@ class Studio {
       }
       this.graph.setFrame(answer.frame);
       if (answer.page && answer.page.id === this.selected) this.page.render(answer.page);
+      if (answer.objects) this.viewport.update(answer.objects);
       this.timeline.showValues(answer.values);
     } catch (e) {
       this.timeline.pause();

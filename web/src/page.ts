@@ -3,6 +3,7 @@
 // the page says. A page whose layout is unchanged (a frame, an edit that
 // only moved values) is updated in place, so focus and typing survive.
 import type { Entry, Levels, Page, SplineValue, TimeValue, Value } from "./types";
+import { CurveEditor } from "./curve";
 import { clamp, formatNumber, parseNumber, toNumber, toWire, unitScale, type Scale } from "./units";
 
 export const DTYPE_GROUP = 1;
@@ -640,38 +641,15 @@ export class PageView {
     return wrap;
   }
 
-  /** A preview of the curve the host evaluates (editing it comes later). */
+  /** The curve editor; what it draws is the host's evaluation of the stored curve. */
   private spline(e: Entry, name: string): HTMLElement {
-    const ns = "http://www.w3.org/2000/svg";
-    const svg = document.createElementNS(ns, "svg");
-    svg.setAttribute("viewBox", "-2 -2 104 104");
-    svg.setAttribute("preserveAspectRatio", "none");
-    svg.setAttribute("class", "spline");
-    svg.setAttribute("role", "img");
-    svg.setAttribute("aria-label", `${name} curve`);
-    const frame = document.createElementNS(ns, "rect");
-    frame.setAttribute("x", "0");
-    frame.setAttribute("y", "0");
-    frame.setAttribute("width", "100");
-    frame.setAttribute("height", "100");
-    frame.setAttribute("class", "spline-frame");
-    const line = document.createElementNS(ns, "polyline");
-    line.setAttribute("class", "spline-line");
-    svg.append(frame, line);
-    const show = (u: Entry) => {
-      const points = (u.value as SplineValue | undefined)?.points ?? [];
-      line.setAttribute(
-        "points",
-        points
-          .filter(([x, y]) => Number.isFinite(x) && Number.isFinite(y))
-          .map(([x, y]) => `${(x * 100).toFixed(2)},${(100 - y * 100).toFixed(2)}`)
-          .join(" "),
-      );
-    };
+    const editor = new CurveEditor(name, {
+      store: (knots) => this.actions.set(e.id, { knots } as unknown as Value),
+      refuse: (message) => this.actions.refuse(message),
+    });
+    const show = (u: Entry) => editor.show(u.value as SplineValue | undefined, u.enabled !== false);
     show(e);
     this.updaters.set(keyOf(e.id), show);
-    const wrap = el("div", "spline-wrap");
-    wrap.append(svg);
-    return wrap;
+    return editor.root;
   }
 }

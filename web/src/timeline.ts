@@ -105,6 +105,14 @@ export class Timeline {
     return this.frame;
   }
 
+  get first(): number {
+    return this.from;
+  }
+
+  get last(): number {
+    return this.to;
+  }
+
   setRange(from: number, to: number, fps: number): void {
     this.from = from;
     this.to = Math.max(from, to);

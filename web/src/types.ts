@@ -95,6 +95,7 @@ export interface FrameAnswer {
   frame: number;
   values: Record<string, NumberValue>;
   page?: Page;
+  objects?: ViewObject[];
 }
 
 export interface Graph {
@@ -111,4 +112,16 @@ export interface EditAnswer {
   accepted?: boolean;
   undo?: UndoState;
   file?: string;
+}
+
+/** An object as the 3D view shows it at a frame. */
+export interface ViewObject {
+  id: number;
+  kind: string;
+  position: [number, number, number];
+  rotation: [number, number, number];
+  scale?: [number, number, number];
+  size?: [number, number, number];
+  color?: [number, number, number];
+  visible?: boolean;
 }
