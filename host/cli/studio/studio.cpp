@@ -212,15 +212,6 @@ std::string RandomHex(size_t digits)
 
 Studio::Studio(Scene scene)
 {
-	// A folder of this run's own, made exclusively: copies never land on a
-	// file someone planted.
-	for (int attempt = 0; attempt < 10 && scratch_.empty(); ++attempt)
-	{
-		const fs::path folder = fs::temp_directory_path() / ("pulsor-studio-" + RandomHex(16));
-		std::error_code ec;
-		if (fs::create_directory(folder, ec))
-			scratch_ = folder.u8string();
-	}
 	Reset(std::move(scene));
 }
 
@@ -228,11 +219,6 @@ Studio::~Studio()
 {
 	scene_.doc.reset();
 	FreeDetached();
-	if (!scratch_.empty())
-	{
-		std::error_code ec;
-		fs::remove_all(fs::u8path(scratch_), ec);
-	}
 }
 
 void Studio::Reset(Scene scene)
@@ -888,17 +874,50 @@ json Studio::Open(const json& body)
 	return { { "revision", revision_ }, { "file", path } };
 }
 
+namespace
+{
+
+// A folder of the copy's own, made exclusively so that the copy never lands
+// on a file someone planted, and gone with the copy's file.
+class ScratchFolder
+{
+public:
+	ScratchFolder()
+	{
+		for (int attempt = 0; attempt < 10 && path_.empty(); ++attempt)
+		{
+			const fs::path folder = fs::temp_directory_path(ec_) / ("pulsor-studio-" + RandomHex(16));
+			if (!ec_ && fs::create_directory(folder, ec_))
+				path_ = folder;
+		}
+	}
+	~ScratchFolder()
+	{
+		if (!path_.empty())
+			fs::remove_all(path_, ec_);
+	}
+	ScratchFolder(const ScratchFolder&) = delete;
+	ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+	const fs::path& Path() const { return path_; }
+
+private:
+	std::error_code ec_;
+	fs::path path_;
+};
+
+} // namespace
+
 DocumentPtr Studio::Copy()
 {
-	if (scratch_.empty())
-		Refuse(422, "the studio has no folder for copies of the document");
-	const std::string file = (fs::u8path(scratch_) / fs::u8path("copy-" + RandomHex(8) + ".c4d")).u8string();
+	ScratchFolder scratch;
+	if (scratch.Path().empty())
+		Refuse(422, "cannot copy the document: no folder for temporary files");
+	const std::string file = (scratch.Path() / "copy.c4d").u8string();
 	std::string problem;
 	if (!SaveDocument(*Doc(), Filename(HostString(file)), &problem))
 		Refuse(422, "cannot copy the document: " + problem);
 	DocumentPtr copy(LoadDocument(Filename(HostString(file)), &problem, FollowCatalogue));
-	std::error_code ec;
-	fs::remove(fs::u8path(file), ec);
 	if (!copy)
 		Refuse(422, "cannot copy the document: " + problem);
 	HostSetUndoLimit(copy.get(), 0);

@@ -116,7 +116,6 @@ private:
 	// Tags out of the document that the history can bring back; the studio
 	// owns them.
 	std::set<BaseTag*> detached_;
-	std::string scratch_;    // a folder of this run's own for copies
 };
 
 #endif
