@@ -1,4 +1,5 @@
-import type { EditAnswer, FrameAnswer, Graph, Levels, Page, State, Value } from "./types";
+import type { EditAnswer, FrameAnswer, Graph, KeyTrack, Levels, Page, State, Value } from "./types";
+import type { FolderListing, PresetsView } from "./presets";
 
 /** A refusal of the server: its status and its one-line reason. */
 export class ApiError extends Error {
@@ -69,4 +70,9 @@ export class Api {
     this.request<FrameAnswer>("POST", "/api/frame", element === undefined ? { frame } : { frame, element });
   save = (path: string, overwrite: boolean) => this.request<EditAnswer>("POST", "/api/save", { path, overwrite });
   open = (path: string) => this.request<EditAnswer>("POST", "/api/open", { path });
+  keys = () => this.request<{ tracks: KeyTrack[] }>("GET", "/api/keys");
+  presets = (id: number) => this.request<PresetsView>("GET", `/api/elements/${id}/presets`);
+  presetCommand = (id: number, what: "refresh" | "load" | "save" | "folder", body: Record<string, unknown> = {}) =>
+    this.request<EditAnswer>("POST", `/api/elements/${id}/presets/${what}`, body);
+  folders = (path: string) => this.request<FolderListing>("GET", `/api/folders?path=${encodeURIComponent(path)}`);
 }

@@ -3,7 +3,7 @@
 // read-out under the cursor.
 import uPlot from "uplot";
 import "uplot/dist/uPlot.min.css";
-import type { Graph } from "./types";
+import type { Graph, KeyTrack } from "./types";
 import { toNumber } from "./units";
 
 const COLOURS = ["#4fc3f7", "#ffb74d", "#81c784", "#e57373", "#ba68c8", "#fff176", "#4db6ac", "#f06292", "#90a4ae", "#aed581"];
@@ -17,6 +17,8 @@ export class GraphView {
   private shape = "";
   seriesNames: string[] = [];
   lastDrawMs = 0;
+  /** Keys of the linked tracks, drawn as points on their series' lines. */
+  private keys: KeyTrack[] = [];
 
   constructor() {
     this.root.className = "graph";
@@ -86,7 +88,7 @@ export class GraphView {
           { stroke: "#9aa4b1", grid: { stroke: "#2a3038" }, ticks: { stroke: "#2a3038" } },
           { stroke: "#9aa4b1", grid: { stroke: "#2a3038" }, ticks: { stroke: "#2a3038" }, size: 56 },
         ],
-        hooks: { setScale: [() => this.placeMarker()], setSize: [() => this.placeMarker()] },
+        hooks: { setScale: [() => this.placeMarker()], setSize: [() => this.placeMarker()], draw: [(u) => this.drawKeys(u)] },
       };
       this.plot = new uPlot(opts, data, this.root);
       this.plot.over.append(this.marker);
@@ -103,6 +105,52 @@ export class GraphView {
     const series: Record<string, (number | null)[]> = {};
     this.seriesNames.forEach((name, i) => (series[name] = Array.from(data[i + 1] as ArrayLike<number | null>)));
     return { frames: Array.from(data[0] as ArrayLike<number>), series };
+  }
+
+  /** Shows keys as points; a track whose series is not drawn is left out. */
+  setKeys(keys: KeyTrack[]): void {
+    const shape = JSON.stringify(keys);
+    if (shape === JSON.stringify(this.keys)) return;
+    this.keys = keys;
+    this.plot?.redraw(false, false);
+  }
+
+  /** The key points drawn, by series (for tests and scripts). */
+  keyPoints(): Record<string, number[]> {
+    const out: Record<string, number[]> = {};
+    for (const k of this.keys) if (this.seriesNames.includes(k.name)) out[k.name] = [...k.frames];
+    return out;
+  }
+
+  private drawKeys(u: uPlot): void {
+    const ctx = u.ctx;
+    const r = 4 * devicePixelRatio;
+    ctx.save();
+    for (const track of this.keys) {
+      const i = this.seriesNames.indexOf(track.name);
+      if (i < 0) continue;
+      const frames = u.data[0] as ArrayLike<number>;
+      const line = u.data[i + 1] as ArrayLike<number | null>;
+      ctx.fillStyle = "#f5c542";
+      ctx.strokeStyle = "#1d2127";
+      ctx.lineWidth = 1.5 * devicePixelRatio;
+      track.frames.forEach((f, j) => {
+        const at = track.values?.[j] ?? line[f - frames[0]];
+        if (at == null || !Number.isFinite(at)) return;
+        const x = u.valToPos(f, "x", true);
+        const y = u.valToPos(at, "y", true);
+        ctx.beginPath();
+        // A diamond, as keys are drawn on a timeline.
+        ctx.moveTo(x, y - r);
+        ctx.lineTo(x + r, y);
+        ctx.lineTo(x, y + r);
+        ctx.lineTo(x - r, y);
+        ctx.closePath();
+        ctx.fill();
+        ctx.stroke();
+      });
+    }
+    ctx.restore();
   }
 
   setFrame(frame: number): void {

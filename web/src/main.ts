@@ -9,9 +9,11 @@ import { beginDrag, dropTarget, endDrag, type DragPayload } from "./dnd";
 import { GraphView } from "./graph";
 import { ObjectsView } from "./objects";
 import { PageView } from "./page";
+import { PresetsPanel } from "./presets";
 import { showHelp, shortcutFor } from "./shortcuts";
 import { Timeline } from "./timeline";
-import type { EditAnswer, ElementRef, Levels, SceneObject, State } from "./types";
+import type { EditAnswer, ElementRef, Levels, Page, SceneObject, State, TimeValue } from "./types";
+import { toNumber } from "./units";
 import { Viewport } from "./viewport";
 
 const isMac = /Mac|iPhone|iPad/.test(navigator.platform);
@@ -51,6 +53,20 @@ function index(state: State): Map<number, Found> {
   return all;
 }
 
+const KEY_SEQUENCE = 2356;
+const KEY_FROM = 2357;
+const KEY_TO = 2358;
+
+/** The frames "Keyframe Sequence" bakes, while it is on. */
+export function sequenceOf(page: Page, fps: number): { from: number; to: number } | null {
+  const value = (id: number) => page.entries.find((e) => e.id.length === 1 && e.id[0] === id)?.value;
+  if (value(KEY_SEQUENCE) !== true) return null;
+  const frames = (v: unknown) => Math.round(toNumber((v as TimeValue | undefined)?.seconds ?? NaN) * fps);
+  const from = frames(value(KEY_FROM));
+  const to = frames(value(KEY_TO));
+  return Number.isFinite(from) && Number.isFinite(to) ? { from, to } : null;
+}
+
 export interface Metrics {
   editMs: number;
   renderMs: number;
@@ -84,6 +100,18 @@ class Studio {
   readonly timeline: Timeline;
   readonly graph = new GraphView();
   readonly viewport = new Viewport({ select: (id) => void this.select(id) });
+  readonly presets = new PresetsPanel({
+    read: () => {
+      const tag = this.selectedPulsorTag();
+      return tag === null ? Promise.resolve(null) : this.api.presets(tag);
+    },
+    refresh: () => this.presetEdit("refresh"),
+    load: (index) => this.presetEdit("load", { index }),
+    save: (name) => this.presetEdit("save", { name }),
+    folders: (path) => this.api.folders(path),
+    choose: (path) => this.presetEdit("folder", { path }),
+    refuse: (message) => this.say(message, true),
+  });
 
   constructor(token: string) {
     this.api = new Api(token);
@@ -104,7 +132,7 @@ class Studio {
       },
       () => this.state?.fps ?? 30,
     );
-    this.timeline = new Timeline({ seek: (f) => this.seek(f) });
+    this.timeline = new Timeline({ seek: (f) => this.seek(f), paused: () => this.catchUp() });
     this.layout();
   }
 
@@ -158,7 +186,7 @@ class Studio {
     bottom.append(this.timeline.root, this.graph.root);
 
     const view = el("aside", "view");
-    view.append(this.viewport.root);
+    view.append(this.viewport.root, this.presets.root);
 
     app.append(header, side, this.attributes, view, bottom);
     document.addEventListener("keydown", (ev) => this.keys(ev));
@@ -236,7 +264,10 @@ class Studio {
     } finally {
       this.pending--;
       document.body.dataset.busy = String(this.pending);
-      if (this.pending === 0) for (const w of this.idleWaiters.splice(0)) w();
+      if (this.pending === 0) {
+        for (const w of this.idleWaiters.splice(0)) w();
+        queueMicrotask(() => this.catchUp());
+      }
     }
   }
 
@@ -248,6 +279,7 @@ class Studio {
   // ---- loading -------------------------------------------------------------
 
   async start(): Promise<void> {
+    this.listen();
     await this.busy(async () => {
       try {
         await this.refresh();
@@ -271,14 +303,20 @@ class Studio {
     const generation = ++this.generation;
     const wanted = this.selected;
     const known = this.state ? { from: this.state.from, to: this.state.to } : null;
+    const noKeys = (e: unknown) => {
+      if (e instanceof ApiError && e.status === 404) return null;
+      throw e;
+    };
     const noPage = (e: unknown) => {
       if (e instanceof ApiError && e.status === 404) return null;
       throw e;
     };
-    const [state, fetchedPage, fetchedGraph] = await Promise.all([
+    const [state, fetchedPage, fetchedGraph, keys] = await Promise.all([
       this.api.state(),
       wanted !== null ? this.api.page(wanted).catch(noPage) : Promise.resolve(null),
       known ? this.api.graph(known.from, known.to) : Promise.resolve(null),
+      this.api.keys().then((k) => k.tracks, noKeys),
+      this.presets.update(),
     ]);
     const graph = known && known.from === state.from && known.to === state.to ? fetchedGraph! : await this.api.graph(state.from, state.to);
     if (generation !== this.generation) return;
@@ -286,12 +324,68 @@ class Studio {
     const page = selected !== null ? fetchedPage : null;
     this.applyState(state, selected);
     if (page) {
-      this.page.render(page);
+      this.showPage(page);
       this.metrics.renderMs = this.page.lastRenderMs;
     } else this.page.clear(this.state?.objects.length ? "Select an object, tag or material." : "The scene is empty.");
     this.graph.setData(graph);
     this.graph.setFrame(state.frame);
+    this.graph.setKeys(keys ?? []);
+    this.timeline.setKeys((keys ?? []).flatMap((t) => t.frames));
     this.metrics.graphMs = this.graph.lastDrawMs;
+    this.shownFingerprint = JSON.stringify([{ ...state, revision: 0 }, page, graph, keys]);
+  }
+
+  // ---- other windows ------------------------------------------------------
+
+  /** What the last refresh showed, but for the revision: a refresh that changes it shows news. */
+  private shownFingerprint = "";
+  private announced = 0;
+  private catchingUp = false;
+
+  /** Listens for the server's changes, made by this window or another; the token goes in the query (EventSource sends no headers). */
+  private listen(): void {
+    if (typeof EventSource === "undefined") return;
+    const events = new EventSource(this.api.imageUrl("/api/events"));
+    events.addEventListener("revision", (ev) => {
+      const data = (ev as MessageEvent<string>).data;
+      let revision = Number(data);
+      if (!Number.isFinite(revision)) {
+        try {
+          revision = Number(JSON.parse(data).revision);
+        } catch {
+          return;
+        }
+      }
+      if (!Number.isFinite(revision)) return;
+      this.announced = Math.max(this.announced, revision);
+      this.catchUp();
+    });
+    events.addEventListener("open", () => document.body.classList.remove("offline"));
+    events.addEventListener("error", () => document.body.classList.add("offline"));
+  }
+
+  /**
+   * Shows a change the server announced that this window has not seen. It
+   * waits while this window works or plays (its own answers carry their
+   * revisions). It asks for the frame's objects only when the refresh showed
+   * something new: that request is a change too, and answering it in every
+   * window would never end.
+   */
+  private catchUp(): void {
+    if (this.catchingUp || this.pending > 0 || this.timeline.isPlaying || !this.state) return;
+    if (this.announced <= this.state.revision) return;
+    this.catchingUp = true;
+    void this.busy(async () => {
+      try {
+        const before = this.shownFingerprint;
+        await this.refresh();
+        if (this.shownFingerprint !== before && this.state) await this.showFrame(this.state.frame);
+      } catch (e) {
+        this.say(this.reason(e), true);
+      } finally {
+        this.catchingUp = false;
+      }
+    });
   }
 
   private applyState(state: State, selected: number | null): void {
@@ -316,6 +410,25 @@ class Studio {
     document.body.dataset.revision = String(state.revision);
   }
 
+  /** The page, and what the timeline shows of it: a keyframe sequence's range. */
+  private showPage(page: Page): void {
+    this.page.render(page);
+    const found = this.elements.get(page.id);
+    this.timeline.setSequence(found?.element.pulsor ? sequenceOf(page, this.state?.fps ?? 30) : null);
+  }
+
+  /** A preset command on the selected tag: an edit like any other, its refusal shown. */
+  private async presetEdit(what: "refresh" | "load" | "save" | "folder", body: Record<string, unknown> = {}): Promise<void> {
+    const tag = this.selectedPulsorTag();
+    if (tag === null) return this.say("Select a Pulsor tag first.", true);
+    await this.edit(async () => {
+      const answer = await this.api.presetCommand(tag, what, body);
+      if (what === "save") this.say(`Saved the preset "${String(body.name)}".`);
+      if (what === "load") this.say("Loaded the preset.");
+      return answer;
+    });
+  }
+
   private selectedPulsorTag(): number | null {
     const found = this.selected !== null ? this.elements.get(this.selected) : undefined;
     return found?.element.pulsor ? found.element.id : null;
@@ -330,7 +443,8 @@ class Studio {
       try {
         const page = await this.api.page(id);
         this.applyState(this.state!, id);
-        this.page.render(page);
+        this.showPage(page);
+        await this.presets.update();
       } catch (e) {
         this.say(this.reason(e), true);
         await this.refresh().catch(() => undefined);
@@ -357,6 +471,8 @@ class Studio {
       }
       try {
         await this.refresh();
+        // The view shows the objects as the edit left them.
+        if (this.state) await this.showFrame(this.state.frame);
       } catch (e) {
         this.say(this.reason(e), true);
       }
@@ -435,7 +551,7 @@ class Studio {
         document.body.dataset.revision = String(answer.revision);
       }
       this.graph.setFrame(answer.frame);
-      if (answer.page && answer.page.id === this.selected) this.page.render(answer.page);
+      if (answer.page && answer.page.id === this.selected) this.showPage(answer.page);
       if (answer.objects) this.viewport.update(answer.objects);
       this.timeline.showValues(answer.values);
     } catch (e) {

@@ -6,6 +6,8 @@
 export interface TimelineActions {
   /** Shows `frame`; resolves once the server answered and the page shows it. */
   seek(frame: number): Promise<void>;
+  /** Playback stopped (by the user or at the range's end). */
+  paused?(): void;
 }
 
 export interface PlaybackStats {
@@ -29,6 +31,9 @@ export class Timeline {
   private frameField = document.createElement("input");
   private rangeText = document.createElement("span");
   private readout = document.createElement("output");
+  private marks = document.createElement("div");
+  private range = document.createElement("div");
+  private shownKeys: number[] = [];
   private playButton = button("▶", "Play");
   private loopBox = document.createElement("input");
   private from = 0;
@@ -87,7 +92,14 @@ export class Timeline {
     const controls = document.createElement("div");
     controls.className = "transport";
     controls.append(first, prev, this.playButton, next, last, loopLabel, this.frameField, this.rangeText);
-    this.root.append(controls, this.scrub, this.readout);
+    this.marks.className = "key-marks";
+    this.marks.setAttribute("aria-label", "Keys");
+    this.range.className = "sequence-range";
+    this.range.hidden = true;
+    const track = document.createElement("div");
+    track.className = "scrub-track";
+    track.append(this.range, this.marks, this.scrub);
+    this.root.append(controls, track, this.readout);
   }
 
   /** The linked values the document holds at the frame shown. */
@@ -122,6 +134,50 @@ export class Timeline {
     this.frameField.min = String(this.from);
     this.frameField.max = String(this.to);
     this.rangeText.textContent = `${this.from}–${this.to} @ ${this.fps} fps`;
+    this.placeMarks();
+  }
+
+  /** Marks the frames that carry keys. */
+  setKeys(frames: number[]): void {
+    const unique = [...new Set(frames)].sort((a, b) => a - b);
+    if (JSON.stringify(unique) === JSON.stringify(this.shownKeys)) return;
+    this.shownKeys = unique;
+    this.placeMarks();
+  }
+
+  get keyFrames(): number[] {
+    return [...this.shownKeys];
+  }
+
+  /** The frames a keyframe sequence covers, or null when there is none. */
+  setSequence(range: { from: number; to: number } | null): void {
+    this.range.hidden = !range;
+    if (!range) return;
+    const a = this.place(Math.min(range.from, range.to));
+    const b = this.place(Math.max(range.from, range.to));
+    this.range.style.left = `calc(8px + ${a} * (100% - 16px))`;
+    this.range.style.width = `calc(${Math.max(0, b - a)} * (100% - 16px))`;
+    this.range.title = `Keyframe Sequence: ${range.from}–${range.to}`;
+    this.range.dataset.from = String(range.from);
+    this.range.dataset.to = String(range.to);
+  }
+
+  /** Where a frame sits along the track, 0..1. */
+  private place(frame: number): number {
+    return Math.min(1, Math.max(0, (frame - this.from) / Math.max(1, this.to - this.from)));
+  }
+
+  private placeMarks(): void {
+    this.marks.replaceChildren(
+      ...this.shownKeys.map((f) => {
+        const m = document.createElement("span");
+        m.className = "key-mark";
+        m.style.left = `${this.place(f) * 100}%`;
+        m.dataset.frame = String(f);
+        m.title = `Key at frame ${f}`;
+        return m;
+      }),
+    );
   }
 
   /** Shows a frame the server reports (after an answer, undo or open). */
@@ -193,10 +249,12 @@ export class Timeline {
   }
 
   pause(): void {
+    const was = this.playing;
     this.playing = false;
     window.clearTimeout(this.timer);
     this.playButton.textContent = "▶";
     this.playButton.setAttribute("aria-label", "Play");
     this.playButton.setAttribute("aria-pressed", "false");
+    if (was) this.actions.paused?.();
   }
 }

@@ -125,3 +125,10 @@ export interface ViewObject {
   color?: [number, number, number];
   visible?: boolean;
 }
+
+/** Keys of one linked track: the frames that carry a key, and their values where known. */
+export interface KeyTrack {
+  name: string;
+  frames: number[];
+  values?: number[];
+}

@@ -130,6 +130,31 @@ export class Viewport {
     this.draw();
   }
 
+  /** What is shown, by object (for tests and scripts). */
+  describe(): { id: number; kind: string; visible: boolean; colour: string | null; position: number[]; scale: number[] }[] {
+    return [...this.shown].map(([id, s]) => ({
+      id,
+      kind: s.kind,
+      visible: s.node.visible,
+      colour: s.material ? `#${s.material.color.getHexString(THREE.SRGBColorSpace)}` : null,
+      position: s.node.position.toArray(),
+      scale: s.node.scale.toArray(),
+    }));
+  }
+
+  /** Where an object's centre is drawn, in CSS pixels of the canvas (for tests and scripts). */
+  screenPoint(id: number): { x: number; y: number } | null {
+    const s = this.shown.get(id);
+    if (!s || !this.renderer) return null;
+    const p = s.node.getWorldPosition(new THREE.Vector3()).project(this.camera);
+    const r = this.renderer.domElement.getBoundingClientRect();
+    return { x: ((p.x + 1) / 2) * r.width, y: ((1 - p.y) / 2) * r.height };
+  }
+
+  get selectedId(): number | null {
+    return this.selected;
+  }
+
   setSelected(id: number | null): void {
     this.selected = id;
     this.showSelection();

@@ -2,7 +2,7 @@
 // Chromium (Debian's, through playwright-core) on a fresh profile, and offers
 // the few steps the tests take as a user would.
 import { spawn } from "node:child_process";
-import { mkdtempSync, copyFileSync, rmSync, existsSync } from "node:fs";
+import { mkdtempSync, copyFileSync, rmSync, existsSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
@@ -26,12 +26,18 @@ const CHROMIUM_FLAGS = [
   "--disable-sync",
 ];
 
-/** Starts the studio on a copy of `scene` (a file of scenes/) in a folder of its own. */
+/**
+ * Starts the studio on a copy of `scene` (a file of scenes/, or a scene
+ * given as an object, written as scene.json) in a folder of its own.
+ */
 export async function startStudio(scene = "demo.json") {
   for (const [what, file] of [["pulsorhost", host], ["the built front end", path.join(webDist, "index.html")]])
     if (!existsSync(file)) throw new Error(`${what} is missing: ${file} (build first)`);
   const dir = mkdtempSync(path.join(tmpdir(), "pulsor-studio-"));
-  copyFileSync(path.join(sourceDir, "scenes", scene), path.join(dir, scene));
+  if (typeof scene === "object") {
+    writeFileSync(path.join(dir, "scene.json"), JSON.stringify(scene));
+    scene = "scene.json";
+  } else copyFileSync(path.join(sourceDir, "scenes", scene), path.join(dir, scene));
   const child = spawn(host, ["studio", scene, "--port", "0", "--web", webDist], { cwd: dir, stdio: ["ignore", "pipe", "pipe"] });
   let stderr = "";
   child.stderr.on("data", (d) => (stderr += d));
