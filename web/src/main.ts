@@ -12,7 +12,7 @@ import { PageView } from "./page";
 import { PresetsPanel } from "./presets";
 import { showHelp, shortcutFor } from "./shortcuts";
 import { Timeline } from "./timeline";
-import type { EditAnswer, ElementRef, Levels, Page, SceneObject, State, TimeValue } from "./types";
+import type { EditAnswer, ElementRef, Levels, Page, SceneObject, State, TimeValue, ViewObject } from "./types";
 import { toNumber } from "./units";
 import { Viewport } from "./viewport";
 
@@ -53,6 +53,8 @@ function index(state: State): Map<number, Found> {
   return all;
 }
 
+const PAGE_VIEW_LIMIT = 32;
+const DISPLAY_VISIBILITY = 1006;
 const KEY_SEQUENCE = 2356;
 const KEY_FROM = 2357;
 const KEY_TO = 2358;
@@ -552,12 +554,43 @@ class Studio {
       }
       this.graph.setFrame(answer.frame);
       if (answer.page && answer.page.id === this.selected) this.showPage(answer.page);
-      if (answer.objects) this.viewport.update(answer.objects);
+      this.viewport.update(answer.objects ?? (await this.objectsFromPages()));
       this.timeline.showValues(answer.values);
     } catch (e) {
       this.timeline.pause();
       this.say(this.reason(e), true);
     }
+  }
+
+  /**
+   * The objects as their pages show them, for a server whose frame answer
+   * carries none: a request per object, so only for a small scene.
+   */
+  private async objectsFromPages(): Promise<ViewObject[]> {
+    const objects = [...this.elements.values()].filter((f) => f.object === f.element).map((f) => f.element as SceneObject);
+    if (!objects.length || objects.length > PAGE_VIEW_LIMIT) return [];
+    const vec = (page: Page, id: number, fallback: [number, number, number]) => {
+      const v = page.entries.find((e) => e.id.length === 1 && e.id[0] === id)?.value;
+      return Array.isArray(v) && v.length === 3 ? (v.map(toNumber) as [number, number, number]) : fallback;
+    };
+    const num = (page: Page, id: number) => toNumber(page.entries.find((e) => e.id.length === 1 && e.id[0] === id)?.value);
+    return Promise.all(
+      objects.map(async (o) => {
+        const page = await this.api.page(o.id);
+        const display = o.tags.find((t) => t.typeName === "Display");
+        const visibility = display ? num(await this.api.page(display.id), DISPLAY_VISIBILITY) : 1;
+        return {
+          id: o.id,
+          kind: o.typeName === "Null" ? "null" : "cube",
+          position: vec(page, 903, [0, 0, 0]),
+          rotation: vec(page, 904, [0, 0, 0]),
+          scale: vec(page, 905, [1, 1, 1]),
+          size: vec(page, 1100, [200, 200, 200]),
+          color: vec(page, 908, [0.5, 0.5, 0.5]),
+          visible: num(page, 901) !== 1 && !(visibility <= 0.5),
+        };
+      }),
+    );
   }
 
   // ---- files -----------------------------------------------------------------

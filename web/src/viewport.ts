@@ -70,10 +70,13 @@ export class Viewport {
     this.renderer.domElement.setAttribute("aria-label", "3D view: drag to orbit, right-drag to pan, wheel to zoom, click to select");
     this.renderer.domElement.tabIndex = 0;
 
-    this.scene.add(new THREE.HemisphereLight(0xdde6f0, 0x30343a, 1.6));
-    const sun = new THREE.DirectionalLight(0xffffff, 1.8);
-    sun.position.set(300, 600, 400);
-    this.scene.add(sun);
+    // A key light from above right, a dimmer fill from the left: the faces of a box read apart.
+    this.scene.add(new THREE.HemisphereLight(0xe8eef5, 0x202328, 0.9));
+    const key = new THREE.DirectionalLight(0xffffff, 2.2);
+    key.position.set(400, 800, 300);
+    const fill = new THREE.DirectionalLight(0xbfd4ff, 0.6);
+    fill.position.set(-600, 200, -200);
+    this.scene.add(key, fill);
     const grid = new THREE.GridHelper(1000, 20, 0x4a525d, 0x333941);
     this.scene.add(grid);
     this.selection.visible = false;
@@ -168,7 +171,7 @@ export class Viewport {
     for (const s of this.shown.values()) if (s.node.visible) box.expandByObject(s.node);
     if (box.isEmpty()) box.set(new THREE.Vector3(-200, 0, -200), new THREE.Vector3(200, 200, 200));
     // Room for the objects' travel: a bounce leaves its first place.
-    box.expandByScalar(150);
+    box.expandByScalar(80);
     const centre = box.getCenter(new THREE.Vector3());
     const radius = box.getSize(new THREE.Vector3()).length() / 2;
     const distance = radius / Math.sin((this.camera.fov * Math.PI) / 360);
