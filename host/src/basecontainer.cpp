@@ -43,7 +43,14 @@ struct BaseContainer::Store
 		keys_.reserve(8);
 		values_.reserve(8);
 	}
-	Store(const Store& other) : keys_(other.keys_), values_(other.values_), slots_(other.slots_), shift_(other.shift_) {}
+	// A copy is taken to be written: it gets the room a new store has.
+	Store(const Store& other) : slots_(other.slots_), shift_(other.shift_)
+	{
+		keys_.reserve(other.keys_.size() < 8 ? 8 : other.keys_.size());
+		values_.reserve(other.values_.size() < 8 ? 8 : other.values_.size());
+		keys_ = other.keys_;
+		values_ = other.values_;
+	}
 	Store& operator=(const Store&) = delete;
 
 	size_t Size() const { return keys_.size(); }
@@ -95,9 +102,11 @@ struct BaseContainer::Store
 	GeData& Insert(size_t index, LONG id)
 	{
 		const Key key = { id, (int32_t)values_.size() };
+		MakeRoomForOne(&values_);
+		MakeRoomForOne(&keys_);
 		values_.emplace_back();
 		keys_.insert(keys_.begin() + (std::ptrdiff_t)index, key);
-		if (slots_.empty() || keys_.size() * 2 > slots_.size())
+		if (slots_.empty() || keys_.size() * 4 > slots_.size() * 3)
 			RebuildIndex();
 		else
 			IndexAdd(key);
@@ -112,6 +121,7 @@ struct BaseContainer::Store
 		if (ids.empty())
 			return;
 		const size_t old = keys_.size();
+		keys_.reserve(old + ids.size());
 		keys_.resize(old + ids.size());
 		values_.reserve(values_.size() + ids.size());
 		// From the back, so that every key moves once and none is overwritten
@@ -173,6 +183,17 @@ private:
 	// need none.
 	static const size_t kIndexThreshold = 64;
 
+	// A tag's container holds a few hundred entries, and a scene thousands of
+	// tags: growing by half rather than doubling leaves a third as much room
+	// unused, for a few more moves while the container grows.
+	template <class T>
+	static void MakeRoomForOne(std::vector<T>* v)
+	{
+		if (v->size() < v->capacity())
+			return;
+		v->reserve(v->size() < 8 ? 8 : v->size() + v->size() / 2);
+	}
+
 	size_t Slot(LONG id) const { return (size_t)(((uint32_t)id * 2654435769u) >> shift_); }
 
 	void IndexAdd(const Key& key)
@@ -205,7 +226,9 @@ private:
 	std::vector<Key> keys_;
 	std::vector<GeData> values_;
 	// Open addressing: the key, or a place of -1 where the slot is empty;
-	// empty while the container is small.
+	// empty while the container is small. Rebuilt at twice the entries once
+	// three quarters of the slots are taken: probes stay short, and the index
+	// is about a container's values in size, not twice them.
 	std::vector<Key> slots_;
 	unsigned shift_ = 32;
 };
@@ -383,6 +406,12 @@ GeData* BaseContainer::SetData(LONG id, const GeData& data)
 {
 	// data may live inside this container's own storage.
 	GeData value(data);
+	return SetDataTaken(id, &value);
+}
+
+GeData* BaseContainer::SetDataTaken(LONG id, GeData* taken)
+{
+	GeData& value = *taken;
 	Detach();
 	// Containers are mostly built in id order: a new last id needs no search.
 	const size_t size = store_->Size();

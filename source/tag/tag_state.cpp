@@ -157,6 +157,21 @@ BaseContainer BuildCurveLibrary(SplineData* scratch)
 	return library;
 }
 
+BaseContainer NewCurveLibrary()
+{
+	AutoAlloc<SplineData> scratch;
+	return scratch ? BuildCurveLibrary(scratch) : BaseContainer();
+}
+
+// Every tag starts with the same library. Built once, it is shared by the
+// tags' copies until one of them writes to its own, so that a scene of
+// thousands of tags holds its curves once.
+const BaseContainer& SharedCurveLibrary()
+{
+	static const BaseContainer library = NewCurveLibrary();
+	return library;
+}
+
 void CopyLibraryCurve(BaseContainer* data, LONG id, const BaseContainer& library, LONG curve)
 {
 	const GeData& stored = library.GetData(curve);
@@ -256,10 +271,9 @@ Bool Pulsor::Init(GeListNode* node)
 
 	node->SetParameter(DescID(PULSOR_LINK_DESCID), GeData(CUSTOMDATATYPE_DESCID, DescID(DescLevel(0))), DESCFLAGS_SET_0);
 
-	AutoAlloc<SplineData> scratch;
-	if (!scratch)
+	const BaseContainer& library = SharedCurveLibrary();
+	if (!library.GetIndexData(0))
 		return TRUE;
-	const BaseContainer library = BuildCurveLibrary(scratch);
 	data->SetContainer(PULSOR_CURVE_LIBRARY, library);
 	CopyLibraryCurve(data, PULSOR_TIME_CURVE, library, PULSOR_CURVE_CONSTANT);
 
