@@ -214,7 +214,7 @@ private:
 			return;
 		}
 		unsigned bits = 5;
-		while (((size_t)1 << bits) < keys_.size() * 2)
+		while (((size_t)1 << bits) * 3 < keys_.size() * 4)
 			++bits;
 		shift_ = 32 - bits;
 		const Key empty = { 0, -1 };
@@ -226,9 +226,10 @@ private:
 	std::vector<Key> keys_;
 	std::vector<GeData> values_;
 	// Open addressing: the key, or a place of -1 where the slot is empty;
-	// empty while the container is small. Rebuilt at twice the entries once
-	// three quarters of the slots are taken: probes stay short, and the index
-	// is about a container's values in size, not twice them.
+	// empty while the container is small. At most three quarters of the
+	// slots are taken: probes stay short, and the index of a tag's container
+	// (a few hundred entries, thousands of tags in a scene) is half the size
+	// it would be at half full.
 	std::vector<Key> slots_;
 	unsigned shift_ = 32;
 };

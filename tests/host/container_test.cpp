@@ -564,7 +564,9 @@ TEST(Description, RandomPagesFindEveryElementByItsId)
 			const BaseContainer* found = page->GetParameter(DescID(id), temp, nullptr);
 			ASSERT_EQ(found != nullptr, model.count(id) == 1) << "round " << round << " id " << id;
 			if (found)
+			{
 				ASSERT_EQ(found->GetLong(DESC_MAX), model[id]);
+			}
 		}
 		Description::Free(page);
 	}
