@@ -44,7 +44,7 @@ struct BaseContainer::Store
 		values_.reserve(8);
 	}
 	// A copy is taken to be written: it gets the room a new store has.
-	Store(const Store& other) : slots_(other.slots_), shift_(other.shift_)
+	Store(const Store& other) : hint_(other.hint_), slots_(other.slots_), shift_(other.shift_)
 	{
 		keys_.reserve(other.keys_.size() < 8 ? 8 : other.keys_.size());
 		values_.reserve(other.values_.size() < 8 ? 8 : other.values_.size());
@@ -98,6 +98,36 @@ struct BaseContainer::Store
 	}
 	GeData* Find(LONG id) { return const_cast<GeData*>(static_cast<const Store*>(this)->Find(id)); }
 
+	// The value of id to overwrite, a new empty one in its place when absent.
+	GeData& WriteSlot(LONG id)
+	{
+		const size_t size = keys_.size();
+		// Containers are mostly built in id order: a new last id needs no search.
+		if (size == 0 || keys_[size - 1].id < id)
+			return Insert(size, id);
+		size_t next = hint_ + 1;
+		if (next < size && keys_[next].id == id)
+		{
+			hint_ = next;
+			return ValueAt(next);
+		}
+		if (hint_ < size && keys_[hint_].id == id)
+			return ValueAt(hint_);
+		if (!slots_.empty())
+		{
+			GeData* found = Find(id);
+			if (found)
+				return *found;
+		}
+		const size_t at = LowerBound(id);
+		if (at < size && keys_[at].id == id)
+		{
+			hint_ = at;
+			return ValueAt(at);
+		}
+		return Insert(at, id);
+	}
+
 	// Inserts id, with an empty value, at index (where LowerBound placed it).
 	GeData& Insert(size_t index, LONG id)
 	{
@@ -110,6 +140,7 @@ struct BaseContainer::Store
 			RebuildIndex();
 		else
 			IndexAdd(key);
+		hint_ = index;
 		return values_.back();
 	}
 
@@ -141,6 +172,7 @@ struct BaseContainer::Store
 			keys_[out].at = (int32_t)(values_.size());
 			values_.push_back(*values[theirs]);
 		}
+		hint_ = 0;
 		RebuildIndex();
 	}
 
@@ -161,6 +193,7 @@ struct BaseContainer::Store
 				}
 		}
 		values_.pop_back();
+		hint_ = 0;
 		RebuildIndex();
 	}
 
@@ -225,6 +258,10 @@ private:
 
 	std::vector<Key> keys_;
 	std::vector<GeData> values_;
+	// The index last written through WriteSlot, where the next write in id
+	// order most likely lands: a result container overwritten in place is
+	// written in id order, every frame.
+	size_t hint_ = 0;
 	// Open addressing: the key, or a place of -1 where the slot is empty;
 	// empty while the container is small. At most three quarters of the
 	// slots are taken: probes stay short, and the index of a tag's container
@@ -412,24 +449,9 @@ GeData* BaseContainer::SetData(LONG id, const GeData& data)
 
 GeData* BaseContainer::SetDataTaken(LONG id, GeData* taken)
 {
-	GeData& value = *taken;
 	Detach();
-	// Containers are mostly built in id order: a new last id needs no search.
-	const size_t size = store_->Size();
-	if (size == 0 || store_->IdAt(size - 1) < id)
-	{
-		GeData& stored = store_->Insert(size, id);
-		stored.Swap(value);
-		return &stored;
-	}
-	GeData* existing = store_->Find(id);
-	if (existing)
-	{
-		existing->Swap(value);
-		return existing;
-	}
-	GeData& stored = store_->Insert(store_->LowerBound(id), id);
-	stored.Swap(value);
+	GeData& stored = store_->WriteSlot(id);
+	stored.Swap(*taken);
 	return &stored;
 }
 
