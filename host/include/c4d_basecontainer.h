@@ -30,10 +30,26 @@ public:
 	// Getters return the fallback when the id is absent; numeric getters
 	// convert between integer, real and bool, the others give the fallback
 	// for an entry of a different type.
-	Bool GetBool(LONG id, Bool preset = FALSE) const;
-	LONG GetLong(LONG id, LONG preset = 0) const;
-	LLONG GetLLong(LONG id, LLONG preset = 0) const;
-	Real GetReal(LONG id, Real preset = 0.0) const;
+	Bool GetBool(LONG id, Bool preset = FALSE) const
+	{
+		const GeData* d = GetDataPointer(id);
+		return (d && IsNumeric(d->GetType())) ? d->GetBool() : preset;
+	}
+	LONG GetLong(LONG id, LONG preset = 0) const
+	{
+		const GeData* d = GetDataPointer(id);
+		return (d && IsNumeric(d->GetType())) ? d->GetLong() : preset;
+	}
+	LLONG GetLLong(LONG id, LLONG preset = 0) const
+	{
+		const GeData* d = GetDataPointer(id);
+		return (d && IsNumeric(d->GetType())) ? d->GetLLong() : preset;
+	}
+	Real GetReal(LONG id, Real preset = 0.0) const
+	{
+		const GeData* d = GetDataPointer(id);
+		return (d && IsNumeric(d->GetType())) ? d->GetReal() : preset;
+	}
 	Vector GetVector(LONG id, const Vector& preset = Vector()) const;
 	BaseTime GetTime(LONG id, const BaseTime& preset = BaseTime()) const;
 	String GetString(LONG id, const String& preset = String()) const;
@@ -88,6 +104,7 @@ public:
 	struct Store;
 
 private:
+	static bool IsNumeric(LONG type) { return type == DA_LONG || type == DA_REAL || type == DA_LLONG; }
 	// Makes this container the sole owner of its storage before a write.
 	void Detach();
 	// SetData for a value of the caller's own that it lets go of: moved in

@@ -98,6 +98,27 @@ struct BaseContainer::Store
 	}
 	GeData* Find(LONG id) { return const_cast<GeData*>(static_cast<const Store*>(this)->Find(id)); }
 
+	// The value of id, or null; looked for first just after the last entry
+	// found this way or written, as a merge of a result in id order finds its
+	// entries one after another.
+	GeData* FindNear(LONG id)
+	{
+		const size_t size = keys_.size();
+		const size_t next = hint_ + 1;
+		if (next < size && keys_[next].id == id)
+		{
+			hint_ = next;
+			return &ValueAt(next);
+		}
+		if (!slots_.empty())
+			return Find(id);
+		const std::ptrdiff_t at = IndexOf(id);
+		if (at < 0)
+			return nullptr;
+		hint_ = (size_t)at;
+		return &ValueAt((size_t)at);
+	}
+
 	// The value of id to overwrite, a new empty one in its place when absent.
 	GeData& WriteSlot(LONG id)
 	{
@@ -344,35 +365,6 @@ LONG BaseContainer::GetType(LONG id) const
 	return GetData(id).GetType();
 }
 
-static bool IsNumeric(LONG type)
-{
-	return type == DA_LONG || type == DA_REAL || type == DA_LLONG;
-}
-
-Bool BaseContainer::GetBool(LONG id, Bool preset) const
-{
-	const GeData* d = GetDataPointer(id);
-	return (d && IsNumeric(d->GetType())) ? d->GetBool() : preset;
-}
-
-LONG BaseContainer::GetLong(LONG id, LONG preset) const
-{
-	const GeData* d = GetDataPointer(id);
-	return (d && IsNumeric(d->GetType())) ? d->GetLong() : preset;
-}
-
-LLONG BaseContainer::GetLLong(LONG id, LLONG preset) const
-{
-	const GeData* d = GetDataPointer(id);
-	return (d && IsNumeric(d->GetType())) ? d->GetLLong() : preset;
-}
-
-Real BaseContainer::GetReal(LONG id, Real preset) const
-{
-	const GeData* d = GetDataPointer(id);
-	return (d && IsNumeric(d->GetType())) ? d->GetReal() : preset;
-}
-
 Vector BaseContainer::GetVector(LONG id, const Vector& preset) const
 {
 	const GeData* d = GetDataPointer(id);
@@ -449,7 +441,9 @@ GeData* BaseContainer::SetData(LONG id, const GeData& data)
 
 GeData* BaseContainer::SetDataTaken(LONG id, GeData* taken)
 {
-	Detach();
+	// The common case, a store of its own, without a call.
+	if (!store_ || store_->refs.load(std::memory_order_acquire) != 1)
+		Detach();
 	GeData& stored = store_->WriteSlot(id);
 	stored.Swap(*taken);
 	return &stored;
@@ -497,7 +491,7 @@ void BaseContainer::MergeContainer(const BaseContainer& src)
 	std::vector<const GeData*> newValues;
 	for (size_t i = 0; i < from.Size(); ++i)
 	{
-		GeData* existing = store_->Find(from.IdAt(i));
+		GeData* existing = store_->FindNear(from.IdAt(i));
 		if (existing)
 		{
 			*existing = from.ValueAt(i);
