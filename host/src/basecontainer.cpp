@@ -196,6 +196,14 @@ struct BaseContainer::Store
 		}
 		if (hint_ < size_ && Keys()[hint_].id == id)
 			return &ValueAt(hint_);
+		// Between the last entry written and the next: absent, and its place
+		// is known. A tab's fields are added this way, in front of the
+		// container's last entry.
+		if (next < size_ && Keys()[hint_].id < id && id < Keys()[next].id)
+		{
+			*insertAt = next;
+			return nullptr;
+		}
 		if (!slots_.empty())
 		{
 			GeData* found = Find(id);
