@@ -471,7 +471,7 @@ TEST(BaseContainer, TypedSettersMatchSetDataForEveryKindOfValue)
 			{
 				case 0: typed.SetBool(id, n > 0); generic.SetData(id, GeData((LONG)(n > 0 ? 1 : 0))); break;
 				case 1: typed.SetLong(id, n); generic.SetData(id, GeData(n)); break;
-				case 2: typed.SetLLong(id, (LLONG)n << 40); generic.SetData(id, GeData((LLONG)n << 40, LLONGVALUE)); break;
+				case 2: typed.SetLLong(id, (LLONG)n * ((LLONG)1 << 40)); generic.SetData(id, GeData((LLONG)n * ((LLONG)1 << 40), LLONGVALUE)); break;
 				case 3: typed.SetReal(id, n / 7.0); generic.SetData(id, GeData(n / 7.0)); break;
 				case 4: typed.SetTime(id, BaseTime(n, 30.0)); generic.SetData(id, GeData(BaseTime(n, 30.0))); break;
 				case 5:
