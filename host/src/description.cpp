@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "c4d_atomarray.h"
@@ -144,8 +145,13 @@ struct Description::Impl
 	// A whole page is hundreds of elements and is built anew each time it is
 	// shown: elements are kept in chunks, which never move, and found by an
 	// open-addressed table, so that an element costs no allocation of its own.
+	// A chunk is room for kChunk elements, each constructed as it is added.
 	static const size_t kChunk = 64;
-	std::vector<std::unique_ptr<Element[]>> chunks;
+	struct FreeChunk
+	{
+		void operator()(Element* chunk) const { ::operator delete(static_cast<void*>(chunk)); }
+	};
+	std::vector<std::unique_ptr<Element, FreeChunk>> chunks;
 	size_t count = 0;
 	// Index + 1 of the element whose first-level id hashes here; 0 is free.
 	std::vector<uint32_t> slots;
@@ -157,7 +163,16 @@ struct Description::Impl
 	LONG loadedType = 0;
 	bool hasLoadedType = false;
 
-	Element& At(size_t index) const { return chunks[index / kChunk][index % kChunk]; }
+	Impl() {}
+	Impl(const Impl&) = delete;
+	Impl& operator=(const Impl&) = delete;
+	~Impl()
+	{
+		for (size_t i = 0; i < count; ++i)
+			At(i).~Element();
+	}
+
+	Element& At(size_t index) const { return chunks[index / kChunk].get()[index % kChunk]; }
 
 	size_t Home(LONG id) const { return (size_t)(((uint32_t)id * 2654435769u) >> 7) & (slots.size() - 1); }
 
@@ -188,11 +203,11 @@ struct Description::Impl
 	void Append(const DescID& id, const BaseContainer& settings, const DescID& groupid)
 	{
 		if (count % kChunk == 0)
-			chunks.emplace_back(new Element[kChunk]);
-		Element& e = At(count);
-		e.id = id;
-		e.parent = groupid;
-		e.settings = settings;
+		{
+			chunks.emplace_back();
+			chunks.back().reset(static_cast<Element*>(::operator new(sizeof(Element) * kChunk)));
+		}
+		new (chunks.back().get() + count % kChunk) Element{ id, groupid, settings };
 		++count;
 		// At most half full, so that a miss ends quickly.
 		if (count * 2 > slots.size())
