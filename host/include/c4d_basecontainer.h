@@ -30,10 +30,26 @@ public:
 	// Getters return the fallback when the id is absent; numeric getters
 	// convert between integer, real and bool, the others give the fallback
 	// for an entry of a different type.
-	Bool GetBool(LONG id, Bool preset = FALSE) const;
-	LONG GetLong(LONG id, LONG preset = 0) const;
-	LLONG GetLLong(LONG id, LLONG preset = 0) const;
-	Real GetReal(LONG id, Real preset = 0.0) const;
+	Bool GetBool(LONG id, Bool preset = FALSE) const
+	{
+		const GeData* d = GetDataPointer(id);
+		return (d && IsNumeric(d->GetType())) ? d->GetBool() : preset;
+	}
+	LONG GetLong(LONG id, LONG preset = 0) const
+	{
+		const GeData* d = GetDataPointer(id);
+		return (d && IsNumeric(d->GetType())) ? d->GetLong() : preset;
+	}
+	LLONG GetLLong(LONG id, LLONG preset = 0) const
+	{
+		const GeData* d = GetDataPointer(id);
+		return (d && IsNumeric(d->GetType())) ? d->GetLLong() : preset;
+	}
+	Real GetReal(LONG id, Real preset = 0.0) const
+	{
+		const GeData* d = GetDataPointer(id);
+		return (d && IsNumeric(d->GetType())) ? d->GetReal() : preset;
+	}
 	Vector GetVector(LONG id, const Vector& preset = Vector()) const;
 	BaseTime GetTime(LONG id, const BaseTime& preset = BaseTime()) const;
 	String GetString(LONG id, const String& preset = String()) const;
@@ -48,15 +64,15 @@ public:
 	// null. Read through it only: copies of this container share it.
 	const CustomDataType* GetCustomDataType(LONG id, LONG datatype) const;
 
-	void SetBool(LONG id, Bool v) { SetData(id, GeData((LONG)(v ? 1 : 0))); }
-	void SetLong(LONG id, LONG v) { SetData(id, GeData(v)); }
-	void SetLLong(LONG id, LLONG v) { SetData(id, GeData(v, LLONGVALUE)); }
-	void SetReal(LONG id, Real v) { SetData(id, GeData(v)); }
-	void SetVector(LONG id, const Vector& v) { SetData(id, GeData(v)); }
-	void SetTime(LONG id, const BaseTime& v) { SetData(id, GeData(v)); }
-	void SetString(LONG id, const String& v) { SetData(id, GeData(v)); }
-	void SetFilename(LONG id, const Filename& v) { SetData(id, GeData(v)); }
-	void SetContainer(LONG id, const BaseContainer& v) { SetData(id, GeData(v)); }
+	void SetBool(LONG id, Bool v) { GeData d = GeData((LONG)(v ? 1 : 0)); SetDataTaken(id, &d); }
+	void SetLong(LONG id, LONG v) { GeData d = GeData(v); SetDataTaken(id, &d); }
+	void SetLLong(LONG id, LLONG v) { GeData d = GeData(v, LLONGVALUE); SetDataTaken(id, &d); }
+	void SetReal(LONG id, Real v) { GeData d = GeData(v); SetDataTaken(id, &d); }
+	void SetVector(LONG id, const Vector& v) { GeData d = GeData(v); SetDataTaken(id, &d); }
+	void SetTime(LONG id, const BaseTime& v) { GeData d = GeData(v); SetDataTaken(id, &d); }
+	void SetString(LONG id, const String& v) { GeData d = GeData(v); SetDataTaken(id, &d); }
+	void SetFilename(LONG id, const Filename& v) { GeData d = GeData(v); SetDataTaken(id, &d); }
+	void SetContainer(LONG id, const BaseContainer& v) { GeData d = GeData(v); SetDataTaken(id, &d); }
 	void SetLink(LONG id, C4DAtomGoal* link);
 
 	// The entry, or a DA_NIL value when absent.
@@ -88,8 +104,12 @@ public:
 	struct Store;
 
 private:
+	static bool IsNumeric(LONG type) { return type == DA_LONG || type == DA_REAL || type == DA_LLONG; }
 	// Makes this container the sole owner of its storage before a write.
 	void Detach();
+	// SetData for a value of the caller's own that it lets go of: moved in
+	// rather than copied, so a text or a sub-container is not copied twice.
+	GeData* SetDataTaken(LONG id, GeData* value);
 
 	LONG id_;
 	Store* store_;

@@ -70,17 +70,65 @@ public:
 		}
 	}
 	GeData(GeData&& other) noexcept : type_(other.type_), u_(other.u_) { other.type_ = DA_NIL; }
-	GeData& operator=(const GeData& other);
+	GeData& operator=(const GeData& other)
+	{
+		// Numbers, vectors and times are copied as they are.
+		if (type_ < DA_BYTEARRAY && other.type_ < DA_BYTEARRAY)
+		{
+			type_ = other.type_;
+			u_ = other.u_;
+			return *this;
+		}
+		return AssignOwned(other);
+	}
 	GeData& operator=(GeData&& other) noexcept { Swap(other); return *this; }
 	~GeData() { if (type_ >= DA_BYTEARRAY) Release(); }
 
 	LONG GetType() const { return type_; }
 
-	LONG GetLong() const;
-	LLONG GetLLong() const;
-	Real GetReal() const;
+	// Inline: the engine reads hundreds of numbers per evaluation.
+	LONG GetLong() const
+	{
+		switch (type_)
+		{
+			case DA_LONG: return u_.l;
+			case DA_LLONG:
+				if (u_.ll > 2147483647)
+					return 2147483647;
+				if (u_.ll < -2147483647 - 1)
+					return -2147483647 - 1;
+				return (LONG)u_.ll;
+			case DA_REAL: return RealToLong(u_.r);
+			default: return 0;
+		}
+	}
+	LLONG GetLLong() const
+	{
+		switch (type_)
+		{
+			case DA_LONG: return u_.l;
+			case DA_LLONG: return u_.ll;
+			case DA_REAL: return RealToLLong(u_.r);
+			default: return 0;
+		}
+	}
+	Real GetReal() const
+	{
+		switch (type_)
+		{
+			case DA_LONG: return (Real)u_.l;
+			case DA_LLONG: return (Real)u_.ll;
+			case DA_REAL: return u_.r;
+			default: return 0.0;
+		}
+	}
 	// A real is true when it is neither 0 nor NaN.
-	Bool GetBool() const;
+	Bool GetBool() const
+	{
+		if (type_ == DA_REAL)
+			return u_.r != 0.0 && u_.r == u_.r;
+		return GetLLong() != 0;
+	}
 	// The value held, or a zero value of the type asked for that lives as
 	// long as the program.
 	const Vector& GetVector() const;
@@ -129,6 +177,30 @@ private:
 	};
 	void Release();
 	void CopyFrom(const GeData& other);
+	GeData& AssignOwned(const GeData& other);
+
+	// Truncation toward zero, saturated at the ends of the range; NaN reads
+	// as 0.
+	static LONG RealToLong(Real r)
+	{
+		if (!(r == r))
+			return 0;
+		if (r >= 2147483647.0)
+			return 2147483647;
+		if (r <= -2147483648.0)
+			return -2147483647 - 1;
+		return (LONG)r;
+	}
+	static LLONG RealToLLong(Real r)
+	{
+		if (!(r == r))
+			return 0;
+		if (r >= 9223372036854775807.0)
+			return (LLONG)9223372036854775807LL;
+		if (r <= -9223372036854775808.0)
+			return (LLONG)(-9223372036854775807LL - 1);
+		return (LLONG)r;
+	}
 
 	LONG type_;
 	Payload u_;

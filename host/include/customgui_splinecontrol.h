@@ -5,6 +5,8 @@
 #include <vector>
 #include "c4d_customdatatype.h"
 
+struct SplineKnotsAccess;
+
 struct CustomSplineKnot
 {
 	Vector vPos;
@@ -23,6 +25,11 @@ class SplineData : public CustomDataType
 public:
 	enum { MAX_KNOTS = 100000 };
 
+	SplineData() : knots_(nullptr) {}
+	SplineData(const SplineData& other);
+	SplineData& operator=(const SplineData& other);
+	~SplineData();
+
 	static SplineData* Alloc();
 	static void Free(SplineData*& sd);
 
@@ -30,10 +37,11 @@ public:
 	// it) and returns the new knot's index; -1 when refused (non-finite
 	// position, or MAX_KNOTS reached).
 	LONG InsertKnot(Real x, Real y, LONG flags = 0);
-	// Null outside 0 .. count - 1.
+	// Null outside 0 .. count - 1, or when a shared curve could not be
+	// copied for this one to write.
 	CustomSplineKnot* GetKnot(LONG index);
-	LONG GetKnotCount() const { return (LONG)knots_.size(); }
-	void DeleteAllPoints() { knots_.clear(); }
+	LONG GetKnotCount() const;
+	void DeleteAllPoints();
 
 	// One sine period on the unit square, y = 0.5 + 0.5 sin(2 pi x), with
 	// points knots (-1: 5) whose tangents follow the sine.
@@ -49,7 +57,17 @@ public:
 	friend bool operator==(const SplineData& a, const SplineData& b);
 
 private:
-	std::vector<CustomSplineKnot> knots_;
+	friend struct SplineKnotsAccess;
+
+	// Copies of a curve share their knots until one of them is written: a
+	// scene holds thousands of copies of a few preset shapes.
+	struct Knots;
+	// The knots this curve may write, copied first when they are shared; null
+	// when out of memory.
+	Knots* OwnKnots();
+
+	// Null while the curve has no knots.
+	Knots* knots_;
 };
 
 #endif

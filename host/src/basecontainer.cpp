@@ -1,9 +1,11 @@
 #include "c4d_basecontainer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <atomic>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "c4d_baselist.h"
@@ -31,6 +33,11 @@ const GeData& NilData()
 // them on every evaluation. Insert, InsertSorted and Erase are the only
 // changes to which entries there are, and they keep the keys, the values and
 // the index in step.
+// A store is one block: this header, then room for capacity values, then as
+// many keys. A page builds hundreds of small containers each time it is
+// shown, and one allocation each instead of three halved its cost. A store
+// with no room left is replaced by a larger one (Grown); only its one owner
+// can be writing to it then.
 // Shared between copies of a container until one of them writes; the writer
 // then takes a copy of its own (Detach).
 struct BaseContainer::Store
@@ -38,38 +45,97 @@ struct BaseContainer::Store
 	std::atomic<int> refs{1};
 
 	// Most containers grow to a handful of entries; a new one starts with room.
-	Store()
-	{
-		keys_.reserve(8);
-		values_.reserve(8);
-	}
-	Store(const Store& other) : keys_(other.keys_), values_(other.values_), slots_(other.slots_), shift_(other.shift_) {}
-	Store& operator=(const Store&) = delete;
+	static constexpr size_t kFirstCapacity = 8;
 
-	size_t Size() const { return keys_.size(); }
-	LONG IdAt(size_t index) const { return keys_[index].id; }
-	const GeData& ValueAt(size_t index) const { return values_[(size_t)keys_[index].at]; }
-	GeData& ValueAt(size_t index) { return values_[(size_t)keys_[index].at]; }
+	static Store* Create(size_t capacity)
+	{
+		void* block = ::operator new(ValuesOffset() + capacity * (sizeof(GeData) + sizeof(Key)));
+		return new (block) Store(capacity);
+	}
+
+	void Release()
+	{
+		if (refs.fetch_sub(1, std::memory_order_acq_rel) == 1)
+			Destroy(this);
+	}
+
+	// A copy of its own for a writer, with the room a new store has.
+	Store* Copy() const
+	{
+		Store* copy = Create(size_ < kFirstCapacity ? kFirstCapacity : size_);
+		const GeData* from = Values();
+		GeData* to = copy->Values();
+		// Each value is constructed before the size counts it, so that a
+		// failed copy destroys only what exists.
+		for (size_t place = 0; place < size_; ++place)
+		{
+			new (to + place) GeData(from[place]);
+			++copy->size_;
+		}
+		std::copy(Keys(), Keys() + size_, copy->Keys());
+		copy->slots_ = slots_;
+		copy->shift_ = shift_;
+		copy->hint_ = hint_;
+		return copy;
+	}
+
+	// This store with room for at least capacity entries: itself when it has
+	// it, else a larger store that takes its entries over, and this one is
+	// gone. Only for a store with one owner.
+	Store* WithRoom(size_t capacity)
+	{
+		if (capacity <= capacity_)
+			return this;
+		Store* grown = Create(capacity);
+		GeData* from = Values();
+		GeData* to = grown->Values();
+		for (size_t place = 0; place < size_; ++place)
+			new (to + place) GeData(std::move(from[place]));
+		std::copy(Keys(), Keys() + size_, grown->Keys());
+		grown->size_ = size_;
+		grown->slots_.swap(slots_);
+		grown->shift_ = shift_;
+		grown->hint_ = hint_;
+		Destroy(this);
+		return grown;
+	}
+
+	// Room for one more entry, growing by half rather than doubling: a tag's
+	// container holds a few hundred entries, and a scene thousands of tags.
+	Store* WithRoomForOne()
+	{
+		if (size_ < capacity_)
+			return this;
+		return WithRoom(capacity_ + capacity_ / 2);
+	}
+
+	size_t Size() const { return size_; }
+	LONG IdAt(size_t index) const { return Keys()[index].id; }
+	const GeData& ValueAt(size_t index) const { return Values()[(size_t)Keys()[index].at]; }
+	GeData& ValueAt(size_t index) { return Values()[(size_t)Keys()[index].at]; }
 
 	// Index of the first id not below id.
 	size_t LowerBound(LONG id) const
 	{
-		const Key* base = keys_.data();
-		size_t n = keys_.size();
+		const Key* first = Keys();
+		const Key* base = first;
+		size_t n = size_;
+		if (n == 0)
+			return 0;
 		while (n > 1)
 		{
 			const size_t half = n / 2;
 			base = base[half - 1].id < id ? base + half : base;
 			n -= half;
 		}
-		return (size_t)(base - keys_.data()) + (n == 1 && base->id < id ? 1 : 0);
+		return (size_t)(base - first) + (base->id < id ? 1 : 0);
 	}
 
 	// Index of id in id order, or -1.
 	std::ptrdiff_t IndexOf(LONG id) const
 	{
 		const size_t i = LowerBound(id);
-		return (i < keys_.size() && keys_[i].id == id) ? (std::ptrdiff_t)i : -1;
+		return (i < size_ && Keys()[i].id == id) ? (std::ptrdiff_t)i : -1;
 	}
 
 	const GeData* Find(LONG id) const
@@ -86,78 +152,150 @@ struct BaseContainer::Store
 			if (k.at < 0)
 				return nullptr;
 			if (k.id == id)
-				return &values_[(size_t)k.at];
+				return &Values()[(size_t)k.at];
 		}
 	}
 	GeData* Find(LONG id) { return const_cast<GeData*>(static_cast<const Store*>(this)->Find(id)); }
 
+	// The value of id, or null; looked for first just after the last entry
+	// found this way or written, as a merge of a result in id order finds its
+	// entries one after another.
+	GeData* FindNear(LONG id)
+	{
+		const size_t next = hint_ + 1;
+		if (next < size_ && Keys()[next].id == id)
+		{
+			hint_ = next;
+			return &ValueAt(next);
+		}
+		if (!slots_.empty())
+			return Find(id);
+		const std::ptrdiff_t at = IndexOf(id);
+		if (at < 0)
+			return nullptr;
+		hint_ = (size_t)at;
+		return &ValueAt((size_t)at);
+	}
+
+	// The value of id to overwrite, or null with *insertAt set to where id
+	// belongs. A result container overwritten in place is written in id
+	// order every frame: the entry after the last one written is tried first.
+	GeData* FindForWrite(LONG id, size_t* insertAt)
+	{
+		// Containers are mostly built in id order: a new last id needs no search.
+		if (size_ == 0 || Keys()[size_ - 1].id < id)
+		{
+			*insertAt = size_;
+			return nullptr;
+		}
+		const size_t next = hint_ + 1;
+		if (next < size_ && Keys()[next].id == id)
+		{
+			hint_ = next;
+			return &ValueAt(next);
+		}
+		if (hint_ < size_ && Keys()[hint_].id == id)
+			return &ValueAt(hint_);
+		// Between the last entry written and the next: absent, and its place
+		// is known. A tab's fields are added this way, in front of the
+		// container's last entry.
+		if (next < size_ && Keys()[hint_].id < id && id < Keys()[next].id)
+		{
+			*insertAt = next;
+			return nullptr;
+		}
+		if (!slots_.empty())
+		{
+			GeData* found = Find(id);
+			if (found)
+				return found;
+		}
+		const size_t at = LowerBound(id);
+		if (at < size_ && Keys()[at].id == id)
+		{
+			hint_ = at;
+			return &ValueAt(at);
+		}
+		*insertAt = at;
+		return nullptr;
+	}
+
 	// Inserts id, with an empty value, at index (where LowerBound placed it).
+	// The store must have room (WithRoomForOne).
 	GeData& Insert(size_t index, LONG id)
 	{
-		const Key key = { id, (int32_t)values_.size() };
-		values_.emplace_back();
-		keys_.insert(keys_.begin() + (std::ptrdiff_t)index, key);
-		if (slots_.empty() || keys_.size() * 2 > slots_.size())
+		const Key key = { id, (int32_t)size_ };
+		GeData* value = new (Values() + size_) GeData;
+		Key* keys = Keys();
+		std::copy_backward(keys + index, keys + size_, keys + size_ + 1);
+		keys[index] = key;
+		++size_;
+		if (slots_.empty() || size_ * 4 > slots_.size() * 3)
 			RebuildIndex();
 		else
 			IndexAdd(key);
-		return values_.back();
+		hint_ = index;
+		return *value;
 	}
 
 	// Inserts ids that are all absent, ascending, each with its value: one
 	// merge of the sorted keys, so that a merge of many new entries costs
-	// what the entries cost, not entries times size.
+	// what the entries cost, not entries times size. The store must have
+	// room for them (WithRoom).
 	void InsertSorted(const std::vector<LONG>& ids, const std::vector<const GeData*>& values)
 	{
 		if (ids.empty())
 			return;
-		const size_t old = keys_.size();
-		keys_.resize(old + ids.size());
-		values_.reserve(values_.size() + ids.size());
-		// From the back, so that every key moves once and none is overwritten
-		// before it has moved.
+		Key* keys = Keys();
+		const size_t old = size_;
+		// Values first, each counted once it exists.
+		for (size_t i = 0; i < ids.size(); ++i)
+		{
+			new (Values() + size_) GeData(*values[i]);
+			++size_;
+		}
+		// Keys from the back, so that every key moves once and none is
+		// overwritten before it has moved.
 		size_t mine = old;
 		size_t theirs = ids.size();
-		for (size_t out = keys_.size(); theirs > 0;)
+		for (size_t out = size_; theirs > 0;)
 		{
 			--out;
-			if (mine > 0 && keys_[mine - 1].id > ids[theirs - 1])
+			if (mine > 0 && keys[mine - 1].id > ids[theirs - 1])
 			{
-				keys_[out] = keys_[--mine];
+				keys[out] = keys[--mine];
 				continue;
 			}
 			--theirs;
-			keys_[out].id = ids[theirs];
-			keys_[out].at = (int32_t)(values_.size());
-			values_.push_back(*values[theirs]);
+			keys[out].id = ids[theirs];
+			keys[out].at = (int32_t)(old + theirs);
 		}
+		hint_ = 0;
 		RebuildIndex();
 	}
 
 	void Erase(size_t index)
 	{
 		// The last place moves into the freed one, so that places stay dense.
-		const int32_t freed = keys_[index].at;
-		const int32_t last = (int32_t)values_.size() - 1;
-		keys_.erase(keys_.begin() + (std::ptrdiff_t)index);
+		Key* keys = Keys();
+		const int32_t freed = keys[index].at;
+		const int32_t last = (int32_t)size_ - 1;
+		std::copy(keys + index + 1, keys + size_, keys + index);
+		GeData* values = Values();
 		if (freed != last)
 		{
-			values_[(size_t)freed] = std::move(values_.back());
-			for (Key& k : keys_)
-				if (k.at == last)
+			values[freed] = std::move(values[last]);
+			for (size_t i = 0; i + 1 < size_; ++i)
+				if (keys[i].at == last)
 				{
-					k.at = freed;
+					keys[i].at = freed;
 					break;
 				}
 		}
-		values_.pop_back();
+		values[last].~GeData();
+		--size_;
+		hint_ = 0;
 		RebuildIndex();
-	}
-
-	void Release()
-	{
-		if (refs.fetch_sub(1, std::memory_order_acq_rel) == 1)
-			delete this;
 	}
 
 private:
@@ -168,10 +306,39 @@ private:
 		int32_t at;
 	};
 
+	explicit Store(size_t capacity) : capacity_(capacity) {}
+	~Store()
+	{
+		GeData* values = Values();
+		for (size_t place = 0; place < size_; ++place)
+			values[place].~GeData();
+	}
+	Store(const Store&) = delete;
+	Store& operator=(const Store&) = delete;
+
+	static void Destroy(Store* store)
+	{
+		store->~Store();
+		::operator delete(static_cast<void*>(store));
+	}
+
+	// Where the values start, past the header, aligned for them.
+	static size_t ValuesOffset()
+	{
+		return (sizeof(Store) + alignof(GeData) - 1) / alignof(GeData) * alignof(GeData);
+	}
+	GeData* Values() { return reinterpret_cast<GeData*>(reinterpret_cast<unsigned char*>(this) + ValuesOffset()); }
+	const GeData* Values() const
+	{
+		return reinterpret_cast<const GeData*>(reinterpret_cast<const unsigned char*>(this) + ValuesOffset());
+	}
+	Key* Keys() { return reinterpret_cast<Key*>(Values() + capacity_); }
+	const Key* Keys() const { return reinterpret_cast<const Key*>(Values() + capacity_); }
+
 	// Below this many entries a binary search is as quick as the index, and
 	// the engine's result containers (tens of entries, built by appending)
 	// need none.
-	static const size_t kIndexThreshold = 64;
+	static constexpr size_t kIndexThreshold = 64;
 
 	size_t Slot(LONG id) const { return (size_t)(((uint32_t)id * 2654435769u) >> shift_); }
 
@@ -186,26 +353,33 @@ private:
 
 	void RebuildIndex()
 	{
-		if (keys_.size() < kIndexThreshold)
+		if (size_ < kIndexThreshold)
 		{
 			slots_.clear();
 			shift_ = 32;
 			return;
 		}
 		unsigned bits = 5;
-		while (((size_t)1 << bits) < keys_.size() * 2)
+		while (((size_t)1 << bits) * 3 < size_ * 4)
 			++bits;
 		shift_ = 32 - bits;
 		const Key empty = { 0, -1 };
 		slots_.assign((size_t)1 << bits, empty);
-		for (const Key& k : keys_)
-			IndexAdd(k);
+		const Key* keys = Keys();
+		for (size_t i = 0; i < size_; ++i)
+			IndexAdd(keys[i]);
 	}
 
-	std::vector<Key> keys_;
-	std::vector<GeData> values_;
+	size_t size_ = 0;
+	size_t capacity_;
+	// The index last written or found in order, where the next write in id
+	// order most likely lands.
+	size_t hint_ = 0;
 	// Open addressing: the key, or a place of -1 where the slot is empty;
-	// empty while the container is small.
+	// empty while the container is small. At most three quarters of the
+	// slots are taken: probes stay short, and the index of a tag's container
+	// (a few hundred entries, thousands of tags in a scene) is half the size
+	// it would be at half full.
 	std::vector<Key> slots_;
 	unsigned shift_ = 32;
 };
@@ -255,12 +429,12 @@ void BaseContainer::Detach()
 {
 	if (!store_)
 	{
-		store_ = new Store;
+		store_ = Store::Create(Store::kFirstCapacity);
 		return;
 	}
 	if (store_->refs.load(std::memory_order_acquire) == 1)
 		return;
-	Store* own = new Store(*store_);
+	Store* own = store_->Copy();
 	store_->Release();
 	store_ = own;
 }
@@ -281,35 +455,6 @@ const GeData& BaseContainer::GetData(LONG id) const
 LONG BaseContainer::GetType(LONG id) const
 {
 	return GetData(id).GetType();
-}
-
-static bool IsNumeric(LONG type)
-{
-	return type == DA_LONG || type == DA_REAL || type == DA_LLONG;
-}
-
-Bool BaseContainer::GetBool(LONG id, Bool preset) const
-{
-	const GeData* d = GetDataPointer(id);
-	return (d && IsNumeric(d->GetType())) ? d->GetBool() : preset;
-}
-
-LONG BaseContainer::GetLong(LONG id, LONG preset) const
-{
-	const GeData* d = GetDataPointer(id);
-	return (d && IsNumeric(d->GetType())) ? d->GetLong() : preset;
-}
-
-LLONG BaseContainer::GetLLong(LONG id, LLONG preset) const
-{
-	const GeData* d = GetDataPointer(id);
-	return (d && IsNumeric(d->GetType())) ? d->GetLLong() : preset;
-}
-
-Real BaseContainer::GetReal(LONG id, Real preset) const
-{
-	const GeData* d = GetDataPointer(id);
-	return (d && IsNumeric(d->GetType())) ? d->GetReal() : preset;
 }
 
 Vector BaseContainer::GetVector(LONG id, const Vector& preset) const
@@ -383,24 +528,23 @@ GeData* BaseContainer::SetData(LONG id, const GeData& data)
 {
 	// data may live inside this container's own storage.
 	GeData value(data);
-	Detach();
-	// Containers are mostly built in id order: a new last id needs no search.
-	const size_t size = store_->Size();
-	if (size == 0 || store_->IdAt(size - 1) < id)
+	return SetDataTaken(id, &value);
+}
+
+GeData* BaseContainer::SetDataTaken(LONG id, GeData* taken)
+{
+	// The common case, a store of its own, without a call.
+	if (!store_ || store_->refs.load(std::memory_order_acquire) != 1)
+		Detach();
+	size_t at = 0;
+	GeData* stored = store_->FindForWrite(id, &at);
+	if (!stored)
 	{
-		GeData& stored = store_->Insert(size, id);
-		stored.Swap(value);
-		return &stored;
+		store_ = store_->WithRoomForOne();
+		stored = &store_->Insert(at, id);
 	}
-	GeData* existing = store_->Find(id);
-	if (existing)
-	{
-		existing->Swap(value);
-		return existing;
-	}
-	GeData& stored = store_->Insert(store_->LowerBound(id), id);
-	stored.Swap(value);
-	return &stored;
+	stored->Swap(*taken);
+	return stored;
 }
 
 Bool BaseContainer::RemoveData(LONG id)
@@ -445,7 +589,7 @@ void BaseContainer::MergeContainer(const BaseContainer& src)
 	std::vector<const GeData*> newValues;
 	for (size_t i = 0; i < from.Size(); ++i)
 	{
-		GeData* existing = store_->Find(from.IdAt(i));
+		GeData* existing = store_->FindNear(from.IdAt(i));
 		if (existing)
 		{
 			*existing = from.ValueAt(i);
@@ -454,6 +598,9 @@ void BaseContainer::MergeContainer(const BaseContainer& src)
 		newIds.push_back(from.IdAt(i));
 		newValues.push_back(&from.ValueAt(i));
 	}
+	if (newIds.empty())
+		return;
+	store_ = store_->WithRoom(store_->Size() + newIds.size());
 	store_->InsertSorted(newIds, newValues);
 }
 

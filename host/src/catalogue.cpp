@@ -8,10 +8,14 @@ namespace
 
 const Real kHuge = 1.0e20;
 
+BaseContainer BuildDescriptionSettings(const ParameterSpec& p);
+
 ParameterSpec Param(LONG id, LONG dtype, const char* name, const char* shortName, GeData def, Real min, Real max,
 	Real step, LONG unit)
 {
-	return ParameterSpec{ id, dtype, name, shortName, def, min, max, step, unit };
+	ParameterSpec spec{ id, dtype, name, shortName, def, min, max, step, unit, BaseContainer() };
+	spec.settings = BuildDescriptionSettings(spec);
+	return spec;
 }
 
 std::vector<ParameterSpec> Transform()
@@ -78,13 +82,24 @@ const ElementType* FindElementType(LONG type)
 
 BaseContainer DescriptionSettingsOfName()
 {
-	BaseContainer bc(DTYPE_STRING);
-	bc.SetString(DESC_NAME, "Name");
-	bc.SetString(DESC_SHORT_NAME, "Name");
-	return bc;
+	static const BaseContainer name = [] {
+		BaseContainer bc(DTYPE_STRING);
+		bc.SetString(DESC_NAME, "Name");
+		bc.SetString(DESC_SHORT_NAME, "Name");
+		return bc;
+	}();
+	return name;
 }
 
 BaseContainer DescriptionSettings(const ParameterSpec& p)
+{
+	return p.settings;
+}
+
+namespace
+{
+
+BaseContainer BuildDescriptionSettings(const ParameterSpec& p)
 {
 	BaseContainer bc(p.dtype);
 	bc.SetString(DESC_NAME, HostString(p.name));
@@ -112,6 +127,8 @@ BaseContainer DescriptionSettings(const ParameterSpec& p)
 	bc.SetLong(DESC_ANIMATE, 1);
 	return bc;
 }
+
+} // namespace
 
 bool CoerceParameterValue(LONG dtype, const GeData& value, GeData* stored)
 {

@@ -17,6 +17,9 @@ struct ParameterSpec
 	GeData defaultValue;
 	Real min, max, step;
 	LONG unit;          // DESC_UNIT_*
+	// What DescriptionSettings answers, made once with the catalogue: every
+	// drop of a parameter and every page of an element asks for it.
+	BaseContainer settings;
 };
 
 struct ElementType

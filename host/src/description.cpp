@@ -1,7 +1,9 @@
 #include "lib_description.h"
 
-#include <deque>
-#include <unordered_map>
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <vector>
 
 #include "c4d_atomarray.h"
 #include "description_registry.h"
@@ -43,7 +45,10 @@ Bool DescID::operator==(const DescID& d) const
 	return TRUE;
 }
 
-BaseContainer GetCustomDataTypeDefault(LONG type)
+namespace
+{
+
+BaseContainer BuildCustomDataTypeDefault(LONG type)
 {
 	BaseContainer bc(type);
 	switch (type)
@@ -91,6 +96,41 @@ BaseContainer GetCustomDataTypeDefault(LONG type)
 	return bc;
 }
 
+struct TypeDefault
+{
+	LONG type;
+	BaseContainer settings;
+};
+
+} // namespace
+
+BaseContainer GetCustomDataTypeDefault(LONG type)
+{
+	// A page asks for these hundreds of times; the copies share one store
+	// until the caller writes its own settings.
+	static const TypeDefault defaults[] = {
+		{ DTYPE_REAL, BuildCustomDataTypeDefault(DTYPE_REAL) },
+		{ DTYPE_LONG, BuildCustomDataTypeDefault(DTYPE_LONG) },
+		{ DTYPE_TIME, BuildCustomDataTypeDefault(DTYPE_TIME) },
+		{ DTYPE_VECTOR, BuildCustomDataTypeDefault(DTYPE_VECTOR) },
+		{ DTYPE_COLOR, BuildCustomDataTypeDefault(DTYPE_COLOR) },
+		{ DTYPE_BOOL, BuildCustomDataTypeDefault(DTYPE_BOOL) },
+		{ DTYPE_STRING, BuildCustomDataTypeDefault(DTYPE_STRING) },
+		{ DTYPE_FILENAME, BuildCustomDataTypeDefault(DTYPE_FILENAME) },
+		{ DTYPE_BASELISTLINK, BuildCustomDataTypeDefault(DTYPE_BASELISTLINK) },
+		{ DTYPE_BUTTON, BuildCustomDataTypeDefault(DTYPE_BUTTON) },
+		{ DTYPE_GROUP, BuildCustomDataTypeDefault(DTYPE_GROUP) },
+		{ DTYPE_SEPARATOR, BuildCustomDataTypeDefault(DTYPE_SEPARATOR) },
+		{ DTYPE_STATICTEXT, BuildCustomDataTypeDefault(DTYPE_STATICTEXT) },
+		{ DTYPE_POPUP, BuildCustomDataTypeDefault(DTYPE_POPUP) },
+		{ DTYPE_SUBCONTAINER, BuildCustomDataTypeDefault(DTYPE_SUBCONTAINER) },
+	};
+	for (const TypeDefault& d : defaults)
+		if (d.type == type)
+			return d.settings;
+	return BuildCustomDataTypeDefault(type);
+}
+
 // ---- Description ------------------------------------------------------------
 
 struct Description::Impl
@@ -101,10 +141,21 @@ struct Description::Impl
 		DescID parent;
 		BaseContainer settings;
 	};
-	// A deque: pages grow to hundreds of elements, and elements never move.
-	std::deque<Element> elements;
-	// Elements of one level by their id: pages are asked for single ids often.
-	std::unordered_map<LONG, size_t> byId;
+
+	// A whole page is hundreds of elements and is built anew each time it is
+	// shown: elements are kept in chunks, which never move, and found by an
+	// open-addressed table, so that an element costs no allocation of its own.
+	// A chunk is room for kChunk elements, each constructed as it is added.
+	static const size_t kChunk = 64;
+	struct FreeChunk
+	{
+		void operator()(Element* chunk) const { ::operator delete(static_cast<void*>(chunk)); }
+	};
+	std::vector<std::unique_ptr<Element, FreeChunk>> chunks;
+	size_t count = 0;
+	// Index + 1 of the element whose first-level id hashes here; 0 is free.
+	std::vector<uint32_t> slots;
+
 	bool hasSingle = false;
 	DescID single;
 	// The element type whose resource was loaded: its id is the parent of the
@@ -112,13 +163,65 @@ struct Description::Impl
 	LONG loadedType = 0;
 	bool hasLoadedType = false;
 
+	Impl() {}
+	Impl(const Impl&) = delete;
+	Impl& operator=(const Impl&) = delete;
+	~Impl()
+	{
+		for (size_t i = 0; i < count; ++i)
+			At(i).~Element();
+	}
+
+	Element& At(size_t index) const { return chunks[index / kChunk].get()[index % kChunk]; }
+
+	size_t Home(LONG id) const { return (size_t)(((uint32_t)id * 2654435769u) >> 7) & (slots.size() - 1); }
+
 	const Element* Find(const DescID& id) const
 	{
-		if (id.GetDepth() < 1)
+		if (id.GetDepth() < 1 || slots.empty())
 			return nullptr;
-		auto it = byId.find(id[0].id);
-		return it == byId.end() ? nullptr : &elements[it->second];
+		const LONG key = id[0].id;
+		for (size_t h = Home(key);; h = (h + 1) & (slots.size() - 1))
+		{
+			if (slots[h] == 0)
+				return nullptr;
+			const Element& e = At(slots[h] - 1);
+			if (e.id[0].id == key)
+				return &e;
+		}
 	}
+
+	void Index(size_t index)
+	{
+		const LONG key = At(index).id[0].id;
+		size_t h = Home(key);
+		while (slots[h] != 0)
+			h = (h + 1) & (slots.size() - 1);
+		slots[h] = (uint32_t)(index + 1);
+	}
+
+	void Append(const DescID& id, const BaseContainer& settings, const DescID& groupid)
+	{
+		if (count % kChunk == 0)
+		{
+			chunks.emplace_back();
+			chunks.back().reset(static_cast<Element*>(::operator new(sizeof(Element) * kChunk)));
+		}
+		new (chunks.back().get() + count % kChunk) Element{ id, groupid, settings };
+		++count;
+		// At most half full, so that a miss ends quickly.
+		if (count * 2 > slots.size())
+		{
+			slots.assign(slots.empty() ? 256 : slots.size() * 2, 0);
+			for (size_t i = 0; i < count; ++i)
+				Index(i);
+		}
+		else
+		{
+			Index(count - 1);
+		}
+	}
+
 	// A single-element request builds no groups, so its parents are not held.
 	bool HoldsParent(const DescID& parent) const
 	{
@@ -165,8 +268,7 @@ Bool Description::SetParameter(const DescID& id, const BaseContainer& settings, 
 {
 	if (id.GetDepth() < 1 || impl_->Find(id) || !impl_->HoldsParent(groupid))
 		return FALSE;
-	impl_->byId[id[0].id] = impl_->elements.size();
-	impl_->elements.push_back(Impl::Element{ id, groupid, settings });
+	impl_->Append(id, settings, groupid);
 	return TRUE;
 }
 
@@ -221,20 +323,20 @@ void Description::SetSingleDescID(const DescID* id)
 
 LONG Description::GetElementCount() const
 {
-	return (LONG)impl_->elements.size();
+	return (LONG)impl_->count;
 }
 
 const DescID* Description::GetElementId(LONG index) const
 {
-	return (index >= 0 && (size_t)index < impl_->elements.size()) ? &impl_->elements[(size_t)index].id : nullptr;
+	return (index >= 0 && (size_t)index < impl_->count) ? &impl_->At((size_t)index).id : nullptr;
 }
 
 const DescID* Description::GetElementParent(LONG index) const
 {
-	return (index >= 0 && (size_t)index < impl_->elements.size()) ? &impl_->elements[(size_t)index].parent : nullptr;
+	return (index >= 0 && (size_t)index < impl_->count) ? &impl_->At((size_t)index).parent : nullptr;
 }
 
 const BaseContainer* Description::GetElementSettings(LONG index) const
 {
-	return (index >= 0 && (size_t)index < impl_->elements.size()) ? &impl_->elements[(size_t)index].settings : nullptr;
+	return (index >= 0 && (size_t)index < impl_->count) ? &impl_->At((size_t)index).settings : nullptr;
 }

@@ -11,30 +11,6 @@
 namespace
 {
 
-// Reals become integers by truncation toward zero, saturated at the ends of
-// the range; NaN reads as 0.
-LONG RealToLong(Real r)
-{
-	if (!(r == r))
-		return 0;
-	if (r >= (Real)std::numeric_limits<LONG>::max())
-		return std::numeric_limits<LONG>::max();
-	if (r <= (Real)std::numeric_limits<LONG>::min())
-		return std::numeric_limits<LONG>::min();
-	return (LONG)r;
-}
-
-LLONG RealToLLong(Real r)
-{
-	if (!(r == r))
-		return 0;
-	if (r >= 9223372036854775807.0)
-		return std::numeric_limits<LLONG>::max();
-	if (r <= -9223372036854775808.0)
-		return std::numeric_limits<LLONG>::min();
-	return (LLONG)r;
-}
-
 bool IsCustom(LONG type)
 {
 	return type >= DA_CUSTOMDATATYPE;
@@ -76,14 +52,8 @@ GeData::GeData(LONG type, const CustomDataType& data) : type_(DA_NIL)
 	u_.p = copy;
 }
 
-GeData& GeData::operator=(const GeData& other)
+GeData& GeData::AssignOwned(const GeData& other)
 {
-	if (type_ < DA_BYTEARRAY && other.type_ < DA_BYTEARRAY)
-	{
-		type_ = other.type_;
-		u_ = other.u_;
-		return *this;
-	}
 	if (this != &other)
 	{
 		GeData copy(other);
@@ -136,51 +106,6 @@ void GeData::Release()
 			FindCustomDataHandler(type_)->destroy(static_cast<CustomDataType*>(u_.p));
 	}
 	type_ = DA_NIL;
-}
-
-LONG GeData::GetLong() const
-{
-	switch (type_)
-	{
-		case DA_LONG: return u_.l;
-		case DA_LLONG:
-			if (u_.ll > std::numeric_limits<LONG>::max())
-				return std::numeric_limits<LONG>::max();
-			if (u_.ll < std::numeric_limits<LONG>::min())
-				return std::numeric_limits<LONG>::min();
-			return (LONG)u_.ll;
-		case DA_REAL: return RealToLong(u_.r);
-		default: return 0;
-	}
-}
-
-Bool GeData::GetBool() const
-{
-	if (type_ == DA_REAL)
-		return u_.r != 0.0 && u_.r == u_.r;
-	return GetLLong() != 0;
-}
-
-LLONG GeData::GetLLong() const
-{
-	switch (type_)
-	{
-		case DA_LONG: return u_.l;
-		case DA_LLONG: return u_.ll;
-		case DA_REAL: return RealToLLong(u_.r);
-		default: return 0;
-	}
-}
-
-Real GeData::GetReal() const
-{
-	switch (type_)
-	{
-		case DA_LONG: return (Real)u_.l;
-		case DA_LLONG: return (Real)u_.ll;
-		case DA_REAL: return u_.r;
-		default: return 0.0;
-	}
 }
 
 const Vector& GeData::GetVector() const

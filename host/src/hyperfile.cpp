@@ -29,6 +29,7 @@
 #include "hyperfile_host.h"
 #include "host_string.h"
 #include "platform.h"
+#include "spline_knots.h"
 
 namespace
 {
@@ -151,7 +152,7 @@ bool WriteValue(Writer& w, const GeData& d, int depth)
 			w.U32((uint32_t)sd->GetKnotCount());
 			for (LONG i = 0; i < sd->GetKnotCount(); ++i)
 			{
-				const CustomSplineKnot* k = const_cast<SplineData*>(sd)->GetKnot(i);
+				const CustomSplineKnot* k = ReadKnot(*sd, i);
 				w.Vec(k->vPos);
 				w.I32(k->lFlagsSettings);
 				w.Vec(k->vTangentLeft);

@@ -1,12 +1,14 @@
 // Curve data: knot editing, preset shapes and evaluation y(x).
 #include "customgui_splinecontrol.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <limits>
 #include <new>
 
 #include "portable_trig.h"
+#include "spline_knots.h"
 
 namespace {
 
@@ -147,6 +149,124 @@ Real SegmentY(const CustomSplineKnot& a, const CustomSplineKnot& b, Real x)
 // Life cycle
 // ---------------------------------------------------------------------------
 
+struct SplineData::Knots
+{
+	std::atomic<int> refs{1};
+	std::vector<CustomSplineKnot> knots;
+
+	void Retain() { refs.fetch_add(1, std::memory_order_relaxed); }
+	void Release()
+	{
+		if (refs.fetch_sub(1, std::memory_order_acq_rel) == 1)
+			delete this;
+	}
+};
+
+// The host's own readers (saving, printing) go through this instead of
+// GetKnot, which would give a shared curve a copy of its own.
+struct SplineKnotsAccess
+{
+	static const std::vector<CustomSplineKnot>* Of(const SplineData& sd) { return sd.knots_ ? &sd.knots_->knots : nullptr; }
+
+	// Gives sd the knots, leaving the curve as it was when out of memory.
+	static bool Replace(SplineData& sd, std::vector<CustomSplineKnot>* knots)
+	{
+		SplineData::Knots* fresh = new (std::nothrow) SplineData::Knots;
+		if (!fresh)
+			return false;
+		fresh->knots.swap(*knots);
+		if (sd.knots_)
+			sd.knots_->Release();
+		sd.knots_ = fresh;
+		return true;
+	}
+};
+
+namespace {
+
+const std::vector<CustomSplineKnot>& NoKnots()
+{
+	static const std::vector<CustomSplineKnot> none;
+	return none;
+}
+
+const std::vector<CustomSplineKnot>& KnotsOf(const SplineData& sd)
+{
+	const std::vector<CustomSplineKnot>* knots = SplineKnotsAccess::Of(sd);
+	return knots ? *knots : NoKnots();
+}
+
+} // namespace
+
+SplineData::SplineData(const SplineData& other) : CustomDataType(other), knots_(other.knots_)
+{
+	if (knots_)
+		knots_->Retain();
+}
+
+SplineData& SplineData::operator=(const SplineData& other)
+{
+	if (knots_ != other.knots_)
+	{
+		if (other.knots_)
+			other.knots_->Retain();
+		if (knots_)
+			knots_->Release();
+		knots_ = other.knots_;
+	}
+	return *this;
+}
+
+SplineData::~SplineData()
+{
+	if (knots_)
+		knots_->Release();
+}
+
+SplineData::Knots* SplineData::OwnKnots()
+{
+	if (knots_ && knots_->refs.load(std::memory_order_acquire) == 1)
+		return knots_;
+	Knots* own = new (std::nothrow) Knots;
+	if (!own)
+		return nullptr;
+	if (knots_)
+	{
+		try
+		{
+			own->knots = knots_->knots;
+		}
+		catch (const std::bad_alloc&)
+		{
+			delete own;
+			return nullptr;
+		}
+		knots_->Release();
+	}
+	knots_ = own;
+	return own;
+}
+
+const CustomSplineKnot* ReadKnot(const SplineData& sd, LONG index)
+{
+	const std::vector<CustomSplineKnot>& knots = KnotsOf(sd);
+	if (index < 0 || static_cast<size_t>(index) >= knots.size())
+		return nullptr;
+	return &knots[static_cast<size_t>(index)];
+}
+
+LONG SplineData::GetKnotCount() const
+{
+	return (LONG)KnotsOf(*this).size();
+}
+
+void SplineData::DeleteAllPoints()
+{
+	if (knots_)
+		knots_->Release();
+	knots_ = nullptr;
+}
+
 SplineData* SplineData::Alloc()
 {
 	return new (std::nothrow) SplineData();
@@ -160,12 +280,14 @@ void SplineData::Free(SplineData*& sd)
 
 bool operator==(const SplineData& a, const SplineData& b)
 {
-	if (a.knots_.size() != b.knots_.size())
+	const std::vector<CustomSplineKnot>& ka = KnotsOf(a);
+	const std::vector<CustomSplineKnot>& kb = KnotsOf(b);
+	if (ka.size() != kb.size())
 		return false;
-	for (size_t i = 0; i < a.knots_.size(); ++i)
+	for (size_t i = 0; i < ka.size(); ++i)
 	{
-		const CustomSplineKnot& x = a.knots_[i];
-		const CustomSplineKnot& y = b.knots_[i];
+		const CustomSplineKnot& x = ka[i];
+		const CustomSplineKnot& y = kb[i];
 		if (x.vPos != y.vPos || x.lFlagsSettings != y.lFlagsSettings || x.vTangentLeft != y.vTangentLeft
 			|| x.vTangentRight != y.vTangentRight)
 			return false;
@@ -179,19 +301,23 @@ bool operator==(const SplineData& a, const SplineData& b)
 
 LONG SplineData::InsertKnot(Real x, Real y, LONG flags)
 {
-	if (!IsFinite(x) || !IsFinite(y) || knots_.size() >= static_cast<size_t>(MAX_KNOTS))
+	if (!IsFinite(x) || !IsFinite(y) || KnotsOf(*this).size() >= static_cast<size_t>(MAX_KNOTS))
 		return -1;
+	Knots* own = OwnKnots();
+	if (!own)
+		return -1;
+	std::vector<CustomSplineKnot>& knots = own->knots;
 	// Searching for the first knot strictly right of x puts a knot with an x
 	// already present after the existing ones, so knots inserted in order keep
 	// that order.
-	const size_t at = FirstKnotRightOf(knots_, x);
+	const size_t at = FirstKnotRightOf(knots, x);
 	const LONG index = static_cast<LONG>(at);
 	CustomSplineKnot k;
 	k.vPos = Vector(x, y, 0.0);
 	k.lFlagsSettings = flags;
 	try
 	{
-		knots_.insert(knots_.begin() + static_cast<std::ptrdiff_t>(at), k);
+		knots.insert(knots.begin() + static_cast<std::ptrdiff_t>(at), k);
 	}
 	catch (const std::bad_alloc&)
 	{
@@ -202,9 +328,10 @@ LONG SplineData::InsertKnot(Real x, Real y, LONG flags)
 
 CustomSplineKnot* SplineData::GetKnot(LONG index)
 {
-	if (index < 0 || static_cast<size_t>(index) >= knots_.size())
+	if (index < 0 || static_cast<size_t>(index) >= KnotsOf(*this).size())
 		return nullptr;
-	return &knots_[static_cast<size_t>(index)];
+	Knots* own = OwnKnots();
+	return own ? &own->knots[static_cast<size_t>(index)] : nullptr;
 }
 
 // ---------------------------------------------------------------------------
@@ -233,7 +360,8 @@ Bool SplineData::MakeSinSpline(LONG points)
 			k.vPos = Vector(x, 0.5 + 0.5 * s, 0.0);
 			SetHermiteTangents(&k, h, pi * c); // d/dx of 0.5 sin(2 pi x)
 		}
-		knots_.swap(knots);
+		if (!SplineKnotsAccess::Replace(*this, &knots))
+			return FALSE;
 	}
 	catch (const std::bad_alloc&)
 	{
@@ -259,7 +387,8 @@ Bool SplineData::MakeLinearSplineLinear(LONG points)
 			k.vPos = Vector(x, x, 0.0);
 			SetHermiteTangents(&k, h, 1.0);
 		}
-		knots_.swap(knots);
+		if (!SplineKnotsAccess::Replace(*this, &knots))
+			return FALSE;
 	}
 	catch (const std::bad_alloc&)
 	{
@@ -274,8 +403,9 @@ Bool SplineData::MakeLinearSplineLinear(LONG points)
 
 Vector SplineData::GetPoint(Real x) const
 {
-	if (knots_.empty())
+	if (!knots_ || knots_->knots.empty())
 		return Vector(x, 0.0, 0.0);
+	const std::vector<CustomSplineKnot>& knots = knots_->knots;
 	// No knot is to the left or right of NaN; say so rather than pick an end.
 	if (x != x)
 		return Vector(x, std::numeric_limits<Real>::quiet_NaN(), 0.0);
@@ -284,13 +414,13 @@ Vector SplineData::GetPoint(Real x) const
 	// x are all passed over, so at that x the last of them (the later knot)
 	// opens the segment and gives its y, and a zero-width segment is never
 	// evaluated.
-	const size_t next = FirstKnotRightOf(knots_, x);
+	const size_t next = FirstKnotRightOf(knots, x);
 	if (next == 0)
-		return Vector(x, knots_.front().vPos.y, 0.0);
-	if (next == knots_.size())
-		return Vector(x, knots_.back().vPos.y, 0.0);
-	const CustomSplineKnot& a = knots_[next - 1];
+		return Vector(x, knots.front().vPos.y, 0.0);
+	if (next == knots.size())
+		return Vector(x, knots.back().vPos.y, 0.0);
+	const CustomSplineKnot& a = knots[next - 1];
 	if (x == a.vPos.x)
 		return Vector(x, a.vPos.y, 0.0);
-	return Vector(x, SegmentY(a, knots_[next], x), 0.0);
+	return Vector(x, SegmentY(a, knots[next], x), 0.0);
 }

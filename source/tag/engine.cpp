@@ -98,6 +98,11 @@ const SplineData* TagCurve(const BaseContainer& data, LONG id)
 
 void RefreshOutputRange(BaseContainer* data, BaseDocument& doc, Real fps)
 {
+	RefreshOutputRange(data, doc, fps, TabList(data->GetContainer(PULSOR_TAB_LIST)));
+}
+
+void RefreshOutputRange(BaseContainer* data, BaseDocument& doc, Real fps, const TabList& tabs)
+{
 	const SplineData* timeCurve = TagCurve(*data, PULSOR_TIME_CURVE);
 	if (!timeCurve)
 		timeCurve = LibraryCurve(Library(*data), PULSOR_CURVE_LINEAR);
@@ -138,7 +143,6 @@ void RefreshOutputRange(BaseContainer* data, BaseDocument& doc, Real fps)
 			mins[k] = low;
 			maxs[k] = low + (high - low) * strength * climb;
 		}
-		const TabList tabs(data->GetContainer(PULSOR_TAB_LIST));
 		for (LONG i = 0; i < tabs.GetCount(); ++i)
 		{
 			const LONG b = TabBase(tabs[i]);
@@ -402,7 +406,7 @@ BaseContainer Pulsor::CalculateOutput(const BaseContainer* data, BaseDocument* d
 		out.SetReal(PULSOR_THRESHOLD_DISTANCE, 0.0);
 
 	const BaseContainer* listContainer = data->GetContainerInstance(PULSOR_TAB_LIST);
-	const TabList tabs(listContainer ? *listContainer : EmptyContainer());
+	const TabList& tabs = tabs_.Of(listContainer ? *listContainer : EmptyContainer());
 	for (LONG i = 0; i < tabs.GetCount(); ++i)
 	{
 		const LONG b = TabBase(tabs[i]);

@@ -4,6 +4,7 @@
 #define PULSOR_ENGINE_H__
 
 #include "link_types.h"
+#include "tab_list.h"
 
 // The frame position of a document time at fps frames per second. A time
 // that lies on a whole frame gives exactly that frame: seconds times fps
@@ -30,5 +31,7 @@ const SplineData* TagCurve(const BaseContainer& data, LONG id);
 // Recomputes PULSOR_RANGE_MIN and PULSOR_RANGE_MAX: the smallest and largest
 // value the base and every tab can reach.
 void RefreshOutputRange(BaseContainer* data, BaseDocument& doc, Real fps);
+// The same with the data's tab list already decoded.
+void RefreshOutputRange(BaseContainer* data, BaseDocument& doc, Real fps, const TabList& tabs);
 
 #endif

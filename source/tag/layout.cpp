@@ -460,12 +460,12 @@ private:
 		switch (row.labelKind)
 		{
 			case LABEL_NONE: return;
-			case LABEL_TEXT: settings->SetString(DESC_NAME, String(row.label) + String(suffix)); return;
+			case LABEL_TEXT: settings->SetString(DESC_NAME, *suffix ? String(row.label) + String(suffix) : String(row.label)); return;
 			case LABEL_SHORT:
 				settings->SetString(DESC_NAME, row.label);
 				settings->SetString(DESC_SHORT_NAME, row.label);
 				return;
-			case LABEL_TAB_NAME: settings->SetString(DESC_NAME, state_.tabName + String(suffix)); return;
+			case LABEL_TAB_NAME: settings->SetString(DESC_NAME, *suffix ? state_.tabName + String(suffix) : state_.tabName); return;
 			case LABEL_CAPTION: settings->SetString(DESC_NAME, state_.caption); return;
 		}
 	}

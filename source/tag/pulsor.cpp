@@ -64,7 +64,10 @@ EXECUTIONRESULT Pulsor::Execute(BaseTag* tag, BaseDocument* doc, BaseObject* op,
 
 	const Real fps = (Real)doc->GetFps();
 	if (data->GetBool(PULSOR_FEEDBACK, FALSE))
-		RefreshOutputRange(data, *doc, fps);
+	{
+		const BaseContainer* list = static_cast<const BaseContainer*>(data)->GetContainerInstance(PULSOR_TAB_LIST);
+		RefreshOutputRange(data, *doc, fps, tabs_.Of(list ? *list : BaseContainer()));
+	}
 	if (data->GetBool(PULSOR_HAS_KEYS, FALSE))
 		return EXECUTIONRESULT_OK;
 

@@ -4,6 +4,7 @@
 #define PULSOR_H__
 
 #include "pulsor_ids.h"
+#include "tab_list.h"
 
 class Pulsor : public TagData
 {
@@ -92,6 +93,9 @@ private:
 	// same layout allocates nothing. Not tag state: nothing reads it but
 	// CalculateOutput, and a copied tag starts without one.
 	BaseContainer result_;
+	// The tag's tab list as CalculateOutput and the output range last read
+	// it.
+	TabListCache tabs_;
 };
 
 #include "range_mapper.h"

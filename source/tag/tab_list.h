@@ -46,6 +46,32 @@ private:
 	LONG count_;
 };
 
+// A list decoded once for as long as it stays the same: the tag decodes its
+// list twice on every evaluation. The container decoded last is kept as a
+// copy, which shares its storage with the tag's list until either is
+// written, so that an unchanged list is known at a glance and a changed one
+// is never mistaken for it.
+class TabListCache
+{
+public:
+	TabListCache() : decoded_(false) {}
+	const TabList& Of(const BaseContainer& list)
+	{
+		if (!decoded_ || list != source_)
+		{
+			tabs_ = TabList(list);
+			decoded_ = true;
+		}
+		source_ = list;
+		return tabs_;
+	}
+
+private:
+	BaseContainer source_;
+	TabList tabs_;
+	bool decoded_;
+};
+
 // The names of the tabs of tabs.
 std::set<String> TabNames(const BaseContainer& data, const TabList& tabs);
 

@@ -63,24 +63,63 @@ BaseContainer MakeTypeNames()
 	return bc;
 }
 
+void MakeTypeLabels(const BaseContainer& names, BaseContainer* add, BaseContainer* modifiers)
+{
+	add->SetString(PULSOR_MOD_NONE, names.GetString(PULSOR_MOD_NONE));
+	for (LONG type = PULSOR_MOD_NOISE; type <= PULSOR_MOD_COUNT; ++type)
+	{
+		add->SetString(type, names.GetString(type));
+		modifiers->SetString(type, names.GetString(type));
+	}
+}
+
+// What every new tag holds: built once, and shared by the tags' copies until
+// one of them writes its own.
+struct DefaultLabels
+{
+	BaseContainer typeNames;
+	BaseContainer add;
+	BaseContainer modifiers;
+	BaseContainer basePlayback;
+	BaseContainer strengthModes;
+	BaseContainer tabPlayback;
+
+	DefaultLabels()
+		: typeNames(MakeTypeNames()), basePlayback(MakeLabels(kBasePlaybackLabels)),
+		  strengthModes(MakeLabels(kStrengthModeLabels)), tabPlayback(MakeLabels(kTabPlaybackLabels))
+	{
+		MakeTypeLabels(typeNames, &add, &modifiers);
+	}
+};
+
+const DefaultLabels& SharedLabels()
+{
+	static const DefaultLabels labels;
+	return labels;
+}
+
 // The pop-up menus read the stored type names, which a tag may have from an
 // older version; an absent name becomes an empty label.
 void BuildLabelContainers(BaseContainer* data)
 {
+	const DefaultLabels& shared = SharedLabels();
 	const BaseContainer names = data->GetContainer(PULSOR_TYPE_NAMES);
-	BaseContainer add;
-	BaseContainer modifiers;
-	add.SetString(PULSOR_MOD_NONE, names.GetString(PULSOR_MOD_NONE));
-	for (LONG type = PULSOR_MOD_NOISE; type <= PULSOR_MOD_COUNT; ++type)
+	if (names == shared.typeNames)
 	{
-		add.SetString(type, names.GetString(type));
-		modifiers.SetString(type, names.GetString(type));
+		data->SetContainer(PULSOR_ADD_LABELS, shared.add);
+		data->SetContainer(PULSOR_MODIFIER_LABELS, shared.modifiers);
 	}
-	data->SetContainer(PULSOR_ADD_LABELS, add);
-	data->SetContainer(PULSOR_MODIFIER_LABELS, modifiers);
-	data->SetContainer(PULSOR_BASE_PLAYBACK_LABELS, MakeLabels(kBasePlaybackLabels));
-	data->SetContainer(PULSOR_STRENGTH_MODE_LABELS, MakeLabels(kStrengthModeLabels));
-	data->SetContainer(PULSOR_TAB_PLAYBACK_LABELS, MakeLabels(kTabPlaybackLabels));
+	else
+	{
+		BaseContainer add;
+		BaseContainer modifiers;
+		MakeTypeLabels(names, &add, &modifiers);
+		data->SetContainer(PULSOR_ADD_LABELS, add);
+		data->SetContainer(PULSOR_MODIFIER_LABELS, modifiers);
+	}
+	data->SetContainer(PULSOR_BASE_PLAYBACK_LABELS, shared.basePlayback);
+	data->SetContainer(PULSOR_STRENGTH_MODE_LABELS, shared.strengthModes);
+	data->SetContainer(PULSOR_TAB_PLAYBACK_LABELS, shared.tabPlayback);
 }
 
 // ---- Curve library ----------------------------------------------------------
@@ -154,6 +193,21 @@ BaseContainer BuildCurveLibrary(SplineData* scratch)
 		BuildKnots(scratch, kKnottedCurves[i]);
 		StoreCurve(&library, kKnottedCurves[i].id, *scratch);
 	}
+	return library;
+}
+
+BaseContainer NewCurveLibrary()
+{
+	AutoAlloc<SplineData> scratch;
+	return scratch ? BuildCurveLibrary(scratch) : BaseContainer();
+}
+
+// Every tag starts with the same library. Built once, it is shared by the
+// tags' copies until one of them writes to its own, so that a scene of
+// thousands of tags holds its curves once.
+const BaseContainer& SharedCurveLibrary()
+{
+	static const BaseContainer library = NewCurveLibrary();
 	return library;
 }
 
@@ -242,7 +296,7 @@ Bool Pulsor::Init(GeListNode* node)
 	BaseContainer tabList;
 	tabList.SetLong(PULSOR_TAB_LIST_COUNT, 0);
 	data->SetContainer(PULSOR_TAB_LIST, tabList);
-	data->SetContainer(PULSOR_TYPE_NAMES, MakeTypeNames());
+	data->SetContainer(PULSOR_TYPE_NAMES, SharedLabels().typeNames);
 
 	if (!ResetPriority(node))
 		return TRUE;
@@ -256,10 +310,9 @@ Bool Pulsor::Init(GeListNode* node)
 
 	node->SetParameter(DescID(PULSOR_LINK_DESCID), GeData(CUSTOMDATATYPE_DESCID, DescID(DescLevel(0))), DESCFLAGS_SET_0);
 
-	AutoAlloc<SplineData> scratch;
-	if (!scratch)
+	const BaseContainer& library = SharedCurveLibrary();
+	if (!library.GetIndexData(0))
 		return TRUE;
-	const BaseContainer library = BuildCurveLibrary(scratch);
 	data->SetContainer(PULSOR_CURVE_LIBRARY, library);
 	CopyLibraryCurve(data, PULSOR_TIME_CURVE, library, PULSOR_CURVE_CONSTANT);
 

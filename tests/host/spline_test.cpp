@@ -2,11 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <vector>
 
+#include "c4d_basecontainer.h"
 #include "custom_data.h"
 #include "customgui_splinecontrol.h"
+#include "spline_knots.h"
 
 namespace {
 
@@ -393,6 +397,187 @@ TEST(SplineCopyTest, EqualityComparesEveryKnotField)
 	EXPECT_FALSE(*a.sd == *b.sd);
 	Curve empty1, empty2;
 	EXPECT_TRUE(*empty1.sd == *empty2.sd);
+}
+
+// ---------------------------------------------------------------------------
+// Shared knots
+// ---------------------------------------------------------------------------
+
+// The knots as the model keeps them: a plain vector, copied deeply.
+typedef std::vector<CustomSplineKnot> Knots;
+
+bool SameBits(Real a, Real b)
+{
+	return std::memcmp(&a, &b, sizeof(Real)) == 0;
+}
+
+bool SameBits(const Vector& a, const Vector& b)
+{
+	return SameBits(a.x, b.x) && SameBits(a.y, b.y) && SameBits(a.z, b.z);
+}
+
+// The curve holds exactly the model's knots, read without giving a shared
+// curve a copy of its own.
+::testing::AssertionResult Holds(const SplineData& sd, const Knots& model)
+{
+	if (sd.GetKnotCount() != (LONG)model.size())
+		return ::testing::AssertionFailure() << sd.GetKnotCount() << " knots, " << model.size() << " expected";
+	for (size_t i = 0; i < model.size(); ++i)
+	{
+		const CustomSplineKnot* k = ReadKnot(sd, (LONG)i);
+		if (!k || !SameBits(k->vPos, model[i].vPos) || k->lFlagsSettings != model[i].lFlagsSettings ||
+			!SameBits(k->vTangentLeft, model[i].vTangentLeft) || !SameBits(k->vTangentRight, model[i].vTangentRight))
+			return ::testing::AssertionFailure() << "knot " << i << " differs";
+	}
+	return ::testing::AssertionSuccess();
+}
+
+TEST(SplineShareTest, CopiesShareKnotsUntilOneIsWritten)
+{
+	Curve a;
+	a->MakeSinSpline(7);
+	SplineData b(*a.sd);
+	SplineData c;
+	c = b;
+	// Shared: the knots are one and the same.
+	EXPECT_EQ(ReadKnot(*a.sd, 3), ReadKnot(b, 3));
+	EXPECT_EQ(ReadKnot(b, 3), ReadKnot(c, 3));
+
+	const Knots before(ReadKnot(*a.sd, 0), ReadKnot(*a.sd, 0) + 7);
+	b.GetKnot(3)->vPos.y = 2.0;
+	EXPECT_NE(ReadKnot(*a.sd, 3), ReadKnot(b, 3));
+	EXPECT_TRUE(Holds(*a.sd, before));
+	EXPECT_TRUE(Holds(c, before));
+	EXPECT_EQ(b.GetPoint(0.5).y, 2.0);
+	// The two others still share.
+	EXPECT_EQ(ReadKnot(*a.sd, 3), ReadKnot(c, 3));
+
+	c.DeleteAllPoints();
+	EXPECT_EQ(c.GetKnotCount(), 0);
+	EXPECT_TRUE(Holds(*a.sd, before));
+	c.MakeLinearSplineLinear(2);
+	EXPECT_TRUE(Holds(*a.sd, before));
+	EXPECT_EQ(ReadKnot(*a.sd, 7), nullptr);
+	EXPECT_EQ(ReadKnot(*a.sd, -1), nullptr);
+}
+
+// A curve inside a container is shared by the container's copies and by
+// copies of the value, and still compares, saves and evaluates as its own.
+TEST(SplineShareTest, ContainerCopiesOfACurveStayIndependent)
+{
+	Curve source;
+	source->MakeSinSpline(5);
+	BaseContainer one;
+	one.SetData(1, GeData(CUSTOMDATATYPE_SPLINE, *source.sd));
+	BaseContainer two = one;
+	two.SetData(2, one.GetData(1));
+	const SplineData* first = static_cast<const SplineData*>(one.GetCustomDataType(1, CUSTOMDATATYPE_SPLINE));
+	const SplineData* second = static_cast<const SplineData*>(two.GetCustomDataType(2, CUSTOMDATATYPE_SPLINE));
+	ASSERT_NE(first, nullptr);
+	ASSERT_NE(second, nullptr);
+	EXPECT_EQ(ReadKnot(*first, 0), ReadKnot(*second, 0));
+
+	SplineData edited(*second);
+	edited.InsertKnot(0.3, 0.9);
+	two.SetData(2, GeData(CUSTOMDATATYPE_SPLINE, edited));
+	EXPECT_EQ(first->GetKnotCount(), 5);
+	EXPECT_EQ(static_cast<const SplineData*>(two.GetCustomDataType(2, CUSTOMDATATYPE_SPLINE))->GetKnotCount(), 6);
+	EXPECT_TRUE(one.GetData(1) == two.GetData(1));
+	EXPECT_FALSE(one.GetData(1) == two.GetData(2));
+}
+
+// Thousands of random edits on a pool of curves that copy each other, each
+// curve checked against a deep-copied model, and each evaluation against a
+// curve built afresh from the model's knots, bit for bit.
+TEST(SplineShareTest, RandomEditsOfSharedCurvesMatchDeepCopies)
+{
+	std::mt19937 random(7031);
+	const auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+	const auto real = [&](Real lo, Real hi) { return std::uniform_real_distribution<Real>(lo, hi)(random); };
+	const int kPool = 6;
+	for (int round = 0; round < 300; ++round)
+	{
+		std::vector<SplineData> pool(kPool);
+		std::vector<Knots> model(kPool);
+		for (int step = 0; step < 60; ++step)
+		{
+			const int i = pick(0, kPool - 1);
+			const int j = pick(0, kPool - 1);
+			switch (pick(0, 6))
+			{
+				case 0:
+					pool[i] = pool[j];
+					model[i] = model[j];
+					break;
+				case 1:
+				{
+					const Real x = (Real)pick(0, 8) / 8.0;
+					const Real y = real(-1.0, 1.0);
+					const LONG flags = pick(0, 1);
+					const LONG at = pool[i].InsertKnot(x, y, flags);
+					ASSERT_GE(at, 0);
+					CustomSplineKnot k;
+					k.vPos = Vector(x, y, 0.0);
+					k.lFlagsSettings = flags;
+					model[i].insert(model[i].begin() + at, k);
+					break;
+				}
+				case 2:
+					if (!model[i].empty())
+					{
+						const LONG at = pick(0, (int)model[i].size() - 1);
+						const Vector t(real(-0.2, 0.2), real(-0.5, 0.5), 0.0);
+						pool[i].GetKnot(at)->vTangentRight = t;
+						pool[i].GetKnot(at)->vTangentLeft = -t;
+						model[i][(size_t)at].vTangentRight = t;
+						model[i][(size_t)at].vTangentLeft = -t;
+					}
+					break;
+				case 3:
+					pool[i].DeleteAllPoints();
+					model[i].clear();
+					break;
+				case 4:
+				{
+					const LONG points = pick(2, 9);
+					ASSERT_TRUE(pool[i].MakeSinSpline(points));
+					model[i].assign(ReadKnot(pool[i], 0), ReadKnot(pool[i], 0) + points);
+					break;
+				}
+				case 5:
+				{
+					SplineData* copy = static_cast<SplineData*>(FindCustomDataHandler(CUSTOMDATATYPE_SPLINE)->copy(pool[j]));
+					ASSERT_NE(copy, nullptr);
+					pool[i] = *copy;
+					model[i] = model[j];
+					SplineData::Free(copy);
+					break;
+				}
+				default:
+				{
+					SplineData temporary(pool[j]);
+					temporary.InsertKnot(0.5, 0.5);
+					break;
+				}
+			}
+			for (int k = 0; k < kPool; ++k)
+				ASSERT_TRUE(Holds(pool[(size_t)k], model[(size_t)k])) << "round " << round << " step " << step << " curve " << k;
+		}
+		for (int k = 0; k < kPool; ++k)
+		{
+			SplineData fresh;
+			for (const CustomSplineKnot& knot : model[(size_t)k])
+			{
+				const LONG at = fresh.InsertKnot(knot.vPos.x, knot.vPos.y, knot.lFlagsSettings);
+				ASSERT_GE(at, 0);
+				*fresh.GetKnot(at) = knot;
+			}
+			ASSERT_TRUE(Holds(fresh, model[(size_t)k]));
+			EXPECT_TRUE(fresh == pool[(size_t)k]);
+			for (Real x = -0.125; x <= 1.125; x += 0.0625)
+				ASSERT_TRUE(SameBits(fresh.GetPoint(x).y, pool[(size_t)k].GetPoint(x).y)) << "round " << round << " x " << x;
+		}
+	}
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <random>
 #include <initializer_list>
 #include <utility>
 #include <vector>
@@ -180,3 +181,66 @@ TEST(TabListEdit, EditsAcrossTheInlineCapacityKeepOrder)
 	EXPECT_EQ(list.GetLong(PULSOR_TAB_LIST_FIRST + 19), 20);  // past the new count, left as it was
 	EXPECT_EQ(list.GetLong(2), 42);
 }
+
+namespace
+{
+
+// A tag's list held in its container and edited the ways the tag and a
+// hostile file do: in place through the container, replaced whole, emptied,
+// removed. The cached decoding is the fresh one after every edit, also when a
+// list of equal entries but other storage comes in.
+TEST(TabListCacheTest, RandomEditsAreDecodedAsAFreshReadDecodesThem)
+{
+	std::mt19937 random(5150);
+	const auto pick = [&](LONG lo, LONG hi) { return std::uniform_int_distribution<LONG>(lo, hi)(random); };
+	for (int round = 0; round < 300; ++round)
+	{
+		TabListCache cache;
+		BaseContainer data;
+		data.SetContainer(PULSOR_TAB_LIST, MakeList(0, {}));
+		for (int step = 0; step < 40; ++step)
+		{
+			switch (pick(0, 5))
+			{
+				case 0:
+				case 1:
+				{
+					// In place, as a tab is added.
+					BaseContainer* list = data.GetContainerInstance(PULSOR_TAB_LIST);
+					if (!list)
+						break;
+					const LONG count = list->GetLong(PULSOR_TAB_LIST_COUNT);
+					list->SetLong(PULSOR_TAB_LIST_FIRST + (count > 0 && count < 40 ? count : 0), pick(-3, 40));
+					list->SetLong(PULSOR_TAB_LIST_COUNT, pick(0, 1) ? count + 1 : pick(-2, 50));
+					break;
+				}
+				case 2:
+				{
+					// Replaced by an equal list of its own storage.
+					const BaseContainer* list = static_cast<const BaseContainer&>(data).GetContainerInstance(PULSOR_TAB_LIST);
+					BaseContainer copy;
+					for (LONG i = 0; list && list->GetIndexData(i); ++i)
+						copy.SetData(list->GetIndexId(i), *list->GetIndexData(i));
+					data.SetContainer(PULSOR_TAB_LIST, copy);
+					break;
+				}
+				case 3:
+					data.SetContainer(PULSOR_TAB_LIST, MakeList(pick(0, 4), { pick(1, 9), pick(1, 9), pick(-1, 9), pick(1, 9) }));
+					break;
+				case 4:
+					data.RemoveData(PULSOR_TAB_LIST);
+					break;
+				default:
+					data.SetReal(PULSOR_TAB_LIST, 2.5);  // not a container at all
+					break;
+			}
+			const BaseContainer* list = static_cast<const BaseContainer&>(data).GetContainerInstance(PULSOR_TAB_LIST);
+			const BaseContainer current = list ? *list : BaseContainer();
+			ASSERT_EQ(Read(cache.Of(current)), Read(TabList(current))) << "round " << round << " step " << step;
+			// Asked again without a change.
+			ASSERT_EQ(Read(cache.Of(current)), Read(TabList(current))) << "round " << round << " step " << step;
+		}
+	}
+}
+
+} // namespace

@@ -9,6 +9,7 @@
 
 #include "customgui_priority.h"
 #include "pulsor_fixture.h"
+#include "spline_knots.h"
 
 using pulsor_test::PulsorTagTest;
 using pulsor_test::Tab;
@@ -143,6 +144,61 @@ TEST_F(PulsorTagTest, InitListsThePresetsOfThePluginsPresetFolder)
 	plugin_.Touch("res/Presets/readme");
 	EXPECT_TRUE(pulsor()->Init(tag_));
 	EXPECT_TRUE(data()->GetContainer(PULSOR_PRESET_LIST) == Labels(0, { "Calm" }));
+}
+
+// Tags hold their curves and labels once for all: a second tag's library and
+// labels are the first's, until a tag changes its own, which the other never
+// sees.
+TEST_F(PulsorTagTest, TagsShareTheirCurvesAndLabelsUntilOneChangesItsOwn)
+{
+	BaseTag* other = BaseTag::Alloc(PULSOR_TAG_ID);
+	ASSERT_NE(other, nullptr);
+	BaseContainer* mine = data();
+	BaseContainer* theirs = other->GetDataInstance();
+	ASSERT_TRUE(pulsor()->AddTab(mine, tag_, PULSOR_MOD_CUSTOM));
+	ASSERT_TRUE(static_cast<Pulsor*>(other->GetNodeData())->AddTab(theirs, other, PULSOR_MOD_CUSTOM));
+	const LONG custom = TabBase(2) + PULSOR_TAB_CUSTOM_CURVE;
+	const auto curveOf = [](const BaseContainer* bc, LONG id) {
+		return static_cast<const SplineData*>(bc->GetCustomDataType(id, CUSTOMDATATYPE_SPLINE));
+	};
+	const auto libraryCurve = [](const BaseContainer* bc, LONG id) {
+		return static_cast<const SplineData*>(
+			bc->GetContainerInstance(PULSOR_CURVE_LIBRARY)->GetCustomDataType(id, CUSTOMDATATYPE_SPLINE));
+	};
+	ASSERT_NE(curveOf(mine, custom), nullptr);
+	ASSERT_NE(curveOf(theirs, custom), nullptr);
+	EXPECT_EQ(ReadKnot(*curveOf(mine, custom), 0), ReadKnot(*curveOf(theirs, custom), 0));
+	EXPECT_EQ(ReadKnot(*libraryCurve(mine, PULSOR_CURVE_SINE), 0), ReadKnot(*libraryCurve(theirs, PULSOR_CURVE_SINE), 0));
+	EXPECT_TRUE(mine->GetContainer(PULSOR_ADD_LABELS) == theirs->GetContainer(PULSOR_ADD_LABELS));
+
+	// My own curve changes; theirs and both libraries stay.
+	SplineData edited(*curveOf(mine, custom));
+	edited.GetKnot(1)->vPos.y = 0.25;
+	mine->SetData(custom, GeData(CUSTOMDATATYPE_SPLINE, edited));
+	EXPECT_EQ(curveOf(mine, custom)->GetPoint(1.0).y, 0.25);
+	EXPECT_EQ(curveOf(theirs, custom)->GetPoint(1.0).y, 1.0);
+	EXPECT_EQ(libraryCurve(theirs, PULSOR_CURVE_LINEAR)->GetPoint(1.0).y, 1.0);
+
+	// A library curve written through the tag's own container.
+	BaseContainer* library = mine->GetContainerInstance(PULSOR_CURVE_LIBRARY);
+	ASSERT_NE(library, nullptr);
+	library->SetData(PULSOR_CURVE_LINEAR, GeData(CUSTOMDATATYPE_SPLINE, edited));
+	EXPECT_EQ(libraryCurve(mine, PULSOR_CURVE_LINEAR)->GetPoint(1.0).y, 0.25);
+	EXPECT_EQ(libraryCurve(theirs, PULSOR_CURVE_LINEAR)->GetPoint(1.0).y, 1.0);
+
+	// A label of mine.
+	BaseContainer* labels = mine->GetContainerInstance(PULSOR_TAB_PLAYBACK_LABELS);
+	ASSERT_NE(labels, nullptr);
+	labels->SetString(0, "Mine");
+	EXPECT_EQ(theirs->GetContainer(PULSOR_TAB_PLAYBACK_LABELS).GetString(0), "Once");
+
+	// A third tag starts from the defaults again.
+	BaseTag* third = BaseTag::Alloc(PULSOR_TAG_ID);
+	ASSERT_NE(third, nullptr);
+	EXPECT_EQ(libraryCurve(third->GetDataInstance(), PULSOR_CURVE_LINEAR)->GetPoint(1.0).y, 1.0);
+	EXPECT_EQ(third->GetDataInstance()->GetContainer(PULSOR_TAB_PLAYBACK_LABELS).GetString(0), "Once");
+	BaseTag::Free(third);
+	BaseTag::Free(other);
 }
 
 TEST_F(PulsorTagTest, CurveLibraryHoldsThirteenCurvesOfKnownShape)
