@@ -3,13 +3,13 @@
 import { test } from "node:test";
 import assert from "node:assert/strict";
 import { readFileSync, writeFileSync, mkdtempSync, rmSync } from "node:fs";
-import { tmpdir } from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
 import ts from "typescript";
 
 const src = path.join(path.dirname(fileURLToPath(import.meta.url)), "../src");
-const dir = mkdtempSync(path.join(tmpdir(), "pulsor-logic-"));
+// Inside node_modules, so that the view's import of three resolves.
+const dir = mkdtempSync(path.join(src, "../node_modules/.pulsor-logic-"));
 async function load(name) {
   const out = ts.transpileModule(readFileSync(path.join(src, `${name}.ts`), "utf8"), {
     compilerOptions: { module: ts.ModuleKind.ESNext, target: ts.ScriptTarget.ES2022 },
@@ -20,6 +20,7 @@ async function load(name) {
 const curve = await load("curve");
 const objects = await load("objects");
 const keys = await load("shortcuts");
+const view = await load("viewport");
 rmSync(dir, { recursive: true, force: true });
 
 const knot = (x, y, left = [-0.1, 0], right = [0.1, 0]) => ({ x, y, left, right, flags: 0 });
@@ -120,4 +121,16 @@ test("keys act on the studio unless what has the focus needs them", () => {
   assert.equal(keys.shortcutFor("Delete", at(".curve-editor")), null, "Delete removes the curve's knot, not the tab");
   // Every key the overlay names as a plain key acts.
   assert.ok(keys.HELP.some(([k]) => k === "Space") && keys.HELP.some(([k]) => k.includes("Home")));
+});
+
+test("the document's frame turns into three.js's: z and the turns about x and y change sense", () => {
+  assert.deepEqual(view.placement({ position: [1, 2, 3], rotation: [0.1, 0.2, 0.3] }), { position: [1, 2, -3], euler: [-0.2, -0.1, 0.3] });
+  assert.deepEqual(view.placement({ position: [0, 0, 0], rotation: [0, 0, 0] }).position.map(Math.abs), [0, 0, 0]);
+});
+
+test("a colour outside 0..1 is held at its ends; a missing or broken one is grey", () => {
+  assert.deepEqual(view.colourOf([0.2, 1.5, -1]), [0.2, 1, 0]);
+  assert.deepEqual(view.colourOf(undefined), [0.6, 0.6, 0.6]);
+  assert.deepEqual(view.colourOf([0.1, NaN, 0.3]), [0.6, 0.6, 0.6]);
+  assert.deepEqual(view.colourOf([1, 1]), [0.6, 0.6, 0.6]);
 });
