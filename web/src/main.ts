@@ -468,6 +468,7 @@ class Studio {
       try {
         const answer = await run();
         if (answer?.open) this.openHelp(answer.open);
+        if (answer?.clamped) this.say(answer.clamped, true);
       } catch (e) {
         this.say(this.reason(e), true);
       }

@@ -100,7 +100,8 @@ export class Viewport {
     for (const o of objects) {
       seen.add(o.id);
       let s = this.shown.get(o.id);
-      const kind = o.kind === "null" ? "null" : "cube";
+      // Only cubes have a shape here; nulls and every other kind are axes.
+      const kind = o.kind === "cube" ? "cube" : "null";
       if (s && s.kind !== kind) {
         this.scene.remove(s.node);
         s = undefined;

@@ -28,14 +28,18 @@ const knot = (x, y, left = [-0.1, 0], right = [0.1, 0]) => ({ x, y, left, right,
 test("a curve that cannot be stored is named, one that can passes", () => {
   assert.equal(curve.checkKnots([knot(0, 0), knot(0.5, 1), knot(1, 0.5)]), null);
   assert.equal(curve.checkKnots([knot(0.5, 0.5), knot(0.5, 0.2)]), null, "knots may share an x, as the host keeps them");
-  assert.match(curve.checkKnots([]), /at least one knot/);
+  assert.match(curve.checkKnots([]), /at least two knots/);
+  assert.match(curve.checkKnots([knot(0.5, 0.5)]), /at least two knots/);
+  assert.equal(curve.checkKnots(Array.from({ length: 1000 }, (_, i) => knot(i / 999, 0.5, [0, 0], [0, 0]))), null);
+  assert.match(curve.checkKnots(Array.from({ length: 1001 }, (_, i) => knot(i / 1000, 0.5, [0, 0], [0, 0]))), /at most 1000/);
+  const end = knot(1, 1);
   assert.match(curve.checkKnots([knot(0, 0), knot(1.2, 0)]), /knot 2: x and y must lie between 0 and 1/);
-  assert.match(curve.checkKnots([knot(0, -0.01)]), /between 0 and 1/);
+  assert.match(curve.checkKnots([knot(0, -0.01), end]), /between 0 and 1/);
   assert.match(curve.checkKnots([knot(0.6, 0), knot(0.4, 1)]), /knot 2 would cross knot 1/);
-  assert.match(curve.checkKnots([knot(NaN, 0)]), /finite/);
-  assert.match(curve.checkKnots([knot(0.5, 0.5, [-0.1, 0], [0.1, Infinity])]), /finite/);
-  assert.match(curve.checkKnots([knot(0.5, 0.5, [0.1, 0])]), /tangent points back/);
-  assert.match(curve.checkKnots([knot(0.5, "0.5")]), /finite/, "a number typed as text is no number");
+  assert.match(curve.checkKnots([knot(NaN, 0), end]), /finite/);
+  assert.match(curve.checkKnots([knot(0.5, 0.5, [-0.1, 0], [0.1, Infinity]), end]), /finite/);
+  assert.match(curve.checkKnots([knot(0.5, 0.5, [0.1, 0]), end]), /tangent points back/);
+  assert.match(curve.checkKnots([knot(0.5, "0.5"), end]), /finite/, "a number typed as text is no number");
 });
 
 test("a dragged knot stays inside the square and between its neighbours", () => {
@@ -69,9 +73,9 @@ test("a knot added by double-click goes in order, with tangents that fit between
   assert.deepEqual(knots.map((k) => [k.x, k.y]), [[0, 0], [0.25, 0.8], [1, 1]]);
   assert.equal(curve.checkKnots(knots), null);
   assert.ok(knots[1].right[0] > 0 && knots[1].left[0] < 0 && knots[1].right[0] <= 0.25 / 3);
-  const end = curve.insertKnot([knot(0.5, 0.5)], 1.3, -0.2);
-  assert.deepEqual([end.index, end.knots[1].x, end.knots[1].y], [1, 1, 0], "outside the square: clamped to its edge");
-  assert.equal(curve.checkKnots(end.knots), null);
+  const edge = curve.insertKnot([knot(0, 0.5), knot(0.5, 0.5)], 1.3, -0.2);
+  assert.deepEqual([edge.index, edge.knots[2].x, edge.knots[2].y], [2, 1, 0], "outside the square: clamped to its edge");
+  assert.equal(curve.checkKnots(edge.knots), null);
 });
 
 test("the preview is the host's cubic between knots, held flat beyond the ends", () => {
