@@ -54,7 +54,6 @@ function index(state: State): Map<number, Found> {
 }
 
 const PAGE_VIEW_LIMIT = 32;
-const DISPLAY_VISIBILITY = 1006;
 const KEY_SEQUENCE = 2356;
 const KEY_FROM = 2357;
 const KEY_TO = 2358;
@@ -578,8 +577,6 @@ class Studio {
     return Promise.all(
       objects.map(async (o) => {
         const page = await this.api.page(o.id);
-        const display = o.tags.find((t) => t.typeName === "Display");
-        const visibility = display ? num(await this.api.page(display.id), DISPLAY_VISIBILITY) : 1;
         return {
           id: o.id,
           kind: o.typeName === "Null" ? "null" : "cube",
@@ -588,7 +585,7 @@ class Studio {
           scale: vec(page, 905, [1, 1, 1]),
           size: vec(page, 1100, [200, 200, 200]),
           color: vec(page, 908, [0.5, 0.5, 0.5]),
-          visible: num(page, 901) !== 1 && !(visibility <= 0.5),
+          visible: num(page, 901) !== 1,
         };
       }),
     );
