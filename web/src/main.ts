@@ -546,7 +546,7 @@ class Studio {
 
   private async showFrame(frame: number): Promise<void> {
     try {
-      const answer = await this.api.frame(frame, this.selected ?? undefined);
+      const answer = await this.api.frame(frame, this.selected ?? undefined, this.viewport.hasWebGL ? undefined : false);
       if (this.state) {
         this.state.frame = answer.frame;
         this.state.revision = answer.revision;
@@ -554,7 +554,7 @@ class Studio {
       }
       this.graph.setFrame(answer.frame);
       if (answer.page && answer.page.id === this.selected) this.showPage(answer.page);
-      this.viewport.update(answer.objects ?? (await this.objectsFromPages()));
+      if (this.viewport.hasWebGL) this.viewport.update(answer.objects ?? (await this.objectsFromPages()));
       this.timeline.showValues(answer.values);
     } catch (e) {
       this.timeline.pause();

@@ -8,6 +8,9 @@ import * as THREE from "three";
 import { OrbitControls } from "three/examples/jsm/controls/OrbitControls.js";
 import type { ViewObject } from "./types";
 
+/** Up to this many objects, boxes get outlines; beyond, a draw call each is saved. */
+const OUTLINED = 200;
+
 export interface ViewportActions {
   select(id: number): void;
 }
@@ -49,6 +52,8 @@ export class Viewport {
   private framed = false;
   private queued = false;
   private unitBox = new THREE.BoxGeometry(1, 1, 1);
+  private unitEdges = new THREE.EdgesGeometry(this.unitBox);
+  private edgeMaterial = new THREE.LineBasicMaterial({ color: 0x0d0f12, transparent: true, opacity: 0.35 });
   /** Frames drawn since the page opened (for tests and the frame-rate readout). */
   draws = 0;
 
@@ -107,7 +112,7 @@ export class Viewport {
         s = undefined;
       }
       if (!s) {
-        s = this.make(kind);
+        s = this.make(kind, objects.length <= OUTLINED);
         s.node.userData.id = o.id;
         this.scene.add(s.node);
         this.shown.set(o.id, s);
@@ -185,15 +190,14 @@ export class Viewport {
     this.draw();
   }
 
-  private make(kind: string): Shown {
+  private make(kind: string, outlined: boolean): Shown {
     if (kind === "null") {
       const axes = new THREE.AxesHelper(1);
       return { node: axes, kind };
     }
     const material = new THREE.MeshStandardMaterial({ roughness: 0.55, metalness: 0.05 });
     const mesh = new THREE.Mesh(this.unitBox, material);
-    const edges = new THREE.LineSegments(new THREE.EdgesGeometry(this.unitBox), new THREE.LineBasicMaterial({ color: 0x0d0f12, transparent: true, opacity: 0.35 }));
-    mesh.add(edges);
+    if (outlined) mesh.add(new THREE.LineSegments(this.unitEdges, this.edgeMaterial));
     return { node: mesh, kind, material };
   }
 
