@@ -333,7 +333,8 @@ class Studio {
     this.graph.setKeys(keys ?? []);
     this.timeline.setKeys((keys ?? []).flatMap((t) => t.frames));
     this.metrics.graphMs = this.graph.lastDrawMs;
-    this.shownFingerprint = JSON.stringify([{ ...state, revision: 0 }, page, graph, keys]);
+    // Revisions left out: a window's own frame request moves them and nothing else.
+    this.shownFingerprint = JSON.stringify([{ ...state, revision: 0 }, page && { ...page, revision: 0 }, graph, keys]);
   }
 
   // ---- other windows ------------------------------------------------------

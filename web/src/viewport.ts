@@ -62,7 +62,14 @@ export class Viewport {
     this.root.setAttribute("aria-label", "Viewport");
     this.canvasHost.className = "viewport-canvas";
     this.note.className = "viewport-note";
-    this.root.append(this.canvasHost, this.note);
+    const frameButton = document.createElement("button");
+    frameButton.type = "button";
+    frameButton.className = "btn viewport-frame";
+    frameButton.textContent = "⛶";
+    frameButton.title = "Frame all objects";
+    frameButton.setAttribute("aria-label", "Frame all objects");
+    frameButton.addEventListener("click", () => this.frameAll());
+    this.root.append(this.canvasHost, this.note, frameButton);
     try {
       this.renderer = new THREE.WebGLRenderer({ antialias: true, preserveDrawingBuffer: true });
     } catch (e) {
