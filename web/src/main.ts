@@ -465,8 +465,10 @@ class Studio {
   edit(run: () => Promise<EditAnswer | null>): Promise<void> {
     return this.busy(async () => {
       const t0 = performance.now();
+      let changed = false;
       try {
         const answer = await run();
+        changed = true;
         if (answer?.open) this.openHelp(answer.open);
         if (answer?.clamped) this.say(answer.clamped, true);
       } catch (e) {
@@ -474,8 +476,8 @@ class Studio {
       }
       try {
         await this.refresh();
-        // The view shows the objects as the edit left them.
-        if (this.state) await this.showFrame(this.state.frame);
+        // The view shows the objects as the edit left them (a refusal left them as they were).
+        if (changed && this.state) await this.showFrame(this.state.frame);
       } catch (e) {
         this.say(this.reason(e), true);
       }
