@@ -65,9 +65,8 @@ export class Viewport {
     const frameButton = document.createElement("button");
     frameButton.type = "button";
     frameButton.className = "btn viewport-frame";
-    frameButton.textContent = "⛶";
+    frameButton.textContent = "Frame all";
     frameButton.title = "Frame all objects";
-    frameButton.setAttribute("aria-label", "Frame all objects");
     frameButton.addEventListener("click", () => this.frameAll());
     this.root.append(this.canvasHost, this.note, frameButton);
     try {
