@@ -1190,52 +1190,12 @@ json Studio::Open(const json& body)
 	return { { "revision", revision_ }, { "file", path } };
 }
 
-namespace
-{
-
-// A folder of the copy's own, made exclusively so that the copy never lands
-// on a file someone planted, and gone with the copy's file.
-class ScratchFolder
-{
-public:
-	ScratchFolder()
-	{
-		for (int attempt = 0; attempt < 10 && path_.empty(); ++attempt)
-		{
-			const fs::path folder = fs::temp_directory_path(ec_) / ("pulsor-studio-" + RandomHex(16));
-			if (!ec_ && fs::create_directory(folder, ec_))
-				path_ = folder;
-		}
-	}
-	~ScratchFolder()
-	{
-		if (!path_.empty())
-			fs::remove_all(path_, ec_);
-	}
-	ScratchFolder(const ScratchFolder&) = delete;
-	ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-	const fs::path& Path() const { return path_; }
-
-private:
-	std::error_code ec_;
-	fs::path path_;
-};
-
-} // namespace
-
 DocumentPtr Studio::Copy()
 {
-	ScratchFolder scratch;
-	if (scratch.Path().empty())
-		Refuse(422, "cannot copy the document: no folder for temporary files");
-	const std::string file = (scratch.Path() / "copy.c4d").u8string();
 	std::string problem;
-	if (!SaveDocument(*Doc(), Filename(HostString(file)), &problem))
-		Refuse(422, "cannot copy the document: " + problem);
-	DocumentPtr copy(LoadDocument(Filename(HostString(file)), &problem, FollowCatalogue));
+	DocumentPtr copy(CloneDocument(*Doc(), &problem));
 	if (!copy)
-		Refuse(422, "cannot copy the document: " + problem);
+		Refuse(422, problem);
 	HostSetUndoLimit(copy.get(), 0);
 	return copy;
 }

@@ -43,8 +43,7 @@ struct HistoryStep
 	LONG index = 0;     // the tag's place among the object's tags
 };
 
-// digits random hex characters from std::random_device: tokens and the
-// names of scratch files.
+// digits random hex characters from std::random_device: the tokens.
 std::string RandomHex(size_t digits);
 
 class Studio
@@ -110,8 +109,8 @@ private:
 	void Changed() { ++revision_; }
 	void Reset(Scene scene);
 	void FreeDetached();
-	// A copy of the document, made by saving and loading it: elements keep
-	// their place, so Counterpart finds each one in the copy.
+	// A copy of the document, made in memory: elements keep their place,
+	// so Counterpart finds each one in the copy.
 	DocumentPtr Copy();
 	BaseList2D* Counterpart(BaseList2D* element, BaseDocument* copy);
 	// The objects which names for the 3D view: all of them when it is true,
