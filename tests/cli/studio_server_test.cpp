@@ -7,6 +7,7 @@
 #include <httplib.h>
 #include <zlib.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -832,6 +833,27 @@ TEST_F(StudioServerTest, AStopEndsOpenEventStreams)
 	serving.join();
 	listening.join();
 	EXPECT_LT(seen.size(), 1000u);
+}
+
+TEST_F(StudioServerTest, TheGraphAndAQuestionsTrialWriteNoFile)
+{
+	Start(kDemo);
+	// A temporary folder that cannot be: a copy that needed one would fail.
+	const fs::path scratch = folder.path / "tmp";
+	std::ofstream(scratch) << "a file, not a folder";
+	const char* old = std::getenv("TMPDIR");
+	const std::string kept = old ? old : "";
+	setenv("TMPDIR", scratch.c_str(), 1);
+	const std::string tag = "/api/elements/" + std::to_string(IdNamed("Bounce"));
+	Get("/api/graph");
+	Post(tag + "/set", { { "id", { PULSOR_KEY_SEQUENCE } }, { "value", true } });
+	Post(tag + "/set", { { "id", { PULSOR_KEY_TO } }, { "value", { { "seconds", 40.0 } } } });
+	EXPECT_TRUE(Post(tag + "/command", { { "id", { PULSOR_CONVERT_TO_KEYS } } }).contains("question"));
+	if (old)
+		setenv("TMPDIR", kept.c_str(), 1);
+	else
+		unsetenv("TMPDIR");
+	EXPECT_TRUE(fs::is_regular_file(scratch));
 }
 
 // ---- Curves ---------------------------------------------------------------------
