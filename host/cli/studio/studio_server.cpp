@@ -166,7 +166,7 @@ bool StudioServer::NextEvent(long long* sent, httplib::DataSink& sink)
 	std::string piece;
 	{
 		std::unique_lock<std::mutex> lock(events_);
-		const bool moved = announced_.wait_for(lock, std::chrono::seconds(15),
+		const bool moved = announced_.wait_for(lock, std::chrono::seconds(5),
 			[&] { return stopping_ || announcedRevision_ != *sent; });
 		if (stopping_)
 			return false;

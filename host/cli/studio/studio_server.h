@@ -56,7 +56,8 @@ private:
 	// Wakes the event streams when the studio's revision moved.
 	void Announce();
 	// One event stream's next piece: the revision when it moved, a
-	// keep-alive comment after a quiet while; false once the server stops.
+	// keep-alive comment after a quiet while (its write fails once the
+	// window went away, which frees the stream); false once the server stops.
 	bool NextEvent(long long* sent, httplib::DataSink& sink);
 
 	Studio& studio_;
