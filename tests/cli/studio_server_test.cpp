@@ -676,6 +676,25 @@ TEST_F(StudioServerTest, APortInUseIsRefusedNotShared)
 	EXPECT_EQ(second.Token().size(), 32u);
 }
 
+// A browser offers brotli, which the server's library applies at its slowest
+// setting: a large answer then took most of a second to leave.
+TEST_F(StudioServerTest, AnswersLeaveUncompressedWhateverTheBrowserOffers)
+{
+	Start(kDemo);
+	client->set_decompress(false);
+	httplib::Headers headers = Token();
+	headers.emplace("Accept-Encoding", "gzip, deflate, br");
+	auto state = client->Get("/api/state", headers);
+	ASSERT_TRUE(state);
+	EXPECT_EQ(state->status, 200);
+	EXPECT_FALSE(state->has_header("Content-Encoding"));
+	EXPECT_TRUE(json::parse(state->body, nullptr, false).is_object());
+	auto script = client->Get("/assets/app.js", { { "Accept-Encoding", "gzip, deflate, br" } });
+	ASSERT_TRUE(script);
+	EXPECT_FALSE(script->has_header("Content-Encoding"));
+	EXPECT_EQ(script->body, "console.log(1);");
+}
+
 TEST_F(StudioServerTest, StaticFilesComeOnlyFromTheirFolders)
 {
 	Start(kDemo);
@@ -688,7 +707,7 @@ TEST_F(StudioServerTest, StaticFilesComeOnlyFromTheirFolders)
 	ASSERT_TRUE(index);
 	EXPECT_EQ(index->status, 200);
 	EXPECT_EQ(index->body, "<!doctype html><title>studio</title>");
-	EXPECT_EQ(client->Get("/assets/app.js")->get_header_value("Content-Type"), "text/javascript; charset=utf-8");
+	EXPECT_EQ(client->Get("/assets/app.js")->get_header_value("Content-Type"), "application/javascript; charset=utf-8");
 	EXPECT_EQ(client->Get("/icon.svg")->get_header_value("Content-Type"), "image/svg+xml");
 	EXPECT_EQ(status("/assets/escape.txt"), 404);
 	// A path under /api/ is the API's, which wants the token first.
