@@ -521,6 +521,10 @@ struct HyperFile::Impl
 
 	std::string path;
 	platform::FileReplacement out;
+	// Writing into memory instead: the bytes gather in written and go to
+	// *memory when the file closes whole.
+	std::vector<uint8_t>* memory = nullptr;
+	std::vector<uint8_t> written;
 
 	LinkResolver resolver;
 
@@ -535,13 +539,58 @@ struct HyperFile::Impl
 
 	bool WriteAll(const std::vector<uint8_t>& bytes)
 	{
+		if (memory)
+		{
+			written.insert(written.end(), bytes.begin(), bytes.end());
+			return true;
+		}
 		return out.Write(bytes.data(), bytes.size()) || Fail(out.Problem());
+	}
+
+	// Takes a whole file's bytes for reading, once its header says it is a
+	// container file of kind ident.
+	bool TakeForReading(LONG ident, const uint8_t* bytes, size_t size)
+	{
+		if (size < 12)
+			return Fail(size == 0 ? "empty file" : "too short for a container file");
+		Reader r(bytes, size);
+		uint32_t magic, version;
+		LONG fileIdent;
+		r.U32(&magic);
+		r.I32(&fileIdent);
+		r.U32(&version);
+		if (magic != kMagic)
+			return Fail("not a container file");
+		if (fileIdent != ident)
+			return Fail("a container file of another kind");
+		if (version != kVersion)
+			return Fail("a container file of another version");
+		data.assign(bytes, bytes + size);
+		pos = 12;
+		state = READING;
+		return true;
+	}
+
+	bool BeginWriting(LONG ident)
+	{
+		state = WRITING;
+		Writer w;
+		w.U32(kMagic);
+		w.I32(ident);
+		w.U32(kVersion);
+		if (WriteAll(w.out))
+			return true;
+		Reset();
+		return false;
 	}
 
 	// Drops an unfinished write: the temporary file goes, the target stays.
 	void Reset()
 	{
 		out.Abandon();
+		memory = nullptr;
+		written.clear();
+		written.shrink_to_fit();
 		state = CLOSED;
 		failed = false;
 		data.clear();
@@ -585,41 +634,14 @@ Bool HyperFile::Open(LONG ident, const Filename& name, FILEOPEN mode, FILEDIALOG
 		std::string bytes, problem;
 		if (!platform::ReadFileBounded(path, platform::kMaxInputFileSize, &bytes, &problem))
 			return impl_->Fail(problem);
-		if (bytes.size() < 12)
-			return impl_->Fail(bytes.empty() ? "empty file" : "too short for a container file");
-		Reader r(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-		uint32_t magic, version;
-		LONG fileIdent;
-		r.U32(&magic);
-		r.I32(&fileIdent);
-		r.U32(&version);
-		if (magic != kMagic)
-			return impl_->Fail("not a container file");
-		if (fileIdent != ident)
-			return impl_->Fail("a container file of another kind");
-		if (version != kVersion)
-			return impl_->Fail("a container file of another version");
-		impl_->data.assign(bytes.begin(), bytes.end());
-		impl_->pos = 12;
-		impl_->state = Impl::READING;
-		return TRUE;
+		return impl_->TakeForReading(ident, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) ? TRUE : FALSE;
 	}
 	if (mode != FILEOPEN_WRITE)
 		return impl_->Fail("can only be opened for reading or writing");
 
 	if (!impl_->out.Begin(path))
 		return impl_->Fail(impl_->out.Problem());
-	impl_->state = Impl::WRITING;
-	Writer w;
-	w.U32(kMagic);
-	w.I32(ident);
-	w.U32(kVersion);
-	if (!impl_->WriteAll(w.out))
-	{
-		impl_->Reset();
-		return FALSE;
-	}
-	return TRUE;
+	return impl_->BeginWriting(ident) ? TRUE : FALSE;
 }
 
 Bool HyperFile::WriteContainer(const BaseContainer& v)
@@ -680,6 +702,14 @@ Bool HyperFile::Close()
 	}
 	if (impl_->state != Impl::WRITING)
 		return FALSE;
+	if (impl_->memory)
+	{
+		const bool whole = !impl_->failed;
+		if (whole)
+			impl_->memory->swap(impl_->written);
+		impl_->Reset();
+		return whole ? TRUE : FALSE;
+	}
 	const bool ok = !impl_->failed
 		&& ((impl_->out.Finish() && impl_->out.Install()) || impl_->Fail(impl_->out.Problem()));
 	impl_->Reset();
@@ -700,4 +730,25 @@ void HyperFileSetLinkResolver(HyperFile* hf, LinkResolver resolver)
 bool HyperFileReadToEnd(HyperFile* hf)
 {
 	return hf && HyperFile::HostAccess::Of(hf)->ReadToEnd();
+}
+
+bool HyperFileOpenMemoryWrite(HyperFile* hf, LONG ident, std::vector<uint8_t>* bytes)
+{
+	if (!hf || !bytes)
+		return false;
+	auto* impl = HyperFile::HostAccess::Of(hf);
+	impl->Reset();
+	impl->path = "(memory)";
+	impl->memory = bytes;
+	return impl->BeginWriting(ident);
+}
+
+bool HyperFileOpenMemoryRead(HyperFile* hf, LONG ident, const std::vector<uint8_t>& bytes)
+{
+	if (!hf)
+		return false;
+	auto* impl = HyperFile::HostAccess::Of(hf);
+	impl->Reset();
+	impl->path = "(memory)";
+	return impl->TakeForReading(ident, bytes.data(), bytes.size());
 }

@@ -4,7 +4,9 @@
 #ifndef HYPERFILE_HOST_H__
 #define HYPERFILE_HOST_H__
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "c4d_hyperfile.h"
 
@@ -19,5 +21,13 @@ void HyperFileClearLastProblem();
 // the file has been read: a format of a fixed number of containers refuses a
 // file with more in it.
 bool HyperFileReadToEnd(HyperFile* hf);
+
+// Container files in memory, for copies that touch no disk. A file opened
+// with HyperFileOpenMemoryWrite puts its bytes in *bytes when it closes
+// whole (and leaves *bytes alone otherwise); one opened with
+// HyperFileOpenMemoryRead reads bytes as Open reads a file. False, with the
+// last problem set, when the bytes are no container file of kind ident.
+bool HyperFileOpenMemoryWrite(HyperFile* hf, LONG ident, std::vector<uint8_t>* bytes);
+bool HyperFileOpenMemoryRead(HyperFile* hf, LONG ident, const std::vector<uint8_t>& bytes);
 
 #endif

@@ -293,10 +293,15 @@ CurrentParameter CurrentParameterOf(LONG elementType, const DescID& saved, LONG 
 	return CurrentParameter{ id, sameValues };
 }
 
-bool SaveDocument(const BaseDocument& doc, const Filename& file, std::string* problem)
+namespace
 {
-	BaseContainer outline;
-	BaseContainer state;
+
+// The two containers of a scene: the outline names every element, the
+// state holds what they hold.
+void SceneContainers(const BaseDocument& doc, BaseContainer* outlineOut, BaseContainer* stateOut)
+{
+	BaseContainer& outline = *outlineOut;
+	BaseContainer& state = *stateOut;
 	outline.SetLong(SCENE_VERSION, SCENEFILE_VERSION);
 	outline.SetContainer(SCENE_DOCUMENT, Outline(doc));
 	BaseContainer docState = State(doc);
@@ -331,7 +336,14 @@ bool SaveDocument(const BaseDocument& doc, const Filename& file, std::string* pr
 	}
 	outline.SetContainer(SCENE_MATERIALS, materials);
 	state.SetContainer(SCENE_MATERIALS, materialStates);
+}
 
+} // namespace
+
+bool SaveDocument(const BaseDocument& doc, const Filename& file, std::string* problem)
+{
+	BaseContainer outline, state;
+	SceneContainers(doc, &outline, &state);
 	// The file says why it failed: a full disk, a folder in the way, a value
 	// the format cannot hold.
 	HyperFileClearLastProblem();
@@ -347,14 +359,17 @@ bool SaveDocument(const BaseDocument& doc, const Filename& file, std::string* pr
 	return ok;
 }
 
-BaseDocument* LoadDocument(const Filename& file, std::string* problem, SceneTagMigration migrate)
+namespace
 {
-	const std::string path = file.GetString().GetStdString();
+
+// The scene of a container file opened for reading (path names it in
+// problems).
+BaseDocument* ReadScene(HyperFile* hf, const std::string& path, std::string* problem, SceneTagMigration migrate)
+{
 	// The outline comes first: the elements it names must exist before the
 	// state, whose links point at them, is read.
-	AutoAlloc<HyperFile> hf;
 	BaseContainer outline;
-	if (!hf || !hf->Open(SCENEFILE_IDENT, file, FILEOPEN_READ, FILEDIALOG_NONE) || !hf->ReadContainer(&outline, TRUE))
+	if (!hf->ReadContainer(&outline, TRUE))
 	{
 		SetProblem(problem, "cannot read " + path + " as a scene");
 		return nullptr;
@@ -489,4 +504,43 @@ BaseDocument* LoadDocument(const Filename& file, std::string* problem, SceneTagM
 				if (!FindElementType(tag->GetType()) && !migrate(tag, version, problem))
 					return nullptr;
 	return doc.release();
+}
+
+} // namespace
+
+BaseDocument* LoadDocument(const Filename& file, std::string* problem, SceneTagMigration migrate)
+{
+	const std::string path = file.GetString().GetStdString();
+	AutoAlloc<HyperFile> hf;
+	if (!hf || !hf->Open(SCENEFILE_IDENT, file, FILEOPEN_READ, FILEDIALOG_NONE))
+	{
+		SetProblem(problem, "cannot read " + path + " as a scene");
+		return nullptr;
+	}
+	return ReadScene(hf, path, problem, migrate);
+}
+
+BaseDocument* CloneDocument(const BaseDocument& doc, std::string* problem)
+{
+	BaseContainer outline, state;
+	SceneContainers(doc, &outline, &state);
+	std::vector<uint8_t> bytes;
+	HyperFileClearLastProblem();
+	{
+		AutoAlloc<HyperFile> out;
+		if (!out || !HyperFileOpenMemoryWrite(out, SCENEFILE_IDENT, &bytes) || !out->WriteContainer(outline)
+			|| !out->WriteContainer(state) || !out->Close())
+		{
+			const std::string cause = HyperFileLastProblem();
+			SetProblem(problem, "cannot copy the document: " + (cause.empty() ? std::string("no memory") : cause));
+			return nullptr;
+		}
+	}
+	AutoAlloc<HyperFile> in;
+	if (!in || !HyperFileOpenMemoryRead(in, SCENEFILE_IDENT, bytes))
+	{
+		SetProblem(problem, "cannot copy the document");
+		return nullptr;
+	}
+	return ReadScene(in, "the copy of the document", problem, nullptr);
 }

@@ -49,6 +49,12 @@ typedef bool (*SceneTagMigration)(BaseTag* tag, LONG fileVersion, std::string* p
 // parameters cannot all be read under today's ids.
 BaseDocument* LoadDocument(const Filename& file, std::string* problem, SceneTagMigration migrate = nullptr);
 
+// A copy of doc, owned by the caller, made in memory as SaveDocument and
+// LoadDocument would make it through a file: every element with its data,
+// tracks and unique id, links between them pointing into the copy. Null
+// with *problem set when doc holds a value the scene format cannot store.
+BaseDocument* CloneDocument(const BaseDocument& doc, std::string* problem);
+
 // Gives a loaded element back the id it was saved with.
 void HostSetUniqueId(BaseList2D* element, LLONG id);
 

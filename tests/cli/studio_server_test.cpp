@@ -7,6 +7,7 @@
 #include <httplib.h>
 #include <zlib.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -675,6 +676,25 @@ TEST_F(StudioServerTest, APortInUseIsRefusedNotShared)
 	EXPECT_EQ(second.Token().size(), 32u);
 }
 
+// A browser offers brotli, which the server's library applies at its slowest
+// setting: a large answer then took most of a second to leave.
+TEST_F(StudioServerTest, AnswersLeaveUncompressedWhateverTheBrowserOffers)
+{
+	Start(kDemo);
+	client->set_decompress(false);
+	httplib::Headers headers = Token();
+	headers.emplace("Accept-Encoding", "gzip, deflate, br");
+	auto state = client->Get("/api/state", headers);
+	ASSERT_TRUE(state);
+	EXPECT_EQ(state->status, 200);
+	EXPECT_FALSE(state->has_header("Content-Encoding"));
+	EXPECT_TRUE(json::parse(state->body, nullptr, false).is_object());
+	auto script = client->Get("/assets/app.js", { { "Accept-Encoding", "gzip, deflate, br" } });
+	ASSERT_TRUE(script);
+	EXPECT_FALSE(script->has_header("Content-Encoding"));
+	EXPECT_EQ(script->body, "console.log(1);");
+}
+
 TEST_F(StudioServerTest, StaticFilesComeOnlyFromTheirFolders)
 {
 	Start(kDemo);
@@ -687,7 +707,7 @@ TEST_F(StudioServerTest, StaticFilesComeOnlyFromTheirFolders)
 	ASSERT_TRUE(index);
 	EXPECT_EQ(index->status, 200);
 	EXPECT_EQ(index->body, "<!doctype html><title>studio</title>");
-	EXPECT_EQ(client->Get("/assets/app.js")->get_header_value("Content-Type"), "text/javascript; charset=utf-8");
+	EXPECT_EQ(client->Get("/assets/app.js")->get_header_value("Content-Type"), "application/javascript; charset=utf-8");
 	EXPECT_EQ(client->Get("/icon.svg")->get_header_value("Content-Type"), "image/svg+xml");
 	EXPECT_EQ(status("/assets/escape.txt"), 404);
 	// A path under /api/ is the API's, which wants the token first.
@@ -700,6 +720,336 @@ TEST_F(StudioServerTest, StaticFilesComeOnlyFromTheirFolders)
 }
 
 // ---- The program ------------------------------------------------------------------------------
+
+// ---- The view, keys and events ------------------------------------------------
+
+TEST_F(StudioServerTest, AFrameAnswerCarriesWhatTheViewShows)
+{
+	Start(kDemo);
+	const long long ball = IdNamed("Ball");
+	const json first = Post("/api/frame", { { "frame", 0 } });
+	ASSERT_EQ(first["objects"].size(), 1u);
+	const json cube = first["objects"][0];
+	EXPECT_EQ(cube["id"], ball);
+	EXPECT_EQ(cube["kind"], "cube");
+	EXPECT_EQ(cube["size"].size(), 3u);
+	EXPECT_EQ(cube["scale"], json::array({ 1.0, 1.0, 1.0 }));
+	EXPECT_EQ(cube["visible"], true);
+	// The bounce moves the ball between frames, as the view must show.
+	const json later = Post("/api/frame", { { "frame", 15 } });
+	EXPECT_NE(later["objects"][0]["position"][1], cube["position"][1]);
+	EXPECT_EQ(later["objects"][0]["position"][1], later["values"]["Bounce.position.y"]);
+	// Only what is shown is sent.
+	EXPECT_FALSE(Post("/api/frame", { { "frame", 1 }, { "objects", false } }).contains("objects"));
+	EXPECT_EQ(Post("/api/frame", { { "frame", 1 }, { "objects", { ball } } })["objects"].size(), 1u);
+	// Hidden in the editor, hidden in the view; the display colour is sent.
+	const std::string set = "/api/elements/" + std::to_string(ball) + "/set";
+	Post(set, { { "id", { ID_BASEOBJECT_VISIBILITY_EDITOR } }, { "value", 1 } });
+	Post(set, { { "id", { ID_BASEOBJECT_COLOR } }, { "value", { 0.25, 0.5, 1.0 } } });
+	const json hidden = Post("/api/frame", { { "frame", 1 } })["objects"][0];
+	EXPECT_EQ(hidden["visible"], false);
+	EXPECT_EQ(hidden["color"], json::array({ 0.25, 0.5, 1.0 }));
+
+	const std::string before = studio->Dump();
+	const long long revision = studio->Revision();
+	const long long tag = IdNamed("Bounce");
+	for (const json& which : { json({ 999 }), json({ tag }), json("all"), json({ "1" }) })
+	{
+		auto res = client->Post("/api/frame", Token(), json{ { "frame", 3 }, { "objects", which } }.dump(), "application/json");
+		ASSERT_TRUE(res);
+		EXPECT_EQ(res->status, which == json({ 999 }) ? 404 : 400) << which.dump() << ": " << res->body;
+	}
+	EXPECT_EQ(studio->Dump(), before);
+	EXPECT_EQ(studio->Revision(), revision);
+}
+
+TEST_F(StudioServerTest, KeysOfLinkedTracksFollowBakeClearUndoAndRedo)
+{
+	Start(PULSOR_SOURCE_DIR "/scenes/baked.json");
+	const json baked = Get("/api/keys")["tracks"];
+	ASSERT_EQ(baked.size(), 1u) << baked.dump();
+	EXPECT_EQ(baked[0]["name"], "Pendulum.rotation.z");
+	EXPECT_EQ(baked[0]["tag"], IdNamed("Pendulum"));
+	EXPECT_EQ(baked[0]["frames"].size(), 31u);
+	EXPECT_EQ(baked[0]["frames"][30], 30);
+	EXPECT_EQ(baked[0]["frames"].size(), baked[0]["values"].size());
+
+	const std::string tag = "/api/elements/" + std::to_string(IdNamed("Pendulum"));
+	Post(tag + "/command", { { "id", { PULSOR_CLEAR_KEYS } }, { "answer", true } });
+	EXPECT_TRUE(Get("/api/keys")["tracks"].empty());
+	Post("/api/undo", json::object());
+	EXPECT_EQ(Get("/api/keys")["tracks"], baked);
+	Post("/api/redo", json::object());
+	EXPECT_TRUE(Get("/api/keys")["tracks"].empty());
+}
+
+// Reads an event stream until want events came; their revisions.
+std::vector<long long> Events(httplib::Client& client, const std::string& token, size_t want)
+{
+	std::vector<long long> revisions;
+	std::string buffer;
+	client.Get(("/api/events?token=" + token).c_str(), [&](const char* data, size_t length) {
+		buffer.append(data, length);
+		for (size_t end; (end = buffer.find("\n\n")) != std::string::npos;)
+		{
+			const std::string event = buffer.substr(0, end);
+			buffer.erase(0, end + 2);
+			const size_t data = event.find("data: ");
+			if (event.rfind("event: revision\n", 0) == 0 && data != std::string::npos)
+				revisions.push_back(json::parse(event.substr(data + 6))["revision"].get<long long>());
+		}
+		return revisions.size() < want;
+	});
+	return revisions;
+}
+
+TEST_F(StudioServerTest, EventsTellEveryWindowOfEachChange)
+{
+	Start(kDemo);
+	const long long start = studio->Revision();
+	httplib::Client listener("127.0.0.1", server->Port());
+	std::vector<long long> seen;
+	std::thread listening([&] { seen = Events(listener, server->Token(), 3); });
+	const std::string set = "/api/elements/" + std::to_string(IdNamed("Bounce")) + "/set";
+	// Each change waits until the stream has told the one before, so that
+	// none is folded into the next.
+	const auto waitFor = [&](long long revision) {
+		while (studio->Revision() < revision)
+			std::this_thread::sleep_for(std::chrono::milliseconds(5));
+	};
+	std::this_thread::sleep_for(std::chrono::milliseconds(50));
+	Post(set, { { "id", { PULSOR_STRENGTH } }, { "value", 0.25 } });
+	waitFor(start + 1);
+	std::this_thread::sleep_for(std::chrono::milliseconds(50));
+	Post("/api/undo", json::object());
+	listening.join();
+	ASSERT_GE(seen.size(), 2u);
+	EXPECT_EQ(seen.front(), start);
+	EXPECT_EQ(seen.back(), start + 2);
+	// A refused change tells nothing: the revision did not move.
+	EXPECT_EQ(client->Post("/api/redo", Token(), "{}", "application/json")->status, 200);
+	EXPECT_EQ(client->Post("/api/redo", Token(), "{}", "application/json")->status, 409);
+	EXPECT_EQ(studio->Revision(), start + 3);
+
+	// The stream wants the token as every other call does.
+	httplib::Client stranger("127.0.0.1", server->Port());
+	EXPECT_EQ(stranger.Get("/api/events")->status, 401);
+	EXPECT_EQ(stranger.Get(("/api/events?token=" + std::string(32, '0')).c_str())->status, 403);
+}
+
+TEST_F(StudioServerTest, AStopEndsOpenEventStreams)
+{
+	Start(kDemo);
+	httplib::Client listener("127.0.0.1", server->Port());
+	listener.set_read_timeout(120, 0);
+	std::vector<long long> seen;
+	// More events than will ever come: only the stop ends the stream.
+	std::thread listening([&] { seen = Events(listener, server->Token(), 1000); });
+	while (seen.empty() && studio->Revision() == 0)
+		std::this_thread::sleep_for(std::chrono::milliseconds(5));
+	std::this_thread::sleep_for(std::chrono::milliseconds(100));
+	server->Stop();
+	serving.join();
+	listening.join();
+	EXPECT_LT(seen.size(), 1000u);
+}
+
+TEST_F(StudioServerTest, TheGraphAndAQuestionsTrialWriteNoFile)
+{
+	Start(kDemo);
+	// A temporary folder that cannot be: a copy that needed one would fail.
+	const fs::path scratch = folder.path / "tmp";
+	std::ofstream(scratch) << "a file, not a folder";
+	const char* old = std::getenv("TMPDIR");
+	const std::string kept = old ? old : "";
+	setenv("TMPDIR", scratch.c_str(), 1);
+	const std::string tag = "/api/elements/" + std::to_string(IdNamed("Bounce"));
+	Get("/api/graph");
+	Post(tag + "/set", { { "id", { PULSOR_KEY_SEQUENCE } }, { "value", true } });
+	Post(tag + "/set", { { "id", { PULSOR_KEY_TO } }, { "value", { { "seconds", 40.0 } } } });
+	EXPECT_TRUE(Post(tag + "/command", { { "id", { PULSOR_CONVERT_TO_KEYS } } }).contains("question"));
+	if (old)
+		setenv("TMPDIR", kept.c_str(), 1);
+	else
+		unsetenv("TMPDIR");
+	EXPECT_TRUE(fs::is_regular_file(scratch));
+}
+
+// ---- Curves ---------------------------------------------------------------------
+
+TEST_F(StudioServerTest, CurvesAreClampedIntoTheSquareOrRefusedWhenTheyCross)
+{
+	Start(kDemo);
+	const long long sway = IdNamed("Sway");
+	const std::string set = "/api/elements/" + std::to_string(sway) + "/set";
+	const auto curve = [](const json& knots) { return json{ { "id", { PULSOR_TIME_CURVE } }, { "value", { { "knots", knots } } } }; };
+
+	const json clamped = Post(set, curve({ { { "x", -0.5 }, { "y", 0.2 }, { "right", { -0.1, 0.0 } } },
+		{ { "x", 0.5 }, { "y", 1.5 } }, { { "x", 1.0 }, { "y", 0.0 }, { "left", { 0.2, 0.1 } } } }));
+	EXPECT_TRUE(clamped.contains("clamped")) << clamped.dump();
+	const json stored = Value(sway, PULSOR_TIME_CURVE);
+	ASSERT_EQ(stored["knots"].size(), 3u);
+	EXPECT_EQ(stored["knots"][0]["x"], 0.0);
+	EXPECT_EQ(stored["knots"][1]["y"], 1.0);
+	EXPECT_EQ(stored["knots"][0]["right"][0], 0.0);
+	EXPECT_EQ(stored["knots"][2]["left"][0], 0.0);
+	for (const json& p : stored["points"])
+		EXPECT_TRUE(p[0].is_number() && p[1].is_number()) << p.dump();
+	// A curve inside the square is taken as it is, without a note.
+	EXPECT_FALSE(Post(set, curve({ { { "x", 0.0 }, { "y", 0.0 } }, { { "x", 1.0 }, { "y", 1.0 } } })).contains("clamped"));
+
+	const std::string before = studio->Dump();
+	const long long revision = studio->Revision();
+	const struct
+	{
+		const char* what;
+		json knots;
+		int status;
+	} bad[] = {
+		{ "crossing knots", { { { "x", 0.6 }, { "y", 0.0 } }, { { "x", 0.4 }, { "y", 1.0 } } }, 422 },
+		{ "crossing after clamping", { { { "x", 2.0 }, { "y", 0.0 } }, { { "x", 0.9 }, { "y", 1.0 } } }, 422 },
+		{ "a NaN knot", { { { "x", "NaN" }, { "y", 0.0 } } }, 400 },
+		{ "an infinite tangent", { { { "x", 0.0 }, { "y", 0.0 }, { "right", { "Infinity", 0 } } } }, 400 },
+		{ "no knots", json::array(), 400 },
+		{ "a knot without y", { { { "x", 0.0 } } }, 400 },
+	};
+	for (const auto& b : bad)
+	{
+		auto res = client->Post(set.c_str(), Token(), curve(b.knots).dump(), "application/json");
+		ASSERT_TRUE(res);
+		EXPECT_EQ(res->status, b.status) << b.what << ": " << res->body;
+		EXPECT_TRUE(json::parse(res->body).contains("error")) << b.what;
+	}
+	EXPECT_EQ(studio->Dump(), before);
+	EXPECT_EQ(studio->Revision(), revision);
+}
+
+// ---- Presets ----------------------------------------------------------------------
+
+TEST_F(StudioServerTest, PresetsAreSavedListedAndLoadedAsOneUndoStep)
+{
+	Start(kDemo);
+	fs::create_directories(folder.path / "presets");
+	const std::string presetFolder = fs::canonical(folder.path / "presets").string();
+	const long long bounce = IdNamed("Bounce");
+	const std::string tag = "/api/elements/" + std::to_string(bounce);
+	// The module's "..." is answered with the folder picked in the studio.
+	Post(tag + "/presets/folder", { { "path", presetFolder } });
+	json presets = Get(tag + "/presets");
+	EXPECT_EQ(presets["folder"], presetFolder);
+	EXPECT_TRUE(presets["presets"].empty());
+
+	Post(tag + "/set", { { "id", { PULSOR_STRENGTH } }, { "value", 0.25 } });
+	Post(tag + "/presets/save", { { "name", "Quarter" } });
+	EXPECT_TRUE(fs::is_regular_file(folder.path / "presets" / "QuarterHF"));
+	presets = Get(tag + "/presets");
+	ASSERT_EQ(presets["presets"], json::array({ "Quarter" }));
+
+	Post(tag + "/set", { { "id", { PULSOR_STRENGTH } }, { "value", 0.75 } });
+	Post(tag + "/presets/refresh", json::object());
+	Post(tag + "/presets/load", { { "index", 0 } });
+	EXPECT_EQ(Value(bounce, PULSOR_STRENGTH), 0.25);
+	Post("/api/undo", json::object());
+	EXPECT_EQ(Value(bounce, PULSOR_STRENGTH), 0.75);
+	Post("/api/redo", json::object());
+	EXPECT_EQ(Value(bounce, PULSOR_STRENGTH), 0.25);
+
+	// The presets that come with the module load as they are.
+	Post(tag + "/presets/folder", { { "path", PULSOR_SOURCE_DIR "/res/Presets" } });
+	presets = Get(tag + "/presets");
+	ASSERT_GE(presets["presets"].size(), 4u) << presets.dump();
+	for (size_t i = 0; i < presets["presets"].size(); ++i)
+		Post(tag + "/presets/load", { { "index", i } });
+	EXPECT_EQ(IdNamed("Bounce"), 0) << "a shipped preset names its tag";
+}
+
+TEST_F(StudioServerTest, BadPresetRequestsAreRefusedAndLoseNothing)
+{
+	Start(kDemo);
+	const fs::path presets = folder.path / "presets";
+	fs::create_directories(presets);
+	const long long bounce = IdNamed("Bounce");
+	const std::string tag = "/api/elements/" + std::to_string(bounce);
+	Post(tag + "/presets/folder", { { "path", presets.string() } });
+	Post(tag + "/presets/save", { { "name", "Good" } });
+	std::ofstream(presets / "BrokenHF") << "not a preset";
+	fs::create_directories(presets / "BlockedHF");    // a folder where the file would go
+	std::ofstream(folder / "a-file") << "x";
+	Post(tag + "/presets/refresh", json::object());
+	const json listed = Get(tag + "/presets")["presets"];
+	const auto indexOf = [&](const std::string& name) {
+		return (int)(std::find(listed.begin(), listed.end(), name) - listed.begin());
+	};
+	ASSERT_LT(indexOf("Broken"), (int)listed.size());
+	const std::string goodBefore = [&] {
+		std::ifstream in(presets / "GoodHF", std::ios::binary);
+		return std::string(std::istreambuf_iterator<char>(in), {});
+	}();
+
+	const std::string before = studio->Dump();
+	const json presetsBefore = Get(tag + "/presets");
+	const long long revision = studio->Revision();
+	const struct
+	{
+		std::string what, path;
+		json body;
+		int status;
+	} bad[] = {
+		{ "an unknown tag", "/api/elements/999/presets/save", { { "name", "X" } }, 404 },
+		{ "an object", "/api/elements/" + std::to_string(IdNamed("Ball")) + "/presets/save", { { "name", "X" } }, 400 },
+		{ "an unknown action", tag + "/presets/erase", json::object(), 404 },
+		{ "an empty name", tag + "/presets/save", { { "name", "" } }, 400 },
+		{ "a name with a slash", tag + "/presets/save", { { "name", "../Good" } }, 400 },
+		{ "a name of dots", tag + "/presets/save", { { "name", ".." } }, 400 },
+		{ "a name ending in a dot", tag + "/presets/save", { { "name", "Good." } }, 400 },
+		{ "a name with a newline", tag + "/presets/save", { { "name", "Go\nod" } }, 400 },
+		{ "a name that is no string", tag + "/presets/save", { { "name", 7 } }, 400 },
+		{ "a save the folder in the way stops", tag + "/presets/save", { { "name", "Blocked" } }, 422 },
+		{ "a preset that does not read", tag + "/presets/load", { { "index", indexOf("Broken") } }, 422 },
+		{ "an index past the list", tag + "/presets/load", { { "index", (int)listed.size() } }, 400 },
+		{ "a negative index", tag + "/presets/load", { { "index", -1 } }, 400 },
+		{ "a folder with ..", tag + "/presets/folder", { { "path", presets.string() + "/../presets" } }, 400 },
+		{ "a file for a folder", tag + "/presets/folder", { { "path", folder / "a-file" } }, 400 },
+		{ "a missing folder", tag + "/presets/folder", { { "path", folder / "missing" } }, 400 },
+	};
+	for (const auto& b : bad)
+	{
+		auto res = client->Post(b.path.c_str(), Token(), b.body.dump(), "application/json");
+		ASSERT_TRUE(res);
+		EXPECT_EQ(res->status, b.status) << b.what << ": " << res->body;
+		EXPECT_TRUE(json::parse(res->body).contains("error")) << b.what;
+	}
+	EXPECT_EQ(studio->Dump(), before);
+	EXPECT_EQ(Get(tag + "/presets"), presetsBefore);
+	EXPECT_EQ(studio->Revision(), revision);
+	std::ifstream in(presets / "GoodHF", std::ios::binary);
+	EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), goodBefore);
+	EXPECT_TRUE(fs::is_directory(presets / "BlockedHF"));
+	EXPECT_FALSE(fs::exists(folder.path / "GoodHF"));
+}
+
+TEST_F(StudioServerTest, TheFolderPickerListsFoldersOnly)
+{
+	Start(kDemo);
+	fs::create_directories(folder.path / "b");
+	fs::create_directories(folder.path / "a");
+	fs::create_directories(folder.path / ".hidden");
+	std::ofstream(folder / "file.txt") << "x";
+	const std::string where = fs::canonical(folder.path).string();
+	const json listing = Get("/api/folders?path=" + where);
+	EXPECT_EQ(listing["path"], where);
+	EXPECT_EQ(listing["parent"], fs::canonical(folder.path).parent_path().string());
+	EXPECT_EQ(listing["folders"], json::array({ "a", "b", "web" }));
+	EXPECT_TRUE(Get("/api/folders?path=/")["parent"].is_null());
+	EXPECT_EQ(Get("/api/folders")["path"], fs::current_path().string());
+
+	for (const std::string& bad : { where + "/../x", where + "/file.txt", where + "/missing" })
+	{
+		auto res = client->Get(("/api/folders?path=" + bad).c_str(), Token());
+		ASSERT_TRUE(res);
+		EXPECT_EQ(res->status, 400) << bad << ": " << res->body;
+	}
+}
 
 TEST(StudioProgram, PrintsOneAddressWithAFreshTokenAndStopsOnTerm)
 {

@@ -169,6 +169,86 @@ TEST_F(SceneFileTest, RoundTripKeepsEverything)
 	BaseDocument::Free(loaded);
 }
 
+TEST_F(SceneFileTest, ACloneInMemoryIsTheDocumentAndApartFromIt)
+{
+	std::string problem;
+	BaseDocument* copy = CloneDocument(*doc, &problem);
+	ASSERT_NE(copy, nullptr) << problem;
+	EXPECT_TRUE(fs::is_empty(dir)) << "a clone writes no file";
+	ASSERT_EQ(copy->GetObjectCount(), doc->GetObjectCount());
+	for (LONG i = 0; i < doc->GetObjectCount(); ++i)
+	{
+		ExpectSameElement(*copy->GetObjectByIndex(i), *doc->GetObjectByIndex(i));
+		EXPECT_EQ(*copy->GetObjectByIndex(i)->GetDataInstance(), *doc->GetObjectByIndex(i)->GetDataInstance());
+		EXPECT_NE(copy->GetObjectByIndex(i), doc->GetObjectByIndex(i));
+	}
+	EXPECT_EQ(copy->GetTime(), doc->GetTime());
+	BaseObject* box = copy->GetFirstObject();
+	BaseTag* tag = box->GetTagByIndex(1);
+	EXPECT_EQ(tag->GetDataInstance()->GetLink(6, copy), copy->GetFirstMaterial());
+	EXPECT_EQ(tag->GetDocument(), copy);
+
+	// Both evaluate alike at every frame of the track.
+	for (double frame : { 0.0, 5.0, 10.0, 17.0, 20.0 })
+	{
+		doc->SetTime(BaseTime(frame, 25.0));
+		copy->SetTime(BaseTime(frame, 25.0));
+		doc->ExecutePasses(nullptr, TRUE, TRUE, TRUE, BUILDFLAGS_0);
+		copy->ExecutePasses(nullptr, TRUE, TRUE, TRUE, BUILDFLAGS_0);
+		EXPECT_EQ(box->GetRelPos(), cube->GetRelPos()) << frame;
+	}
+	// Changing the copy leaves the original alone.
+	const BaseContainer before = *cube->GetDataInstance();
+	box->GetDataInstance()->SetVector(PRIM_CUBE_LEN, Vector(1.0, 2.0, 3.0));
+	box->SetName("Changed");
+	tag->GetDataInstance()->SetLong(5, 333);
+	BaseDocument::Free(copy);
+	EXPECT_EQ(*cube->GetDataInstance(), before);
+	EXPECT_EQ(cube->GetName(), String("Box"));
+	EXPECT_EQ(probe->GetDataInstance()->GetLong(5), 222);
+	EXPECT_EQ(probe->GetDataInstance()->GetLink(6, doc), material);
+}
+
+TEST_F(SceneFileTest, AMemoryFileIsReadOnlyAsTheKindItWasWritten)
+{
+	Bytes bytes;
+	{
+		AutoAlloc<HyperFile> out;
+		ASSERT_TRUE(HyperFileOpenMemoryWrite(out, 'abcd', &bytes));
+		BaseContainer bc;
+		bc.SetLong(1, 42);
+		ASSERT_TRUE(out->WriteContainer(bc));
+		EXPECT_TRUE(bytes.empty()) << "the bytes come only with a whole file";
+		ASSERT_TRUE(out->Close());
+	}
+	AutoAlloc<HyperFile> in;
+	EXPECT_FALSE(HyperFileOpenMemoryRead(in, 'wxyz', bytes));
+	EXPECT_FALSE(HyperFileOpenMemoryRead(in, 'abcd', Bytes(bytes.begin(), bytes.begin() + 8)));
+	ASSERT_TRUE(HyperFileOpenMemoryRead(in, 'abcd', bytes));
+	BaseContainer read;
+	ASSERT_TRUE(in->ReadContainer(&read, TRUE));
+	EXPECT_EQ(read.GetLong(1), 42);
+	EXPECT_TRUE(HyperFileReadToEnd(in));
+
+	// A file whose write failed leaves the bytes as they were.
+	Bytes kept = { 1, 2, 3 };
+	{
+		AutoAlloc<HyperFile> out;
+		ASSERT_TRUE(HyperFileOpenMemoryWrite(out, 'abcd', &kept));
+		BaseContainer deep, level;
+		level.SetLong(1, 1);
+		for (int i = 0; i < 1000; ++i)
+		{
+			deep = BaseContainer();
+			deep.SetContainer(1, level);
+			level = deep;
+		}
+		EXPECT_FALSE(out->WriteContainer(deep));
+		EXPECT_FALSE(out->Close());
+	}
+	EXPECT_EQ(kept, Bytes({ 1, 2, 3 }));
+}
+
 TEST_F(SceneFileTest, LoadRefusesMissingAndForeignFiles)
 {
 	std::string problem;

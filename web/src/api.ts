@@ -66,8 +66,9 @@ export class Api {
     this.request<EditAnswer>("POST", "/api/link", { tag, source, param, drop });
   undo = () => this.request<EditAnswer>("POST", "/api/undo");
   redo = () => this.request<EditAnswer>("POST", "/api/redo");
-  frame = (frame: number, element?: number) =>
-    this.request<FrameAnswer>("POST", "/api/frame", element === undefined ? { frame } : { frame, element });
+  /** `objects: false` asks for no objects (a page without a 3D view). */
+  frame = (frame: number, element?: number, objects?: false) =>
+    this.request<FrameAnswer>("POST", "/api/frame", { frame, ...(element === undefined ? {} : { element }), ...(objects === false ? { objects } : {}) });
   save = (path: string, overwrite: boolean) => this.request<EditAnswer>("POST", "/api/save", { path, overwrite });
   open = (path: string) => this.request<EditAnswer>("POST", "/api/open", { path });
   keys = () => this.request<{ tracks: KeyTrack[] }>("GET", "/api/keys");

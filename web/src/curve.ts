@@ -7,6 +7,9 @@
 import type { SplineKnot, SplineValue } from "./types";
 
 export const GRID = 0.1;
+/** What the server stores: a curve of 1 to 1000 knots. */
+export const MIN_KNOTS = 1;
+export const MAX_KNOTS = 1000;
 const NS = "http://www.w3.org/2000/svg";
 /** Room around the unit square, in the square's units, for knots on its edge. */
 const PAD = 0.04;
@@ -26,7 +29,8 @@ export function snap(v: number, step = GRID): number {
  * pointing away from their knot so the curve stays a function of x.
  */
 export function checkKnots(knots: Knot[]): string | null {
-  if (!knots.length) return "a curve keeps at least one knot";
+  if (knots.length < MIN_KNOTS) return "a curve keeps at least one knot";
+  if (knots.length > MAX_KNOTS) return `a curve holds at most ${MAX_KNOTS} knots`;
   for (let i = 0; i < knots.length; i++) {
     const k = knots[i];
     const numbers = [k.x, k.y, ...k.left, ...k.right];
@@ -219,7 +223,7 @@ export class CurveEditor {
       field.disabled = this.disabled || !k;
       if (document.activeElement !== field || !field.dataset.dirty) field.value = k ? String(Math.round(v! * 10000) / 10000) : "";
     }
-    this.deleteButton.disabled = this.disabled || !k || this.knots.length < 2;
+    this.deleteButton.disabled = this.disabled || !k || this.knots.length <= MIN_KNOTS;
   }
 
   /** The pointer's place in the unit square (y up). */
@@ -300,7 +304,7 @@ export class CurveEditor {
 
   private removeSelected(): void {
     if (this.disabled || this.selected < 0) return;
-    if (this.knots.length < 2) return this.actions.refuse(`${this.name}: a curve keeps at least one knot`);
+    if (this.knots.length <= MIN_KNOTS) return this.actions.refuse(`${this.name}: a curve keeps at least one knot`);
     const knots = this.knots.filter((_, i) => i !== this.selected);
     this.selected = Math.min(this.selected, knots.length - 1);
     this.send(knots);

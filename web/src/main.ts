@@ -12,7 +12,7 @@ import { PageView } from "./page";
 import { PresetsPanel } from "./presets";
 import { showHelp, shortcutFor } from "./shortcuts";
 import { Timeline } from "./timeline";
-import type { EditAnswer, ElementRef, Levels, Page, SceneObject, State, TimeValue, ViewObject } from "./types";
+import type { EditAnswer, ElementRef, Levels, Page, SceneObject, State, TimeValue } from "./types";
 import { toNumber } from "./units";
 import { Viewport } from "./viewport";
 
@@ -53,8 +53,6 @@ function index(state: State): Map<number, Found> {
   return all;
 }
 
-const PAGE_VIEW_LIMIT = 32;
-const DISPLAY_VISIBILITY = 1006;
 const KEY_SEQUENCE = 2356;
 const KEY_FROM = 2357;
 const KEY_TO = 2358;
@@ -334,7 +332,8 @@ class Studio {
     this.graph.setKeys(keys ?? []);
     this.timeline.setKeys((keys ?? []).flatMap((t) => t.frames));
     this.metrics.graphMs = this.graph.lastDrawMs;
-    this.shownFingerprint = JSON.stringify([{ ...state, revision: 0 }, page, graph, keys]);
+    // Revisions left out: a window's own frame request moves them and nothing else.
+    this.shownFingerprint = JSON.stringify([state, page, graph, keys], (k, v) => (k === "revision" ? undefined : v));
   }
 
   // ---- other windows ------------------------------------------------------
@@ -380,8 +379,10 @@ class Studio {
     void this.busy(async () => {
       try {
         const before = this.shownFingerprint;
+        const seeks = this.seeks;
         await this.refresh();
-        if (this.shownFingerprint !== before && this.state) await this.showFrame(this.state.frame);
+        // A frame asked for meanwhile brings the objects itself; asking for the older one would undo it.
+        if (this.shownFingerprint !== before && this.state && seeks === this.seeks && !this.seeking) await this.showFrame(this.state.frame);
       } catch (e) {
         this.say(this.reason(e), true);
       } finally {
@@ -399,7 +400,8 @@ class Studio {
     this.undoButton.disabled = !state.undo.undo;
     this.redoButton.disabled = !state.undo.redo;
     this.timeline.setRange(state.from, state.to, state.fps);
-    this.timeline.showFrame(state.frame);
+    // A frame this window asked for and has not shown yet wins over the one the server held.
+    if (!this.seeking) this.timeline.showFrame(state.frame);
     this.objects.render(state, selected, this.iconVersion);
     const found = selected !== null ? this.elements.get(selected) : undefined;
     this.addTagButton.disabled = !found?.object || found.object !== found.element;
@@ -465,16 +467,19 @@ class Studio {
   edit(run: () => Promise<EditAnswer | null>): Promise<void> {
     return this.busy(async () => {
       const t0 = performance.now();
+      let changed = false;
       try {
         const answer = await run();
+        changed = true;
         if (answer?.open) this.openHelp(answer.open);
+        if (answer?.clamped) this.say(answer.clamped, true);
       } catch (e) {
         this.say(this.reason(e), true);
       }
       try {
         await this.refresh();
-        // The view shows the objects as the edit left them.
-        if (this.state) await this.showFrame(this.state.frame);
+        // The view shows the objects as the edit left them (a refusal left them as they were).
+        if (changed && this.state) await this.showFrame(this.state.frame);
       } catch (e) {
         this.say(this.reason(e), true);
       }
@@ -540,13 +545,19 @@ class Studio {
 
   // ---- frames ----------------------------------------------------------------
 
+  /** Frames asked for by this window: started, and still on their way. */
+  private seeks = 0;
+  private seeking = 0;
+
   private seek(frame: number): Promise<void> {
-    return this.busy(() => this.showFrame(frame));
+    this.seeks++;
+    this.seeking++;
+    return this.busy(() => this.showFrame(frame)).finally(() => this.seeking--);
   }
 
   private async showFrame(frame: number): Promise<void> {
     try {
-      const answer = await this.api.frame(frame, this.selected ?? undefined);
+      const answer = await this.api.frame(frame, this.selected ?? undefined, this.viewport.hasWebGL ? undefined : false);
       if (this.state) {
         this.state.frame = answer.frame;
         this.state.revision = answer.revision;
@@ -554,43 +565,12 @@ class Studio {
       }
       this.graph.setFrame(answer.frame);
       if (answer.page && answer.page.id === this.selected) this.showPage(answer.page);
-      this.viewport.update(answer.objects ?? (await this.objectsFromPages()));
+      if (answer.objects) this.viewport.update(answer.objects);
       this.timeline.showValues(answer.values);
     } catch (e) {
       this.timeline.pause();
       this.say(this.reason(e), true);
     }
-  }
-
-  /**
-   * The objects as their pages show them, for a server whose frame answer
-   * carries none: a request per object, so only for a small scene.
-   */
-  private async objectsFromPages(): Promise<ViewObject[]> {
-    const objects = [...this.elements.values()].filter((f) => f.object === f.element).map((f) => f.element as SceneObject);
-    if (!objects.length || objects.length > PAGE_VIEW_LIMIT) return [];
-    const vec = (page: Page, id: number, fallback: [number, number, number]) => {
-      const v = page.entries.find((e) => e.id.length === 1 && e.id[0] === id)?.value;
-      return Array.isArray(v) && v.length === 3 ? (v.map(toNumber) as [number, number, number]) : fallback;
-    };
-    const num = (page: Page, id: number) => toNumber(page.entries.find((e) => e.id.length === 1 && e.id[0] === id)?.value);
-    return Promise.all(
-      objects.map(async (o) => {
-        const page = await this.api.page(o.id);
-        const display = o.tags.find((t) => t.typeName === "Display");
-        const visibility = display ? num(await this.api.page(display.id), DISPLAY_VISIBILITY) : 1;
-        return {
-          id: o.id,
-          kind: o.typeName === "Null" ? "null" : "cube",
-          position: vec(page, 903, [0, 0, 0]),
-          rotation: vec(page, 904, [0, 0, 0]),
-          scale: vec(page, 905, [1, 1, 1]),
-          size: vec(page, 1100, [200, 200, 200]),
-          color: vec(page, 908, [0.5, 0.5, 0.5]),
-          visible: num(page, 901) !== 1 && !(visibility <= 0.5),
-        };
-      }),
-    );
   }
 
   // ---- files -----------------------------------------------------------------

@@ -112,6 +112,8 @@ export interface EditAnswer {
   accepted?: boolean;
   undo?: UndoState;
   file?: string;
+  /** A curve the server stored clamped: what it changed. */
+  clamped?: string;
 }
 
 /** An object as the 3D view shows it at a frame. */

@@ -63,9 +63,10 @@ export function parseNumber(text: string, scale: Scale, integer: boolean): numbe
   t = t.replace(",", ".");
   if (t === "") return "Enter a number";
   if (!/^[+-]?(\d+\.?\d*|\.\d+)(e[+-]?\d+)?$/i.test(t)) return `"${text}" is not a number`;
-  let n = Number(t) / scale.factor;
+  // Whole numbers are whole in what the user reads: frames, not the seconds they are stored as.
+  const typed = integer ? Math.round(Number(t)) : Number(t);
+  const n = typed / scale.factor;
   if (!Number.isFinite(n)) return `"${text}" is out of range`;
-  if (integer) n = Math.round(n);
   return n;
 }
 

@@ -8,6 +8,9 @@ import * as THREE from "three";
 import { OrbitControls } from "three/examples/jsm/controls/OrbitControls.js";
 import type { ViewObject } from "./types";
 
+/** Up to this many objects, boxes get outlines; beyond, a draw call each is saved. */
+const OUTLINED = 200;
+
 export interface ViewportActions {
   select(id: number): void;
 }
@@ -49,6 +52,8 @@ export class Viewport {
   private framed = false;
   private queued = false;
   private unitBox = new THREE.BoxGeometry(1, 1, 1);
+  private unitEdges = new THREE.EdgesGeometry(this.unitBox);
+  private edgeMaterial = new THREE.LineBasicMaterial({ color: 0x0d0f12, transparent: true, opacity: 0.35 });
   /** Frames drawn since the page opened (for tests and the frame-rate readout). */
   draws = 0;
 
@@ -57,7 +62,13 @@ export class Viewport {
     this.root.setAttribute("aria-label", "Viewport");
     this.canvasHost.className = "viewport-canvas";
     this.note.className = "viewport-note";
-    this.root.append(this.canvasHost, this.note);
+    const frameButton = document.createElement("button");
+    frameButton.type = "button";
+    frameButton.className = "btn viewport-frame";
+    frameButton.textContent = "Frame all";
+    frameButton.title = "Frame all objects";
+    frameButton.addEventListener("click", () => this.frameAll());
+    this.root.append(this.canvasHost, this.note, frameButton);
     try {
       this.renderer = new THREE.WebGLRenderer({ antialias: true, preserveDrawingBuffer: true });
     } catch (e) {
@@ -100,13 +111,14 @@ export class Viewport {
     for (const o of objects) {
       seen.add(o.id);
       let s = this.shown.get(o.id);
-      const kind = o.kind === "null" ? "null" : "cube";
+      // Only cubes have a shape here; nulls and every other kind are axes.
+      const kind = o.kind === "cube" ? "cube" : "null";
       if (s && s.kind !== kind) {
         this.scene.remove(s.node);
         s = undefined;
       }
       if (!s) {
-        s = this.make(kind);
+        s = this.make(kind, objects.length <= OUTLINED);
         s.node.userData.id = o.id;
         this.scene.add(s.node);
         this.shown.set(o.id, s);
@@ -184,15 +196,14 @@ export class Viewport {
     this.draw();
   }
 
-  private make(kind: string): Shown {
+  private make(kind: string, outlined: boolean): Shown {
     if (kind === "null") {
       const axes = new THREE.AxesHelper(1);
       return { node: axes, kind };
     }
     const material = new THREE.MeshStandardMaterial({ roughness: 0.55, metalness: 0.05 });
     const mesh = new THREE.Mesh(this.unitBox, material);
-    const edges = new THREE.LineSegments(new THREE.EdgesGeometry(this.unitBox), new THREE.LineBasicMaterial({ color: 0x0d0f12, transparent: true, opacity: 0.35 }));
-    mesh.add(edges);
+    if (outlined) mesh.add(new THREE.LineSegments(this.unitEdges, this.edgeMaterial));
     return { node: mesh, kind, material };
   }
 

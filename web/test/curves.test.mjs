@@ -126,14 +126,31 @@ test("double-click adds a knot, typed values move it, bad values are refused and
   assert.equal((await storedKnots()).length, 3, "the deleted knot comes back");
 });
 
-test("the last knot cannot be deleted", async () => {
+test("the last knot cannot be deleted, and the server's refusal of a broken curve sent past the editor is shown", async () => {
   await knots().nth(1).click();
   await page.keyboard.press("Delete");
   await idle(page);
   assert.equal((await storedKnots()).length, 1);
+  const revision = await page.evaluate(() => document.body.dataset.revision);
+  const stored = await storedKnots();
   await knots().nth(0).click();
   await page.keyboard.press("Delete");
   await idle(page);
-  assert.equal((await storedKnots()).length, 1);
+  assert.deepEqual(await storedKnots(), stored);
   assert.match(await status().textContent(), /at least one knot/);
+  assert.equal(await editor().getByRole("button", { name: "Delete knot" }).isDisabled(), true);
+  assert.equal(await page.evaluate(() => document.body.dataset.revision), revision, "nothing was sent");
+
+  // Sent as a script would, crossing knots reach the server, which refuses them; the page says why.
+  const key = await editor().evaluate((n) => n.closest("[data-entry]").dataset.entry);
+  await page.evaluate((key) => {
+    const crossing = [
+      { x: 0.8, y: 0, left: [0, 0], right: [0, 0], flags: 0 },
+      { x: 0.2, y: 1, left: [0, 0], right: [0, 0], flags: 0 },
+    ];
+    return window.studio.edit(() => window.studio.api.set(window.studio.selected, key.split(".").map(Number), { knots: crossing }));
+  }, key);
+  await idle(page);
+  assert.match(await status().textContent(), /cross/i);
+  assert.deepEqual(await storedKnots(), stored, "the curve is as it was");
 });

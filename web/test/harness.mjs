@@ -95,7 +95,8 @@ export async function openStudio(browser, studio) {
   page.setDefaultTimeout(10000);
   const errors = [];
   page.on("pageerror", (e) => errors.push(String(e)));
-  await page.goto(studio.url);
+  // A loaded machine may take long to start three.js and WebGL; the page then works as usual.
+  await page.goto(studio.url, { timeout: 30000 });
   await page.waitForFunction(() => window.studio && window.studio.state !== null);
   await idle(page);
   page.errors = errors;

@@ -3,13 +3,13 @@
 import { test } from "node:test";
 import assert from "node:assert/strict";
 import { readFileSync, writeFileSync, mkdtempSync, rmSync } from "node:fs";
-import { tmpdir } from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
 import ts from "typescript";
 
 const src = path.join(path.dirname(fileURLToPath(import.meta.url)), "../src");
-const dir = mkdtempSync(path.join(tmpdir(), "pulsor-logic-"));
+// Inside node_modules, so that the view's import of three resolves.
+const dir = mkdtempSync(path.join(src, "../node_modules/.pulsor-logic-"));
 async function load(name) {
   const out = ts.transpileModule(readFileSync(path.join(src, `${name}.ts`), "utf8"), {
     compilerOptions: { module: ts.ModuleKind.ESNext, target: ts.ScriptTarget.ES2022 },
@@ -20,6 +20,7 @@ async function load(name) {
 const curve = await load("curve");
 const objects = await load("objects");
 const keys = await load("shortcuts");
+const view = await load("viewport");
 rmSync(dir, { recursive: true, force: true });
 
 const knot = (x, y, left = [-0.1, 0], right = [0.1, 0]) => ({ x, y, left, right, flags: 0 });
@@ -28,13 +29,17 @@ test("a curve that cannot be stored is named, one that can passes", () => {
   assert.equal(curve.checkKnots([knot(0, 0), knot(0.5, 1), knot(1, 0.5)]), null);
   assert.equal(curve.checkKnots([knot(0.5, 0.5), knot(0.5, 0.2)]), null, "knots may share an x, as the host keeps them");
   assert.match(curve.checkKnots([]), /at least one knot/);
+  assert.equal(curve.checkKnots([knot(0.5, 0.5)]), null);
+  assert.equal(curve.checkKnots(Array.from({ length: 1000 }, (_, i) => knot(i / 999, 0.5, [0, 0], [0, 0]))), null);
+  assert.match(curve.checkKnots(Array.from({ length: 1001 }, (_, i) => knot(i / 1000, 0.5, [0, 0], [0, 0]))), /at most 1000/);
+  const end = knot(1, 1);
   assert.match(curve.checkKnots([knot(0, 0), knot(1.2, 0)]), /knot 2: x and y must lie between 0 and 1/);
-  assert.match(curve.checkKnots([knot(0, -0.01)]), /between 0 and 1/);
+  assert.match(curve.checkKnots([knot(0, -0.01), end]), /between 0 and 1/);
   assert.match(curve.checkKnots([knot(0.6, 0), knot(0.4, 1)]), /knot 2 would cross knot 1/);
-  assert.match(curve.checkKnots([knot(NaN, 0)]), /finite/);
-  assert.match(curve.checkKnots([knot(0.5, 0.5, [-0.1, 0], [0.1, Infinity])]), /finite/);
-  assert.match(curve.checkKnots([knot(0.5, 0.5, [0.1, 0])]), /tangent points back/);
-  assert.match(curve.checkKnots([knot(0.5, "0.5")]), /finite/, "a number typed as text is no number");
+  assert.match(curve.checkKnots([knot(NaN, 0), end]), /finite/);
+  assert.match(curve.checkKnots([knot(0.5, 0.5, [-0.1, 0], [0.1, Infinity]), end]), /finite/);
+  assert.match(curve.checkKnots([knot(0.5, 0.5, [0.1, 0]), end]), /tangent points back/);
+  assert.match(curve.checkKnots([knot(0.5, "0.5"), end]), /finite/, "a number typed as text is no number");
 });
 
 test("a dragged knot stays inside the square and between its neighbours", () => {
@@ -68,9 +73,9 @@ test("a knot added by double-click goes in order, with tangents that fit between
   assert.deepEqual(knots.map((k) => [k.x, k.y]), [[0, 0], [0.25, 0.8], [1, 1]]);
   assert.equal(curve.checkKnots(knots), null);
   assert.ok(knots[1].right[0] > 0 && knots[1].left[0] < 0 && knots[1].right[0] <= 0.25 / 3);
-  const end = curve.insertKnot([knot(0.5, 0.5)], 1.3, -0.2);
-  assert.deepEqual([end.index, end.knots[1].x, end.knots[1].y], [1, 1, 0], "outside the square: clamped to its edge");
-  assert.equal(curve.checkKnots(end.knots), null);
+  const edge = curve.insertKnot([knot(0, 0.5), knot(0.5, 0.5)], 1.3, -0.2);
+  assert.deepEqual([edge.index, edge.knots[2].x, edge.knots[2].y], [2, 1, 0], "outside the square: clamped to its edge");
+  assert.equal(curve.checkKnots(edge.knots), null);
 });
 
 test("the preview is the host's cubic between knots, held flat beyond the ends", () => {
@@ -120,4 +125,16 @@ test("keys act on the studio unless what has the focus needs them", () => {
   assert.equal(keys.shortcutFor("Delete", at(".curve-editor")), null, "Delete removes the curve's knot, not the tab");
   // Every key the overlay names as a plain key acts.
   assert.ok(keys.HELP.some(([k]) => k === "Space") && keys.HELP.some(([k]) => k.includes("Home")));
+});
+
+test("the document's frame turns into three.js's: z and the turns about x and y change sense", () => {
+  assert.deepEqual(view.placement({ position: [1, 2, 3], rotation: [0.1, 0.2, 0.3] }), { position: [1, 2, -3], euler: [-0.2, -0.1, 0.3] });
+  assert.deepEqual(view.placement({ position: [0, 0, 0], rotation: [0, 0, 0] }).position.map(Math.abs), [0, 0, 0]);
+});
+
+test("a colour outside 0..1 is held at its ends; a missing or broken one is grey", () => {
+  assert.deepEqual(view.colourOf([0.2, 1.5, -1]), [0.2, 1, 0]);
+  assert.deepEqual(view.colourOf(undefined), [0.6, 0.6, 0.6]);
+  assert.deepEqual(view.colourOf([0.1, NaN, 0.3]), [0.6, 0.6, 0.6]);
+  assert.deepEqual(view.colourOf([1, 1]), [0.6, 0.6, 0.6]);
 });

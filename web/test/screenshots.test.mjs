@@ -55,7 +55,8 @@ test("docs/viewport.png: the demo scene's ball in the 3D view, mid-bounce", asyn
   const page = await openStudio(browser, studio);
   try {
     // A wider view column than the default layout gives it, for the picture alone.
-    await page.addStyleTag({ content: "#app { grid-template-columns: 240px minmax(0, 1fr) 640px !important; }" });
+    await page.setViewportSize({ width: 1600, height: 1000 });
+    await page.addStyleTag({ content: "#app { grid-template-columns: 240px minmax(0, 1fr) 720px !important; }" });
     // The ball in a colour of its own: the view draws an object's display colour.
     const state = await api(studio, "GET", "/api/state");
     const ball = state.objects.find((o) => o.name === "Ball");

@@ -24,6 +24,8 @@ test("typed text becomes the stored value of its unit", () => {
   assert.equal(parseNumber(" 50 % ", percent, false), 0.5, "the unit may be typed");
   assert.equal(parseNumber("90°", degrees, false), Math.PI / 2);
   assert.equal(parseNumber("50F", frames, true), 2, "frames at 25 fps are seconds × 25");
+  assert.equal(parseNumber("10", frames, true), 0.4, "a frame that is no whole second stays itself");
+  assert.equal(parseNumber("10.4", frames, true), 0.4, "frames round to whole frames");
   assert.equal(parseNumber("1,5", plain, false), 1.5, "a decimal comma");
   assert.equal(parseNumber("-.25e1", plain, false), -2.5);
   assert.equal(parseNumber("2.6", unitScale("flng", false, 30), true), 3, "integers round");

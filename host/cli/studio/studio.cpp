@@ -552,13 +552,14 @@ json Studio::Set(long long id, const json& body)
 	if (dtype == DTYPE_BUTTON && !bitmapButton)
 		Refuse(400, "a button is pressed with a command, not set");
 	GeData value;
+	std::string note;
 	// A bitmap button is clicked: the host sets it to the value it holds.
 	if (bitmapButton)
 		element->GetParameter(entry, value, DESCFLAGS_GET_0);
 	else if (!HasValue(dtype))
 		Refuse(400, "this entry takes no value");
 	else
-		value = ValueFromJson(Member(body, "value"), dtype, [this](const json& j) { return Find(ElementId(j, "a link")); });
+		value = ValueFromJson(Member(body, "value"), dtype, [this](const json& j) { return Find(ElementId(j, "a link")); }, &note);
 	NodeData* node = element->GetNodeData();
 	GeData current;
 	element->GetParameter(entry, current, DESCFLAGS_GET_0);
@@ -595,6 +596,8 @@ json Studio::Set(long long id, const json& body)
 	EventAdd();
 	Changed();
 	json answer = { { "revision", revision_ } };
+	if (!note.empty())
+		answer["clamped"] = note;
 	page.AddTo(&answer);
 	return answer;
 }
@@ -753,16 +756,107 @@ json Studio::Frame(const json& body)
 	if (!frame.is_number() || !std::isfinite(frame.get<double>()) || std::fabs(frame.get<double>()) > 1e9)
 		Refuse(400, "\"frame\" must be a number of frames");
 	BaseList2D* shown = body.contains("element") ? Find(ElementId(body["element"], "\"element\"")) : nullptr;
+	const std::vector<BaseObject*> viewed = ViewedObjects(body.contains("objects") ? body["objects"] : json(true));
 	scene_.fps = Doc()->GetFps();
 	const Recording rec = RecordScene(scene_, { frame.get<double>() }, {});
 	json values = json::object();
 	for (size_t c = 2; c < 2 + rec.linkedColumns; ++c)
 		values[rec.table.columns[c]] = NumberJson(rec.table.rows[0][c]);
+	json objects = ViewObjects(viewed);
 	Changed();
 	json answer = { { "revision", revision_ }, { "frame", frame }, { "values", values } };
+	if (!objects.empty())
+		answer["objects"] = std::move(objects);
 	if (shown)
 		answer["page"] = PageOf(shown);
 	return answer;
+}
+
+namespace
+{
+
+GeData ParameterOf(BaseList2D* element, LONG id)
+{
+	GeData value;
+	element->GetParameter(DescID(DescLevel(id)), value, DESCFLAGS_GET_0);
+	return value;
+}
+
+json VectorJson(const Vector& v)
+{
+	return json::array({ NumberJson(v.x), NumberJson(v.y), NumberJson(v.z) });
+}
+
+} // namespace
+
+std::vector<BaseObject*> Studio::ViewedObjects(const json& which)
+{
+	std::vector<BaseObject*> objects;
+	BaseDocument* doc = Doc();
+	if (which.is_boolean())
+	{
+		if (which.get<bool>())
+			for (LONG i = 0; i < doc->GetObjectCount(); ++i)
+				objects.push_back(doc->GetObjectByIndex(i));
+	}
+	else if (which.is_array())
+	{
+		for (const json& id : which)
+		{
+			BaseList2D* element = Find(ElementId(id, "an object of \"objects\""));
+			if (element->GetClassification() != Obase)
+				Refuse(400, "element " + std::to_string(id.get<long long>()) + " is not an object");
+			objects.push_back(static_cast<BaseObject*>(element));
+		}
+	}
+	else
+		Refuse(400, "\"objects\" must be true, false or an array of object ids");
+	return objects;
+}
+
+json Studio::ViewObjects(const std::vector<BaseObject*>& objects)
+{
+	// Objects of this host stand side by side, so their own placement is
+	// their global one.
+	json answer = json::array();
+	for (BaseObject* op : objects)
+	{
+		const LONG type = op->GetType();
+		json o = { { "id", IdOf(op) }, { "kind", type == Ocube ? "cube" : type == Onull ? "null" : "other" },
+			{ "position", VectorJson(ParameterOf(op, ID_BASEOBJECT_REL_POSITION).GetVector()) },
+			{ "rotation", VectorJson(ParameterOf(op, ID_BASEOBJECT_REL_ROTATION).GetVector()) },
+			{ "scale", VectorJson(ParameterOf(op, ID_BASEOBJECT_REL_SCALE).GetVector()) },
+			{ "color", VectorJson(ParameterOf(op, ID_BASEOBJECT_COLOR).GetVector()) },
+			{ "visible", ParameterOf(op, ID_BASEOBJECT_VISIBILITY_EDITOR).GetLong() != 1 } };
+		if (type == Ocube)
+			o["size"] = VectorJson(ParameterOf(op, PRIM_CUBE_LEN).GetVector());
+		answer.push_back(std::move(o));
+	}
+	return answer;
+}
+
+json Studio::Keys()
+{
+	scene_.fps = Doc()->GetFps();
+	json tracks = json::array();
+	for (BaseTag* tag : PulsorTags(Doc()))
+	{
+		const Table keys = BakedKeys(scene_, tag);
+		for (size_t c = 2; c < keys.columns.size(); ++c)
+		{
+			json frames = json::array(), values = json::array();
+			for (const std::vector<double>& row : keys.rows)
+			{
+				if (std::isnan(row[c]))
+					continue;
+				frames.push_back(std::round(row[0]));
+				values.push_back(NumberJson(row[c]));
+			}
+			if (!frames.empty())
+				tracks.push_back({ { "tag", IdOf(tag) }, { "name", keys.columns[c] }, { "frames", frames }, { "values", values } });
+		}
+	}
+	return { { "revision", revision_ }, { "tracks", tracks } };
 }
 
 json Studio::Graph(const std::string& from, const std::string& to)
@@ -830,6 +924,228 @@ json Studio::Graph(const std::string& from, const std::string& to)
 	return { { "revision", revision_ }, { "frames", frameList }, { "series", series } };
 }
 
+// ---- Presets ---------------------------------------------------------------------------
+
+namespace
+{
+
+// The module's rules for a preset name, told before it is asked: it would
+// silently save nothing.
+std::string PresetNameProblem(const std::string& name)
+{
+	if (name.empty())
+		return "a preset needs a name";
+	if (name == "." || name == ".." || name.find("..") != std::string::npos)
+		return "a preset name must not hold \"..\"";
+	for (unsigned char c : name)
+	{
+		if (c < 32 || c == 127)
+			return "a preset name must not hold control characters";
+		if (std::string("/\\:*?<>|\"").find((char)c) != std::string::npos)
+			return "a preset name must not hold any of / \\ : * ? < > | \"";
+	}
+	if (name.back() == '.' || name.back() == ' ')
+		return "a preset name must not end in a dot or a space";
+	return std::string();
+}
+
+// The host's file dialog answers folder while it lives, and nothing after.
+class FolderDialogAnswer
+{
+public:
+	explicit FolderDialogAnswer(const std::string& folder)
+	{
+		HostSetFileSelectHandler([folder](FILESELECTTYPE, FILESELECT flags, const String&, String* chosen) {
+			if (flags != FILESELECT_DIRECTORY)
+				return false;
+			*chosen = HostString(folder);
+			return true;
+		});
+	}
+	~FolderDialogAnswer() { HostSetFileSelectHandler(nullptr); }
+	FolderDialogAnswer(const FolderDialogAnswer&) = delete;
+	FolderDialogAnswer& operator=(const FolderDialogAnswer&) = delete;
+};
+
+// The preset page's name and choice as they were, for a press the module
+// could not carry out: the page shows what it showed before.
+class PresetEntries
+{
+public:
+	explicit PresetEntries(const BaseContainer* data)
+	{
+		for (LONG id : { PULSOR_PRESET_NAME, PULSOR_PRESET_CHOICE })
+			if (const GeData* value = data->GetDataPointer(id))
+				kept_.emplace_back(id, *value);
+			else
+				absent_.push_back(id);
+	}
+	void Restore(BaseContainer* data) const
+	{
+		for (const auto& entry : kept_)
+			data->SetData(entry.first, entry.second);
+		for (LONG id : absent_)
+			data->RemoveData(id);
+	}
+
+private:
+	std::vector<std::pair<LONG, GeData>> kept_;
+	std::vector<LONG> absent_;
+};
+
+fs::file_time_type WriteTime(const fs::path& file)
+{
+	std::error_code ec;
+	const fs::file_time_type t = fs::last_write_time(file, ec);
+	return ec ? fs::file_time_type::min() : t;
+}
+
+} // namespace
+
+void Studio::SetPresetEntry(BaseTag* tag, LONG id, const GeData& value)
+{
+	const DescID entry{ DescLevel(id) };
+	if (!tag->SetParameter(entry, value, DESCFLAGS_SET_USERINTERACTION))
+		Refuse(422, "the tag refused the preset entry");
+	DescriptionPostSetValue post = { &entry };
+	tag->Message(MSG_DESCRIPTION_POSTSETPARAMETER, &post);
+}
+
+void Studio::Press(BaseTag* tag, LONG id)
+{
+	BaseDocument* doc = Doc();
+	const LONG before = doc->GetUndoCount();
+	{
+		QuestionAnswer ask([](const String&) { return false; });
+		DescriptionCommand command = { DescID(DescLevel(id, DTYPE_BUTTON, 0)) };
+		tag->Message(MSG_DESCRIPTION_COMMAND, &command);
+	}
+	Recorded(before);
+}
+
+json Studio::Presets(long long id)
+{
+	BaseTag* tag = FindPulsorTag(id);
+	const BaseContainer* data = tag->GetDataInstance();
+	const BaseContainer list = data->GetContainer(PULSOR_PRESET_LIST);
+	json presets = json::array();
+	for (LONG i = 0; list.GetIndexData(i); ++i)
+		presets.push_back(list.GetString(list.GetIndexId(i)).GetStdString());
+	return { { "revision", revision_ }, { "folder", data->GetString(PULSOR_PRESET_FOLDER).GetStdString() },
+		{ "name", data->GetString(PULSOR_PRESET_NAME).GetStdString() }, { "presets", presets },
+		{ "choice", data->GetLong(PULSOR_PRESET_CHOICE) } };
+}
+
+json Studio::Preset(long long id, const std::string& what, const json& body)
+{
+	BaseTag* tag = FindPulsorTag(id);
+	if (!body.is_object())
+		Refuse(400, "the request body must be a JSON object");
+	BaseContainer* data = tag->GetDataInstance();
+	const fs::path folder = fs::u8path(data->GetString(PULSOR_PRESET_FOLDER).GetStdString());
+	if (what == "refresh")
+	{
+		Press(tag, PULSOR_PRESET_REFRESH);
+	}
+	else if (what == "load")
+	{
+		const json& index = Member(body, "index");
+		const BaseContainer list = data->GetContainer(PULSOR_PRESET_LIST);
+		LONG count = 0;
+		while (list.GetIndexData(count))
+			++count;
+		if (!index.is_number_integer() || index.get<long long>() < 0 || index.get<long long>() >= count)
+			Refuse(400, "\"index\" must be the place of a listed preset, 0 to " + std::to_string((long long)count - 1));
+		const LONG choice = (LONG)index.get<long long>();
+		const std::string name = list.GetString(list.GetIndexId(choice)).GetStdString();
+		const PresetEntries kept(data);
+		SetPresetEntry(tag, PULSOR_PRESET_CHOICE, GeData(choice));
+		const LONG before = Doc()->GetUndoCount();
+		Press(tag, PULSOR_PRESET_LOAD);
+		// The module's load is an undo step when it took the file, and
+		// nothing when the file did not read.
+		if (Doc()->GetUndoCount() == before)
+		{
+			kept.Restore(data);
+			Refuse(422, "the preset \"" + name + "\" could not be read from " + folder.u8string());
+		}
+	}
+	else if (what == "save")
+	{
+		const json& name = Member(body, "name");
+		if (!name.is_string())
+			Refuse(400, "\"name\" must be a string");
+		const std::string text = name.get<std::string>();
+		const std::string problem = PresetNameProblem(text);
+		if (!problem.empty())
+			Refuse(400, problem);
+		std::error_code ec;
+		if (!fs::is_directory(folder, ec))
+			Refuse(422, "the preset folder " + folder.u8string() + " is not a folder");
+		const fs::path file = folder / fs::u8path(text + PULSOR_PRESET_SUFFIX);
+		const fs::file_time_type before = WriteTime(file);
+		const PresetEntries kept(data);
+		SetPresetEntry(tag, PULSOR_PRESET_NAME, GeData(HostString(text)));
+		Press(tag, PULSOR_PRESET_SAVE);
+		const fs::file_time_type after = WriteTime(file);
+		// The module writes a new file and renames it over the old one: a
+		// save that took leaves a file of a new time.
+		if (after == fs::file_time_type::min() || after == before)
+		{
+			kept.Restore(data);
+			Refuse(422, "the preset \"" + text + "\" could not be saved in " + folder.u8string());
+		}
+	}
+	else if (what == "folder")
+	{
+		const json& path = Member(body, "path");
+		if (!path.is_string())
+			Refuse(400, "\"path\" must be a string");
+		const std::string text = path.get<std::string>();
+		const json listing = Folders(text);    // refuses what is no folder
+		FolderDialogAnswer answer(listing["path"].get<std::string>());
+		Press(tag, PULSOR_PRESET_BROWSE);
+	}
+	else
+		Refuse(404, "no preset action " + what);
+	EventAdd();
+	Changed();
+	return { { "revision", revision_ } };
+}
+
+json Studio::Folders(const std::string& path)
+{
+	if (path.find('\0') != std::string::npos)
+		Refuse(400, "a path must not hold a NUL character");
+	std::error_code ec;
+	fs::path p = path.empty() ? fs::current_path(ec) : fs::u8path(path);
+	for (const fs::path& part : p)
+		if (part == "..")
+			Refuse(400, "a path must not hold \"..\"");
+	p = fs::canonical(fs::absolute(p, ec), ec);
+	if (ec || !fs::is_directory(p, ec))
+		Refuse(400, "no folder " + path);
+	json folders = json::array();
+	fs::directory_iterator it(p, ec);
+	if (ec)
+		Refuse(400, "the folder " + p.u8string() + " cannot be read");
+	std::vector<std::string> names;
+	for (; it != fs::directory_iterator(); it.increment(ec))
+	{
+		if (ec)
+			break;
+		const std::string name = it->path().filename().u8string();
+		std::error_code kind;
+		if (!name.empty() && name[0] != '.' && it->is_directory(kind))
+			names.push_back(name);
+	}
+	std::sort(names.begin(), names.end());
+	for (const std::string& n : names)
+		folders.push_back(n);
+	const json parent = p.has_parent_path() && p.parent_path() != p ? json(p.parent_path().u8string()) : json();
+	return { { "path", p.u8string() }, { "parent", parent }, { "folders", folders } };
+}
+
 // ---- Files ----------------------------------------------------------------------------
 
 json Studio::Save(const json& body)
@@ -874,52 +1190,12 @@ json Studio::Open(const json& body)
 	return { { "revision", revision_ }, { "file", path } };
 }
 
-namespace
-{
-
-// A folder of the copy's own, made exclusively so that the copy never lands
-// on a file someone planted, and gone with the copy's file.
-class ScratchFolder
-{
-public:
-	ScratchFolder()
-	{
-		for (int attempt = 0; attempt < 10 && path_.empty(); ++attempt)
-		{
-			const fs::path folder = fs::temp_directory_path(ec_) / ("pulsor-studio-" + RandomHex(16));
-			if (!ec_ && fs::create_directory(folder, ec_))
-				path_ = folder;
-		}
-	}
-	~ScratchFolder()
-	{
-		if (!path_.empty())
-			fs::remove_all(path_, ec_);
-	}
-	ScratchFolder(const ScratchFolder&) = delete;
-	ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-	const fs::path& Path() const { return path_; }
-
-private:
-	std::error_code ec_;
-	fs::path path_;
-};
-
-} // namespace
-
 DocumentPtr Studio::Copy()
 {
-	ScratchFolder scratch;
-	if (scratch.Path().empty())
-		Refuse(422, "cannot copy the document: no folder for temporary files");
-	const std::string file = (scratch.Path() / "copy.c4d").u8string();
 	std::string problem;
-	if (!SaveDocument(*Doc(), Filename(HostString(file)), &problem))
-		Refuse(422, "cannot copy the document: " + problem);
-	DocumentPtr copy(LoadDocument(Filename(HostString(file)), &problem, FollowCatalogue));
+	DocumentPtr copy(CloneDocument(*Doc(), &problem));
 	if (!copy)
-		Refuse(422, "cannot copy the document: " + problem);
+		Refuse(422, problem);
 	HostSetUndoLimit(copy.get(), 0);
 	return copy;
 }

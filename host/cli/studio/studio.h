@@ -43,8 +43,7 @@ struct HistoryStep
 	LONG index = 0;     // the tag's place among the object's tags
 };
 
-// digits random hex characters from std::random_device: tokens and the
-// names of scratch files.
+// digits random hex characters from std::random_device: the tokens.
 std::string RandomHex(size_t digits);
 
 class Studio
@@ -80,6 +79,14 @@ public:
 	nlohmann::json Graph(const std::string& from, const std::string& to);
 	nlohmann::json Save(const nlohmann::json& body);
 	nlohmann::json Open(const nlohmann::json& body);
+	// The keys on the tracks each Pulsor tag links.
+	nlohmann::json Keys();
+	// The presets of a Pulsor tag, and what: "refresh", "load", "save" or
+	// "folder" pressed on them.
+	nlohmann::json Presets(long long id);
+	nlohmann::json Preset(long long id, const std::string& what, const nlohmann::json& body);
+	// The folder picker's listing: folders only.
+	static nlohmann::json Folders(const std::string& path);
 
 	long long Revision() const { return revision_; }
 	// Everything an edit can change, as text: each element's name, container
@@ -102,10 +109,20 @@ private:
 	void Changed() { ++revision_; }
 	void Reset(Scene scene);
 	void FreeDetached();
-	// A copy of the document, made by saving and loading it: elements keep
-	// their place, so Counterpart finds each one in the copy.
+	// A copy of the document, made in memory: elements keep their place,
+	// so Counterpart finds each one in the copy.
 	DocumentPtr Copy();
 	BaseList2D* Counterpart(BaseList2D* element, BaseDocument* copy);
+	// The objects which names for the 3D view: all of them when it is true,
+	// none when false, else the listed ids; and what the view shows of them.
+	std::vector<BaseObject*> ViewedObjects(const nlohmann::json& which);
+	nlohmann::json ViewObjects(const std::vector<BaseObject*>& objects);
+	// Sends MSG_DESCRIPTION_COMMAND for the button id of a Pulsor tag as
+	// the attribute manager does, answering no question; records its undo.
+	void Press(BaseTag* tag, LONG id);
+	// Sets a preset entry of the tag as the attribute manager does, without
+	// an undo step: the preset page is no part of the tag's presets.
+	void SetPresetEntry(BaseTag* tag, LONG id, const GeData& value);
 
 	Scene scene_;
 	long long revision_ = 0;

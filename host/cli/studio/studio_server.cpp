@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "platform.h"
@@ -22,12 +23,20 @@ std::string Dump(const json& j)
 	return j.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
+// cpp-httplib compresses an answer whenever the browser offers an encoding,
+// and with brotli at its slowest setting: 160 KB of JSON took 0.8 s, and the
+// front end's script several seconds. It picks the types it compresses by
+// their exact names, so these names, as valid as the bare ones, keep answers
+// plain. On the loopback address compression only costs time.
+const char* const kJsonType = "application/json; charset=utf-8";
+const char* const kScriptType = "application/javascript; charset=utf-8";
+
 void SendError(httplib::Response& res, int status, const std::string& problem, const json& extra = json::object())
 {
 	json body = extra.is_object() ? extra : json::object();
 	body["error"] = problem;
 	res.status = status;
-	res.set_content(Dump(body), "application/json");
+	res.set_content(Dump(body), kJsonType);
 }
 
 bool ConstantTimeEqual(const std::string& a, const std::string& b)
@@ -60,9 +69,9 @@ long long PathId(const httplib::Request& req)
 std::string ContentType(const fs::path& file)
 {
 	static const std::map<std::string, const char*> types = { { ".html", "text/html; charset=utf-8" },
-		{ ".js", "text/javascript; charset=utf-8" }, { ".mjs", "text/javascript; charset=utf-8" },
+		{ ".js", kScriptType }, { ".mjs", kScriptType },
 		{ ".css", "text/css; charset=utf-8" }, { ".svg", "image/svg+xml" }, { ".png", "image/png" },
-		{ ".json", "application/json" }, { ".map", "application/json" }, { ".ico", "image/x-icon" },
+		{ ".json", kJsonType }, { ".map", kJsonType }, { ".ico", "image/x-icon" },
 		{ ".woff2", "font/woff2" }, { ".txt", "text/plain; charset=utf-8" } };
 	const auto it = types.find(file.extension().u8string());
 	return it != types.end() ? it->second : "application/octet-stream";
@@ -108,6 +117,7 @@ StudioServer::StudioServer(Studio& studio, StudioServerOptions options)
 {
 	if (options_.token.empty())
 		options_.token = NewToken();
+	announcedRevision_ = studio_.Revision();
 	Routes();
 }
 
@@ -139,13 +149,57 @@ bool StudioServer::Serving() const
 
 void StudioServer::Stop()
 {
+	{
+		std::lock_guard<std::mutex> lock(events_);
+		stopping_ = true;
+	}
+	announced_.notify_all();
 	server_->stop();
+}
+
+void StudioServer::Announce()
+{
+	const long long revision = studio_.Revision();
+	{
+		std::lock_guard<std::mutex> lock(events_);
+		if (revision == announcedRevision_)
+			return;
+		announcedRevision_ = revision;
+	}
+	announced_.notify_all();
+}
+
+bool StudioServer::NextEvent(long long* sent, httplib::DataSink& sink)
+{
+	std::string piece;
+	{
+		std::unique_lock<std::mutex> lock(events_);
+		const bool moved = announced_.wait_for(lock, std::chrono::seconds(5),
+			[&] { return stopping_ || announcedRevision_ != *sent; });
+		if (stopping_)
+			return false;
+		if (moved)
+		{
+			*sent = announcedRevision_;
+			piece = "event: revision\ndata: {\"revision\": " + std::to_string(*sent) + "}\n\n";
+		}
+		else
+			piece = ": keep-alive\n\n";
+	}
+	return sink.write(piece.data(), piece.size());
 }
 
 void StudioServer::Routes()
 {
 	httplib::Server& s = *server_;
 	s.set_payload_max_length(kMaxBody);
+	// A small answer goes out at once, not after the client's delayed ACK.
+	s.set_tcp_nodelay(true);
+	// A stop waits for idle keep-alive connections to time out: short, so a
+	// studio ends promptly while a browser holds its connections open.
+	s.set_keep_alive_timeout(1);
+	// Event streams hold a thread each; the rest serve requests.
+	s.new_task_queue = [] { return new httplib::ThreadPool(kMaxEventStreams + 16); };
 	// httplib's default shares the port (SO_REUSEPORT) with any later server
 	// of the same user, which would then answer half of the page's requests.
 	// A port in use is refused instead; only a closing one is taken over.
@@ -217,7 +271,16 @@ void StudioServer::Routes()
 			try
 			{
 				std::lock_guard<std::mutex> lock(document_);
-				res.set_content(Dump(call(req)), "application/json");
+				try
+				{
+					res.set_content(Dump(call(req)), kJsonType);
+				}
+				catch (...)
+				{
+					Announce();
+					throw;
+				}
+				Announce();
 			}
 			catch (const ApiError& e)
 			{
@@ -265,6 +328,32 @@ void StudioServer::Routes()
 	}));
 	s.Post("/api/save", api([this](const httplib::Request& req) { return studio_.Save(Body(req)); }));
 	s.Post("/api/open", api([this](const httplib::Request& req) { return studio_.Open(Body(req)); }));
+	s.Get("/api/keys", api([this](const httplib::Request&) { return studio_.Keys(); }));
+	s.Get(element + "/presets", api([this](const httplib::Request& req) { return studio_.Presets(PathId(req)); }));
+	s.Post(element + "/presets/([a-z]{1,16})", api([this](const httplib::Request& req) {
+		return studio_.Preset(PathId(req), req.matches[2].str(), Body(req));
+	}));
+	s.Get("/api/folders", api([](const httplib::Request& req) { return Studio::Folders(req.get_param_value("path")); }));
+	s.Get("/api/events", [this](const httplib::Request&, httplib::Response& res) {
+		{
+			std::lock_guard<std::mutex> lock(events_);
+			if (stopping_ || eventStreams_ >= kMaxEventStreams)
+			{
+				SendError(res, 503, "too many event streams are open");
+				return;
+			}
+			++eventStreams_;
+		}
+		res.set_header("Cache-Control", "no-store");
+		// The first event tells the revision at once.
+		auto sent = std::make_shared<long long>(-1);
+		res.set_chunked_content_provider("text/event-stream",
+			[this, sent](size_t, httplib::DataSink& sink) { return NextEvent(sent.get(), sink); },
+			[this](bool) {
+				std::lock_guard<std::mutex> lock(events_);
+				--eventStreams_;
+			});
+	});
 
 	// The front end and the help pages.
 	const auto serve = [](const std::string& root, const std::string& relative, httplib::Response& res) {

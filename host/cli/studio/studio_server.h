@@ -4,6 +4,7 @@
 #ifndef PULSORHOST_STUDIO_STUDIO_SERVER_H__
 #define PULSORHOST_STUDIO_STUDIO_SERVER_H__
 
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -13,6 +14,7 @@
 namespace httplib
 {
 class Server;
+class DataSink;
 }
 
 struct StudioServerOptions
@@ -27,6 +29,8 @@ class StudioServer
 public:
 	// The largest request body taken.
 	static constexpr size_t kMaxBody = size_t(1) << 20;
+	// Event streams open at once; each holds one of the server's threads.
+	static constexpr int kMaxEventStreams = 8;
 
 	StudioServer(Studio& studio, StudioServerOptions options);
 	~StudioServer();
@@ -49,12 +53,25 @@ public:
 
 private:
 	void Routes();
+	// Wakes the event streams when the studio's revision moved.
+	void Announce();
+	// One event stream's next piece: the revision when it moved, a
+	// keep-alive comment after a quiet while (its write fails once the
+	// window went away, which frees the stream); false once the server stops.
+	bool NextEvent(long long* sent, httplib::DataSink& sink);
 
 	Studio& studio_;
 	StudioServerOptions options_;
 	std::unique_ptr<httplib::Server> server_;
 	std::mutex document_;    // one request at a time works on the document
 	int port_ = 0;
+
+	// The event streams' view of the studio, under events_.
+	std::mutex events_;
+	std::condition_variable announced_;
+	long long announcedRevision_ = 0;
+	int eventStreams_ = 0;
+	bool stopping_ = false;
 };
 
 // 32 random hex characters from std::random_device.

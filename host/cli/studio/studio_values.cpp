@@ -1,7 +1,9 @@
 #include "studio_values.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "customgui_priority.h"
 #include "customgui_splinecontrol.h"
@@ -91,31 +93,69 @@ const json& Key(const json& j, const char* key, const char* what)
 	return j[key];
 }
 
-GeData SplineFromJson(const json& j)
+double Clamped(double v, double lo, double hi, bool* clamped)
+{
+	const double c = std::min(std::max(v, lo), hi);
+	*clamped = *clamped || c != v;
+	return c;
+}
+
+// A curve is stored only whole and sound: every number finite, knots in the
+// unit square (clamped into it), tangents pointing away from their knot
+// (clamped), and knots in the order of their x: knots that cross would be
+// reordered by the curve, silently making another one than the user drew.
+GeData SplineFromJson(const json& j, std::string* note)
 {
 	const json& knots = Key(j, "knots", "a curve");
 	if (!knots.is_array() || knots.empty() || knots.size() > 1000)
 		Refuse("a curve's \"knots\" must be an array of 1 to 1000 knots");
-	AutoAlloc<SplineData> spline;
+	struct Knot
+	{
+		double x, y;
+		LONG flags;
+		bool hasTangent[2];
+		Vector tangent[2];
+	};
+	std::vector<Knot> read;
+	bool clamped = false;
 	for (const json& k : knots)
 	{
-		const double x = Finite(Key(k, "x", "a knot"), "a knot's x");
-		const double y = Finite(Key(k, "y", "a knot"), "a knot's y");
-		const LONG flags = k.contains("flags") ? Integer(k["flags"], "a knot's flags") : 0;
-		const LONG index = spline->InsertKnot(x, y, flags);
+		Knot knot{};
+		knot.x = Clamped(Finite(Key(k, "x", "a knot"), "a knot's x"), 0.0, 1.0, &clamped);
+		knot.y = Clamped(Finite(Key(k, "y", "a knot"), "a knot's y"), 0.0, 1.0, &clamped);
+		knot.flags = k.contains("flags") ? Integer(k["flags"], "a knot's flags") : 0;
+		for (int side = 0; side < 2; ++side)
+		{
+			const char* key = side == 0 ? "left" : "right";
+			if (!k.contains(key))
+				continue;
+			const json& t = k[key];
+			if (!t.is_array() || t.size() != 2)
+				Refuse(std::string("a knot's \"") + key + "\" must be an array of two numbers");
+			double tx = Finite(t[0], "a tangent");
+			tx = side == 0 ? Clamped(tx, -1.0, 0.0, &clamped) : Clamped(tx, 0.0, 1.0, &clamped);
+			const double ty = Clamped(Finite(t[1], "a tangent"), -1e6, 1e6, &clamped);
+			knot.hasTangent[side] = true;
+			knot.tangent[side] = Vector(tx, ty, 0.0);
+		}
+		if (!read.empty() && knot.x < read.back().x)
+			throw ApiError{ 422,
+				"knots cross: knot " + std::to_string(read.size() + 1) + " lies left of the knot before it; the curve is not stored" };
+		read.push_back(knot);
+	}
+	AutoAlloc<SplineData> spline;
+	for (const Knot& knot : read)
+	{
+		const LONG index = spline->InsertKnot(knot.x, knot.y, knot.flags);
 		if (index < 0)
 			Refuse("the curve refused a knot");
-		for (const char* side : { "left", "right" })
-		{
-			if (!k.contains(side))
-				continue;
-			const json& t = k[side];
-			if (!t.is_array() || t.size() != 2)
-				Refuse(std::string("a knot's \"") + side + "\" must be an array of two numbers");
-			const Vector tangent(Finite(t[0], "a tangent"), Finite(t[1], "a tangent"), 0.0);
-			(side[0] == 'l' ? spline->GetKnot(index)->vTangentLeft : spline->GetKnot(index)->vTangentRight) = tangent;
-		}
+		if (knot.hasTangent[0])
+			spline->GetKnot(index)->vTangentLeft = knot.tangent[0];
+		if (knot.hasTangent[1])
+			spline->GetKnot(index)->vTangentRight = knot.tangent[1];
 	}
+	if (clamped && note)
+		*note = "knots were moved into the unit square and tangents kept pointing away from their knots";
 	return GeData(CUSTOMDATATYPE_SPLINE, *spline);
 }
 
@@ -259,7 +299,7 @@ void AddSettings(const BaseContainer& s, LONG dtype, json* entry)
 	flag(BITMAPBUTTON_BUTTON, "button");
 }
 
-GeData ValueFromJson(const json& j, LONG dtype, const LinkTarget& target)
+GeData ValueFromJson(const json& j, LONG dtype, const LinkTarget& target, std::string* note)
 {
 	switch (dtype)
 	{
@@ -291,7 +331,7 @@ GeData ValueFromJson(const json& j, LONG dtype, const LinkTarget& target)
 			link.SetBaseList2D(id.is_null() ? nullptr : target(id));
 			return link;
 		}
-		case CUSTOMDATATYPE_SPLINE: return SplineFromJson(j);
+		case CUSTOMDATATYPE_SPLINE: return SplineFromJson(j, note);
 		case CUSTOMGUI_PRIORITY_DATA: return PriorityFromJson(j);
 		default: Refuse("this entry takes no value");
 	}

@@ -33,7 +33,8 @@ using LinkTarget = std::function<BaseList2D*(const nlohmann::json& id)>;
 // The value j names for an entry of type dtype, in the shapes ValueJson
 // writes. Throws ApiError 400 for a value of the wrong type or out of
 // range (non-finite numbers included), 404 for a link to an unknown
-// element.
-GeData ValueFromJson(const nlohmann::json& j, LONG dtype, const LinkTarget& target);
+// element. A curve whose knots or tangents had to be clamped says so in
+// *note, when given; knots out of order are refused with 422.
+GeData ValueFromJson(const nlohmann::json& j, LONG dtype, const LinkTarget& target, std::string* note = nullptr);
 
 #endif
