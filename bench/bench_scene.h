@@ -31,11 +31,15 @@ inline BaseDocument* NewDocument()
 	return doc;
 }
 
+// Where a new cube goes: first, or after the last object as pulsorhost
+// places each object of a JSON scene.
+enum class Place { First, Last };
+
 // A cube with a Pulsor tag on its position and tabs modifier tabs.
-inline BaseTag* AddTaggedCube(BaseDocument* doc, LONG tabs, bool feedback)
+inline BaseTag* AddTaggedCube(BaseDocument* doc, LONG tabs, bool feedback, Place place = Place::First)
 {
 	BaseObject* cube = BaseObject::Alloc(Ocube);
-	doc->InsertObject(cube);
+	doc->InsertObject(cube, place == Place::Last ? doc->GetObjectByIndex(doc->GetObjectCount() - 1) : nullptr);
 	BaseTag* tag = BaseTag::Alloc(PULSOR_TAG_ID);
 	cube->InsertTag(tag);
 	AutoAlloc<AtomArray> elements;

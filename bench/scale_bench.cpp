@@ -65,10 +65,11 @@ void BM_ExecutePasses(benchmark::State& state)
 }
 BENCHMARK(BM_ExecutePasses)->Arg(1)->Arg(100)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
 
-// The 10,000-cube scene from nothing to its first evaluated frame, as
-// pulsorhost loads a JSON scene and runs frame 0; peak_MB is the most heap
+// The 10,000-cube scene from nothing to its first evaluated frame, built as
+// pulsorhost builds a JSON scene and runs frame 0, the cubes placed as asked;
+// peak_MB is the most heap
 // the scene held on the way, kB_per_object its share per cube.
-void BM_CubeSceneLoad(benchmark::State& state)
+void RunCubeSceneLoad(benchmark::State& state, bench_scene::Place place)
 {
 	const LONG count = (LONG)state.range(0);
 	double peak = 0.0;
@@ -79,7 +80,7 @@ void BM_CubeSceneLoad(benchmark::State& state)
 		allocation_hook::ResetPeak();
 		BaseDocument* doc = bench_scene::NewDocument();
 		for (LONG i = 0; i < count; ++i)
-			bench_scene::AddTaggedCube(doc, 8, true);
+			bench_scene::AddTaggedCube(doc, 8, true, place);
 		doc->SetTime(BaseTime(0.0, 30.0));
 		doc->ExecutePasses(nullptr, TRUE, TRUE, TRUE, BUILDFLAGS_0);
 		held = (double)(allocation_hook::LiveBytes() - before);
@@ -92,7 +93,21 @@ void BM_CubeSceneLoad(benchmark::State& state)
 	state.counters["kB_per_object"] = held / 1e3 / (double)count;
 	state.SetComplexityN(count);
 }
+
+// Each cube inserted first, moving the whole object list each time.
+void BM_CubeSceneLoad(benchmark::State& state)
+{
+	RunCubeSceneLoad(state, bench_scene::Place::First);
+}
 BENCHMARK(BM_CubeSceneLoad)->Arg(1000)->Arg(10000)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond)
+	->ReportAggregatesOnly(false);
+
+// Each cube appended after the last object, the order pulsorhost loads in.
+void BM_CubeSceneLoadAppended(benchmark::State& state)
+{
+	RunCubeSceneLoad(state, bench_scene::Place::Last);
+}
+BENCHMARK(BM_CubeSceneLoadAppended)->Arg(1000)->Arg(10000)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond)
 	->ReportAggregatesOnly(false);
 
 // The whole page with n tabs.

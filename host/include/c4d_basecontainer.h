@@ -50,8 +50,16 @@ public:
 		const GeData* d = GetDataPointer(id);
 		return (d && IsNumeric(d->GetType())) ? d->GetReal() : preset;
 	}
-	Vector GetVector(LONG id, const Vector& preset = Vector()) const;
-	BaseTime GetTime(LONG id, const BaseTime& preset = BaseTime()) const;
+	Vector GetVector(LONG id, const Vector& preset = Vector()) const
+	{
+		const GeData* d = GetDataPointer(id);
+		return (d && d->GetType() == DA_VECTOR) ? d->GetVector() : preset;
+	}
+	BaseTime GetTime(LONG id, const BaseTime& preset = BaseTime()) const
+	{
+		const GeData* d = GetDataPointer(id);
+		return (d && d->GetType() == DA_TIME) ? d->GetTime() : preset;
+	}
 	String GetString(LONG id, const String& preset = String()) const;
 	Filename GetFilename(LONG id, const Filename& preset = Filename()) const;
 	BaseList2D* GetLink(LONG id, const BaseDocument* doc, LONG instanceof = 0) const;
@@ -62,7 +70,11 @@ public:
 	const BaseContainer* GetContainerInstance(LONG id) const;
 	// The custom data inside this container when its type is datatype, else
 	// null. Read through it only: copies of this container share it.
-	const CustomDataType* GetCustomDataType(LONG id, LONG datatype) const;
+	const CustomDataType* GetCustomDataType(LONG id, LONG datatype) const
+	{
+		const GeData* d = GetDataPointer(id);
+		return d ? d->GetCustomDataType(datatype) : nullptr;
+	}
 
 	void SetBool(LONG id, Bool v) { GeData d = GeData((LONG)(v ? 1 : 0)); SetDataTaken(id, &d); }
 	void SetLong(LONG id, LONG v) { GeData d = GeData(v); SetDataTaken(id, &d); }

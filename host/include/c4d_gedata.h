@@ -131,14 +131,17 @@ public:
 	}
 	// The value held, or a zero value of the type asked for that lives as
 	// long as the program.
-	const Vector& GetVector() const;
-	const BaseTime& GetTime() const;
+	const Vector& GetVector() const { return type_ == DA_VECTOR ? u_.v : ZeroVector(); }
+	const BaseTime& GetTime() const { return type_ == DA_TIME ? u_.t : ZeroTime(); }
 	const String& GetString() const;
 	const Filename& GetFilename() const;
 	// The container held, or null for any other type.
 	BaseContainer* GetContainer() const;
 	// The custom data held when its type id is datatype, else null.
-	CustomDataType* GetCustomDataType(LONG datatype) const;
+	CustomDataType* GetCustomDataType(LONG datatype) const
+	{
+		return (type_ == datatype && type_ >= DA_CUSTOMDATATYPE) ? static_cast<CustomDataType*>(u_.p) : nullptr;
+	}
 	// The linked element while it exists and belongs to doc (any document
 	// when doc is null), else null.
 	BaseList2D* GetLink(const BaseDocument* doc, LONG instanceof = 0) const;
@@ -178,6 +181,8 @@ private:
 	void Release();
 	void CopyFrom(const GeData& other);
 	GeData& AssignOwned(const GeData& other);
+	static const Vector& ZeroVector();
+	static const BaseTime& ZeroTime();
 
 	// Truncation toward zero, saturated at the ends of the range; NaN reads
 	// as 0.

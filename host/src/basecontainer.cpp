@@ -457,18 +457,6 @@ LONG BaseContainer::GetType(LONG id) const
 	return GetData(id).GetType();
 }
 
-Vector BaseContainer::GetVector(LONG id, const Vector& preset) const
-{
-	const GeData* d = GetDataPointer(id);
-	return (d && d->GetType() == DA_VECTOR) ? d->GetVector() : preset;
-}
-
-BaseTime BaseContainer::GetTime(LONG id, const BaseTime& preset) const
-{
-	const GeData* d = GetDataPointer(id);
-	return (d && d->GetType() == DA_TIME) ? d->GetTime() : preset;
-}
-
 String BaseContainer::GetString(LONG id, const String& preset) const
 {
 	const GeData* d = GetDataPointer(id);
@@ -509,12 +497,6 @@ BaseContainer* BaseContainer::GetContainerInstance(LONG id)
 	// its storage first.
 	Detach();
 	return store_->Find(id)->GetContainer();
-}
-
-const CustomDataType* BaseContainer::GetCustomDataType(LONG id, LONG datatype) const
-{
-	const GeData* d = GetDataPointer(id);
-	return d ? d->GetCustomDataType(datatype) : nullptr;
 }
 
 void BaseContainer::SetLink(LONG id, C4DAtomGoal* link)

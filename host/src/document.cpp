@@ -355,7 +355,9 @@ void BaseDocument::InsertObject(BaseObject* op, BaseObject* pred)
 {
 	if (!op || op->GetDocument())
 		return;
-	auto at = FindInElementList(objects_, pred);
+	// Without a predecessor the object goes first: no search through a
+	// scene of thousands for it.
+	auto at = pred ? FindInElementList(objects_, pred) : objects_.end();
 	objects_.insert(pred && at != objects_.end() ? at + 1 : objects_.begin(), op);
 	op->PropagateDocument(this);
 }
@@ -364,7 +366,7 @@ void BaseDocument::InsertMaterial(BaseMaterial* mat, BaseMaterial* pred)
 {
 	if (!mat || mat->GetDocument())
 		return;
-	auto at = FindInElementList(materials_, pred);
+	auto at = pred ? FindInElementList(materials_, pred) : materials_.end();
 	materials_.insert(pred && at != materials_.end() ? at + 1 : materials_.begin(), mat);
 	mat->SetDocument(this);
 }

@@ -108,16 +108,16 @@ void GeData::Release()
 	type_ = DA_NIL;
 }
 
-const Vector& GeData::GetVector() const
+const Vector& GeData::ZeroVector()
 {
 	static const Vector zero;
-	return type_ == DA_VECTOR ? u_.v : zero;
+	return zero;
 }
 
-const BaseTime& GeData::GetTime() const
+const BaseTime& GeData::ZeroTime()
 {
 	static const BaseTime zero;
-	return type_ == DA_TIME ? u_.t : zero;
+	return zero;
 }
 
 const String& GeData::GetString() const
@@ -138,13 +138,6 @@ const Filename& GeData::GetFilename() const
 BaseContainer* GeData::GetContainer() const
 {
 	return type_ == DA_CONTAINER ? static_cast<BaseContainer*>(u_.p) : nullptr;
-}
-
-CustomDataType* GeData::GetCustomDataType(LONG datatype) const
-{
-	if (type_ != datatype || !IsCustom(type_))
-		return nullptr;
-	return static_cast<CustomDataType*>(u_.p);
 }
 
 BaseList2D* GeData::GetLink(const BaseDocument* doc, LONG instanceof) const
