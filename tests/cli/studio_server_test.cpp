@@ -763,6 +763,25 @@ TEST_F(StudioServerTest, AFrameAnswerCarriesWhatTheViewShows)
 	EXPECT_EQ(studio->Revision(), revision);
 }
 
+// A tag that drives "Visible in Editor" from 0 (on) through 1 (off) to 2
+// (undefined, so shown) hides and shows the object in the view.
+TEST_F(StudioServerTest, ATagThatWritesTheEditorVisibilityHidesAndShowsTheObject)
+{
+	const fs::path scene = folder.path / "blink.json";
+	std::ofstream(scene) << R"({ "fps": 30, "from": 0, "to": 90, "objects": [ { "type": "cube", "name": "Box",
+		"tags": [ { "type": "pulsor", "name": "Blink", "link": "visible_in_editor",
+		"set": [ { "id": 2125, "bool": true }, { "id": 2018, "integer": 0 }, { "id": 2070, "integer": 2 },
+		         { "id": 2117, "curve": [[0, 0], [1, 1]] } ] } ] } ] })";
+	Start(scene.string());
+	for (const int frame : { 0, 45, 90 })
+	{
+		const json answer = Post("/api/frame", { { "frame", frame } });
+		const long long written = answer["values"]["Blink.visible_in_editor"].get<long long>();
+		EXPECT_EQ(written, frame / 45) << "frame " << frame;
+		EXPECT_EQ(answer["objects"][0]["visible"], written != 1) << "frame " << frame;
+	}
+}
+
 TEST_F(StudioServerTest, KeysOfLinkedTracksFollowBakeClearUndoAndRedo)
 {
 	Start(PULSOR_SOURCE_DIR "/scenes/baked.json");
