@@ -13,9 +13,9 @@ BaseContainer BuildDescriptionSettings(const ParameterSpec& p);
 ParameterSpec Param(LONG id, LONG dtype, const char* name, const char* shortName, GeData def, Real min, Real max,
 	Real step, LONG unit)
 {
-	ParameterSpec spec{ id, dtype, name, shortName, def, min, max, step, unit, BaseContainer() };
-	spec.settings = BuildDescriptionSettings(spec);
-	return spec;
+	ParameterSpec parameter{ id, dtype, name, shortName, def, min, max, step, unit, BaseContainer() };
+	parameter.settings = BuildDescriptionSettings(parameter);
+	return parameter;
 }
 
 std::vector<ParameterSpec> Transform()
