@@ -7,6 +7,8 @@ import { tmpdir } from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
 import { createInterface } from "node:readline";
+import { before, after } from "node:test";
+import assert from "node:assert/strict";
 import { chromium } from "playwright-core";
 
 const here = path.dirname(fileURLToPath(import.meta.url));
@@ -87,6 +89,28 @@ export async function startBrowser() {
       rmSync(profile, { recursive: true, force: true });
     },
   };
+}
+
+/**
+ * The before and after of a file whose tests share one studio on scene and
+ * one page of it, which must log no errors; use receives { browser, studio,
+ * page } once they are up.
+ */
+export function sharedStudio(scene, use) {
+  let shared = {};
+  before(async () => {
+    const browser = await startBrowser();
+    shared = { browser };
+    shared.studio = await startStudio(scene);
+    shared.page = await openStudio(browser, shared.studio);
+    use(shared);
+  });
+  after(async () => {
+    assert.deepEqual(shared.page?.errors ?? [], []);
+    await shared.page?.close();
+    await shared.studio?.stop();
+    await shared.browser?.close();
+  });
 }
 
 /** Opens the studio in a new tab and waits until it has loaded the scene. */

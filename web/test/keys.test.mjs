@@ -1,21 +1,11 @@
 // The keyboard: playback, stepping, the ends of the range, deleting the tab
 // shown, and the overlay that lists them; keys typed into a field stay there.
-import { test, before, after } from "node:test";
+import { test } from "node:test";
 import assert from "node:assert/strict";
-import { startStudio, startBrowser, openStudio, showTab, field, tabNames, idle } from "./harness.mjs";
+import { sharedStudio, showTab, field, tabNames, idle } from "./harness.mjs";
 
-let browser, studio, page;
-before(async () => {
-  browser = await startBrowser();
-  studio = await startStudio("demo.json");
-  page = await openStudio(browser, studio);
-});
-after(async () => {
-  assert.deepEqual(page?.errors ?? [], []);
-  await page?.close();
-  await studio?.stop();
-  await browser?.close();
-});
+let studio, page;
+sharedStudio("demo.json", (shared) => ({ studio, page } = shared));
 
 const frame = () => page.evaluate(() => window.studio.timeline.current);
 const serverFrame = () => page.evaluate(() => window.studio.state.frame);

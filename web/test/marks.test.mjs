@@ -1,22 +1,12 @@
 // Keys on the timeline and the graph: a keyframe sequence's range, the keys
 // a bake writes, and how undo, redo and "Clear Keyframes" take them away and
 // bring them back.
-import { test, before, after } from "node:test";
+import { test } from "node:test";
 import assert from "node:assert/strict";
-import { startStudio, startBrowser, openStudio, selectElement, showTab, field, typeInto, idle } from "./harness.mjs";
+import { sharedStudio, selectElement, showTab, field, typeInto, idle } from "./harness.mjs";
 
-let browser, studio, page;
-before(async () => {
-  browser = await startBrowser();
-  studio = await startStudio("demo.json");
-  page = await openStudio(browser, studio);
-});
-after(async () => {
-  assert.deepEqual(page?.errors ?? [], []);
-  await page?.close();
-  await studio?.stop();
-  await browser?.close();
-});
+let studio, page;
+sharedStudio("demo.json", (shared) => ({ studio, page } = shared));
 
 const panel = () => page.locator(".tab-panel:not([hidden])");
 const marks = () => page.locator(".timeline .key-mark").evaluateAll((m) => m.map((n) => Number(n.dataset.frame)));

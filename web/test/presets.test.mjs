@@ -1,24 +1,14 @@
 // The presets panel: the shipped presets load, a preset saved in a folder
 // chosen with the folder picker is listed and loads back, and the module's
 // refusals (a bad name, an unreadable file) are shown with nothing changed.
-import { test, before, after } from "node:test";
+import { test } from "node:test";
 import assert from "node:assert/strict";
 import { mkdirSync, writeFileSync, readdirSync } from "node:fs";
 import path from "node:path";
-import { startStudio, startBrowser, openStudio, selectElement, idle, api } from "./harness.mjs";
+import { sharedStudio, selectElement, idle, api } from "./harness.mjs";
 
-let browser, studio, page;
-before(async () => {
-  browser = await startBrowser();
-  studio = await startStudio("demo.json");
-  page = await openStudio(browser, studio);
-});
-after(async () => {
-  assert.deepEqual(page?.errors ?? [], []);
-  await page?.close();
-  await studio?.stop();
-  await browser?.close();
-});
+let studio, page;
+sharedStudio("demo.json", (shared) => ({ studio, page } = shared));
 
 const panel = () => page.getByRole("region", { name: "Presets" });
 const listed = () => panel().getByLabel("Preset", { exact: true }).locator("option").allTextContents();
