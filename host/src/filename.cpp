@@ -1,7 +1,9 @@
 #include "c4d_file.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -89,9 +91,83 @@ Bool Filename::FileSelect(FILESELECTTYPE type, FILESELECT flags, const String& t
 	return ok;
 }
 
+using FolderListing = std::vector<std::pair<std::string, bool>>;
+
+namespace
+{
+
+// A scene of thousands of tags lists the same folder once for each tag it
+// makes, and a scan costs several system calls; reading the folder's
+// modification time is one. Any change to a folder's entries moves that time
+// on, so a listing is reused while it stands still. A change within the same
+// tick of the file system's clock as the scan could leave it unmoved, so a
+// folder changed shortly before its scan is not kept: its next listing scans
+// again.
+class ListingCache
+{
+public:
+	static ListingCache& Instance()
+	{
+		static ListingCache cache;
+		return cache;
+	}
+
+	bool Find(const std::filesystem::path& folder, FolderListing* entries)
+	{
+		std::error_code ec;
+		const std::filesystem::file_time_type stamp = std::filesystem::last_write_time(folder, ec);
+		if (ec)
+			return false;
+		const std::lock_guard<std::mutex> lock(mutex_);
+		for (const Kept& kept : kept_)
+			if (kept.folder == folder && kept.stamp == stamp)
+			{
+				*entries = kept.entries;
+				return true;
+			}
+		return false;
+	}
+
+	// stamp is the folder's time read before the scan, so that a change
+	// during the scan shows at the next look.
+	void Keep(const std::filesystem::path& folder, std::filesystem::file_time_type stamp, const FolderListing& entries)
+	{
+		if (std::filesystem::file_time_type::clock::now() - stamp < kSettled)
+			return;
+		const std::lock_guard<std::mutex> lock(mutex_);
+		for (Kept& kept : kept_)
+			if (kept.folder == folder)
+			{
+				kept.stamp = stamp;
+				kept.entries = entries;
+				return;
+			}
+		if (kept_.size() >= kMaxFolders)
+			kept_.erase(kept_.begin());
+		kept_.push_back(Kept{ folder, stamp, entries });
+	}
+
+private:
+	// Far longer than any file system's clock tick.
+	static constexpr std::chrono::milliseconds kSettled{ 200 };
+	// A few preset folders at a time; more only cost a scan each.
+	static constexpr size_t kMaxFolders = 8;
+
+	struct Kept
+	{
+		std::filesystem::path folder;
+		std::filesystem::file_time_type stamp;
+		FolderListing entries;
+	};
+	std::mutex mutex_;
+	std::vector<Kept> kept_;
+};
+
+} // namespace
+
 struct BrowseFiles::Impl
 {
-	std::vector<std::pair<std::string, bool>> entries;
+	FolderListing entries;
 	size_t next = 0;
 	bool started = false;
 };
@@ -123,8 +199,16 @@ void BrowseFiles::Init(const Filename& directory, LONG flags)
 	const std::string& dir = directory.GetString().GetStdString();
 	if (dir.empty())
 		return;
+	const std::filesystem::path folder = std::filesystem::u8path(dir);
+	ListingCache& cache = ListingCache::Instance();
+	if (cache.Find(folder, &impl_->entries))
+		return;
 	std::error_code ec;
-	std::filesystem::directory_iterator it(std::filesystem::u8path(dir), ec), end;
+	const std::filesystem::file_time_type stamp = std::filesystem::last_write_time(folder, ec);
+	const bool stamped = !ec;
+	std::filesystem::directory_iterator it(folder, ec), end;
+	if (ec)
+		return;
 	for (; !ec && it != end; it.increment(ec))
 	{
 		std::error_code typeError;
@@ -134,6 +218,9 @@ void BrowseFiles::Init(const Filename& directory, LONG flags)
 	// The file system's own order differs between machines; name order keeps
 	// every listing the same everywhere.
 	std::sort(impl_->entries.begin(), impl_->entries.end());
+	// A scan that broke off is not kept.
+	if (stamped && !ec)
+		cache.Keep(folder, stamp, impl_->entries);
 }
 
 Bool BrowseFiles::GetNext()

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <climits>
 #include <filesystem>
 #include <fstream>
@@ -156,6 +157,65 @@ TEST(BrowseFiles, ListsEntriesInNameOrderAndNothingForMissingFolders)
 	EXPECT_FALSE(bf->GetNext());
 	BrowseFiles::Free(bf);
 	EXPECT_EQ(bf, nullptr);
+	fs::remove_all(dir);
+}
+
+namespace
+{
+
+std::vector<std::string> Listed(const std::filesystem::path& dir)
+{
+	AutoAlloc<BrowseFiles> bf;
+	bf->Init(Filename(dir.string().c_str()), 0);
+	std::vector<std::string> names;
+	while (bf->GetNext())
+		names.push_back(bf->GetFilename().GetString().GetStdString());
+	return names;
+}
+
+} // namespace
+
+// Listings of an unchanged folder may be reused; every change must still
+// show at once, also one that leaves the folder's time where it was.
+TEST(BrowseFiles, EveryChangeToAFolderShowsInTheNextListing)
+{
+	namespace fs = std::filesystem;
+	const fs::path dir = fs::temp_directory_path() / ("pulsor-browse-changes-" + std::to_string(::getpid()));
+	fs::remove_all(dir);
+	fs::create_directories(dir);
+	std::ofstream(dir / "a") << "a";
+	const auto settle = [&] { fs::last_write_time(dir, fs::file_time_type::clock::now() - std::chrono::hours(1)); };
+
+	settle();
+	EXPECT_EQ(Listed(dir), (std::vector<std::string>{ "a" }));
+	EXPECT_EQ(Listed(dir), (std::vector<std::string>{ "a" }));
+	std::ofstream(dir / "b") << "b";
+	EXPECT_EQ(Listed(dir), (std::vector<std::string>{ "a", "b" }));
+	settle();
+	EXPECT_EQ(Listed(dir), (std::vector<std::string>{ "a", "b" }));
+	fs::remove(dir / "a");
+	EXPECT_EQ(Listed(dir), (std::vector<std::string>{ "b" }));
+	settle();
+	EXPECT_EQ(Listed(dir), (std::vector<std::string>{ "b" }));
+	fs::create_directory(dir / "c");
+	EXPECT_EQ(Listed(dir), (std::vector<std::string>{ "b", "c" }));
+
+	// A folder changed just now, and changed again within the same tick of
+	// the file system's clock (simulated by putting its time back).
+	const fs::file_time_type recent = fs::last_write_time(dir);
+	EXPECT_EQ(Listed(dir), (std::vector<std::string>{ "b", "c" }));
+	std::ofstream(dir / "d") << "d";
+	fs::last_write_time(dir, recent);
+	EXPECT_EQ(Listed(dir), (std::vector<std::string>{ "b", "c", "d" }));
+
+	// Another folder under the same name.
+	settle();
+	EXPECT_EQ(Listed(dir), (std::vector<std::string>{ "b", "c", "d" }));
+	fs::remove_all(dir);
+	EXPECT_EQ(Listed(dir), std::vector<std::string>{});
+	fs::create_directories(dir);
+	std::ofstream(dir / "e") << "e";
+	EXPECT_EQ(Listed(dir), (std::vector<std::string>{ "e" }));
 	fs::remove_all(dir);
 }
 
