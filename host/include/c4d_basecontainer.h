@@ -3,6 +3,8 @@
 #ifndef C4D_BASECONTAINER_H__
 #define C4D_BASECONTAINER_H__
 
+#include <cstddef>
+
 #include "c4d_gedata.h"
 
 class AliasTrans;
@@ -90,7 +92,13 @@ public:
 	// The entry, or a DA_NIL value when absent.
 	const GeData& GetData(LONG id) const;
 	// Null when absent.
-	const GeData* GetDataPointer(LONG id) const;
+	const GeData* GetDataPointer(LONG id) const
+	{
+		if (!store_)
+			return nullptr;
+		const Index& index = *reinterpret_cast<const Index*>(store_);
+		return index.slots ? Probe(index, id) : FindUnindexed(id);
+	}
 	// Stores a copy and returns the stored value.
 	GeData* SetData(LONG id, const GeData& data);
 	Bool RemoveData(LONG id);
@@ -116,6 +124,51 @@ public:
 	struct Store;
 
 private:
+	// An id and the place of its value.
+	struct Key
+	{
+		LONG id;
+		LONG at;
+	};
+	// The part of a store that a lookup reads, at its start. Inline, the
+	// lookup saves a call on each of the hundreds of reads of an evaluation.
+	struct Index
+	{
+		enum { kChunkBits = 6 };
+		// Open addressing over a power of two of slots: the key, or a place
+		// of -1 where the slot is empty; null while the store is small.
+		Key* slots;
+		size_t mask;
+		unsigned shift;
+		// Places below base are in the store's own block, the later ones in
+		// chunks of 1 << kChunkBits.
+		size_t base;
+		GeData* values;
+		GeData** chunks;
+
+		GeData* At(LONG place) const
+		{
+			const size_t p = (size_t)place;
+			if (p < base)
+				return values + p;
+			const size_t q = p - base;
+			return chunks[q >> kChunkBits] + (q & (((size_t)1 << kChunkBits) - 1));
+		}
+	};
+	static size_t Slot(const Index& index, LONG id) { return (size_t)(((ULONG)id * 2654435769u) >> index.shift); }
+	static const GeData* Probe(const Index& index, LONG id)
+	{
+		for (size_t h = Slot(index, id);; h = (h + 1) & index.mask)
+		{
+			const Key& k = index.slots[h];
+			if (k.at < 0)
+				return nullptr;
+			if (k.id == id)
+				return index.At(k.at);
+		}
+	}
+	const GeData* FindUnindexed(LONG id) const;
+
 	static bool IsNumeric(LONG type) { return type == DA_LONG || type == DA_REAL || type == DA_LLONG; }
 	// Makes this container the sole owner of its storage before a write.
 	void Detach();

@@ -2,6 +2,8 @@
 #ifndef C4D_BASETIME_H__
 #define C4D_BASETIME_H__
 
+#include <cmath>
+
 #include "ge_math.h"
 
 class BaseTime
@@ -19,7 +21,17 @@ public:
 
 	// floor(numerator * fps) / floor(denominator), truncated to 32 bits.
 	// A quotient that is not a finite number (zero denominator, NaN) gives 0.
-	LONG GetFrame(Real fps) const;
+	LONG GetFrame(Real fps) const
+	{
+		const Real frames = std::floor(num_ * fps) / std::floor(den_);
+		if (!std::isfinite(frames))
+			return 0;
+		const Real whole = std::trunc(frames);
+		// Every frame of a real scene fits; only the far range needs the wrap.
+		if (whole > -2147483649.0 && whole < 2147483648.0)
+			return static_cast<LONG>(whole);
+		return WrapToLong(whole);
+	}
 	// Snaps to the nearest whole frame.
 	void Quantize(Real fps);
 	// Frames between this time and t, at the denominator of this time.
@@ -37,6 +49,9 @@ public:
 	friend bool operator>=(const BaseTime& a, const BaseTime& b) { return !(a < b); }
 
 private:
+	// The low 32 bits of an integral value, as two's complement.
+	static LONG WrapToLong(Real integral);
+
 	Real num_;
 	Real den_;
 };

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -33,19 +34,26 @@ const GeData& NilData()
 // them on every evaluation. Insert, InsertSorted and Erase are the only
 // changes to which entries there are, and they keep the keys, the values and
 // the index in step.
-// A store is one block: this header, then room for capacity values, then as
-// many keys. A page builds hundreds of small containers each time it is
-// shown, and one allocation each instead of three halved its cost. A store
-// with no room left is replaced by a larger one (Grown); only its one owner
-// can be writing to it then.
+// A store starts as one block: this header, then room for its values, then
+// as many keys. A page builds hundreds of small containers each time it is
+// shown, and one allocation each instead of three halved its cost. A small
+// store with no room left is replaced by a larger one (WithRoom); only its
+// one owner can be writing to it then. A large one keeps its block and adds
+// chunks of values beside it: a tag's container gains the displays of its
+// first evaluation long after it was built, and moving its hundreds of values
+// into a new block for them cost each tag of a scene a fresh block and left
+// the old one unused.
 // Shared between copies of a container until one of them writes; the writer
 // then takes a copy of its own (Detach).
 struct BaseContainer::Store
 {
-	std::atomic<int> refs{1};
+	// First, where the interface header's inline lookup finds it.
+	Index index;
+	std::atomic<int> refs;
 
 	// Most containers grow to a handful of entries; a new one starts with room.
 	static constexpr size_t kFirstCapacity = 8;
+	static constexpr size_t kChunk = (size_t)1 << Index::kChunkBits;
 
 	static Store* Create(size_t capacity)
 	{
@@ -59,65 +67,68 @@ struct BaseContainer::Store
 			Destroy(this);
 	}
 
-	// A copy of its own for a writer, with the room a new store has.
+	// A copy of its own for a writer, in one block with the room a new store
+	// has.
 	Store* Copy() const
 	{
 		Store* copy = Create(size_ < kFirstCapacity ? kFirstCapacity : size_);
-		const GeData* from = Values();
-		GeData* to = copy->Values();
 		// Each value is constructed before the size counts it, so that a
 		// failed copy destroys only what exists.
 		for (size_t place = 0; place < size_; ++place)
 		{
-			new (to + place) GeData(from[place]);
+			new (copy->Place(place)) GeData(*Place(place));
 			++copy->size_;
 		}
-		std::copy(Keys(), Keys() + size_, copy->Keys());
-		copy->slots_ = slots_;
-		copy->shift_ = shift_;
+		std::copy(keys_, keys_ + size_, copy->keys_);
+		copy->CopyIndexOf(*this);
 		copy->hint_ = hint_;
 		return copy;
 	}
 
-	// This store with room for at least capacity entries: itself when it has
-	// it, else a larger store that takes its entries over, and this one is
-	// gone. Only for a store with one owner.
+	// This store with room for at least capacity entries. A small store is
+	// replaced by a larger one that takes its entries over, and this one is
+	// gone; a large one grows in place. Only for a store with one owner.
 	Store* WithRoom(size_t capacity)
 	{
 		if (capacity <= capacity_)
 			return this;
+		if (size_ >= kIndexThreshold)
+		{
+			while (capacity_ < capacity)
+				AddChunk();
+			ReserveKeys(capacity_);
+			return this;
+		}
 		Store* grown = Create(capacity);
-		GeData* from = Values();
-		GeData* to = grown->Values();
 		for (size_t place = 0; place < size_; ++place)
-			new (to + place) GeData(std::move(from[place]));
-		std::copy(Keys(), Keys() + size_, grown->Keys());
+			new (grown->Place(place)) GeData(std::move(*Place(place)));
+		std::copy(keys_, keys_ + size_, grown->keys_);
 		grown->size_ = size_;
-		grown->slots_.swap(slots_);
-		grown->shift_ = shift_;
+		grown->TakeIndexOf(this);
 		grown->hint_ = hint_;
 		Destroy(this);
 		return grown;
 	}
 
-	// Room for one more entry, growing by half rather than doubling: a tag's
-	// container holds a few hundred entries, and a scene thousands of tags.
+	// Room for one more entry. A small store grows by half rather than
+	// doubling: a tag's container holds a few hundred entries, and a scene
+	// thousands of tags.
 	Store* WithRoomForOne()
 	{
 		if (size_ < capacity_)
 			return this;
-		return WithRoom(capacity_ + capacity_ / 2);
+		return WithRoom(size_ >= kIndexThreshold ? capacity_ + 1 : capacity_ + capacity_ / 2);
 	}
 
 	size_t Size() const { return size_; }
-	LONG IdAt(size_t index) const { return Keys()[index].id; }
-	const GeData& ValueAt(size_t index) const { return Values()[(size_t)Keys()[index].at]; }
-	GeData& ValueAt(size_t index) { return Values()[(size_t)Keys()[index].at]; }
+	LONG IdAt(size_t index) const { return keys_[index].id; }
+	const GeData& ValueAt(size_t index) const { return *Place((size_t)keys_[index].at); }
+	GeData& ValueAt(size_t index) { return *Place((size_t)keys_[index].at); }
 
 	// Index of the first id not below id.
 	size_t LowerBound(LONG id) const
 	{
-		const Key* first = Keys();
+		const Key* first = keys_;
 		const Key* base = first;
 		size_t n = size_;
 		if (n == 0)
@@ -135,25 +146,15 @@ struct BaseContainer::Store
 	std::ptrdiff_t IndexOf(LONG id) const
 	{
 		const size_t i = LowerBound(id);
-		return (i < size_ && Keys()[i].id == id) ? (std::ptrdiff_t)i : -1;
+		return (i < size_ && keys_[i].id == id) ? (std::ptrdiff_t)i : -1;
 	}
 
 	const GeData* Find(LONG id) const
 	{
-		if (slots_.empty())
-		{
-			const std::ptrdiff_t i = IndexOf(id);
-			return i >= 0 ? &ValueAt((size_t)i) : nullptr;
-		}
-		const size_t mask = slots_.size() - 1;
-		for (size_t h = Slot(id);; h = (h + 1) & mask)
-		{
-			const Key& k = slots_[h];
-			if (k.at < 0)
-				return nullptr;
-			if (k.id == id)
-				return &Values()[(size_t)k.at];
-		}
+		if (index.slots)
+			return Probe(index, id);
+		const std::ptrdiff_t i = IndexOf(id);
+		return i >= 0 ? &ValueAt((size_t)i) : nullptr;
 	}
 	GeData* Find(LONG id) { return const_cast<GeData*>(static_cast<const Store*>(this)->Find(id)); }
 
@@ -163,12 +164,12 @@ struct BaseContainer::Store
 	GeData* FindNear(LONG id)
 	{
 		const size_t next = hint_ + 1;
-		if (next < size_ && Keys()[next].id == id)
+		if (next < size_ && keys_[next].id == id)
 		{
 			hint_ = next;
 			return &ValueAt(next);
 		}
-		if (!slots_.empty())
+		if (index.slots)
 			return Find(id);
 		const std::ptrdiff_t at = IndexOf(id);
 		if (at < 0)
@@ -183,35 +184,35 @@ struct BaseContainer::Store
 	GeData* FindForWrite(LONG id, size_t* insertAt)
 	{
 		// Containers are mostly built in id order: a new last id needs no search.
-		if (size_ == 0 || Keys()[size_ - 1].id < id)
+		if (size_ == 0 || keys_[size_ - 1].id < id)
 		{
 			*insertAt = size_;
 			return nullptr;
 		}
 		const size_t next = hint_ + 1;
-		if (next < size_ && Keys()[next].id == id)
+		if (next < size_ && keys_[next].id == id)
 		{
 			hint_ = next;
 			return &ValueAt(next);
 		}
-		if (hint_ < size_ && Keys()[hint_].id == id)
+		if (hint_ < size_ && keys_[hint_].id == id)
 			return &ValueAt(hint_);
 		// Between the last entry written and the next: absent, and its place
 		// is known. A tab's fields are added this way, in front of the
 		// container's last entry.
-		if (next < size_ && Keys()[hint_].id < id && id < Keys()[next].id)
+		if (next < size_ && keys_[hint_].id < id && id < keys_[next].id)
 		{
 			*insertAt = next;
 			return nullptr;
 		}
-		if (!slots_.empty())
+		if (index.slots)
 		{
 			GeData* found = Find(id);
 			if (found)
 				return found;
 		}
 		const size_t at = LowerBound(id);
-		if (at < size_ && Keys()[at].id == id)
+		if (at < size_ && keys_[at].id == id)
 		{
 			hint_ = at;
 			return &ValueAt(at);
@@ -222,19 +223,18 @@ struct BaseContainer::Store
 
 	// Inserts id, with an empty value, at index (where LowerBound placed it).
 	// The store must have room (WithRoomForOne).
-	GeData& Insert(size_t index, LONG id)
+	GeData& Insert(size_t at, LONG id)
 	{
-		const Key key = { id, (int32_t)size_ };
-		GeData* value = new (Values() + size_) GeData;
-		Key* keys = Keys();
-		std::copy_backward(keys + index, keys + size_, keys + size_ + 1);
-		keys[index] = key;
+		const Key key = { id, (LONG)size_ };
+		GeData* value = new (Place(size_)) GeData;
+		std::copy_backward(keys_ + at, keys_ + size_, keys_ + size_ + 1);
+		keys_[at] = key;
 		++size_;
-		if (slots_.empty() || size_ * 4 > slots_.size() * 3)
+		if (!index.slots || size_ * 4 > SlotCount() * 3)
 			RebuildIndex();
 		else
 			IndexAdd(key);
-		hint_ = index;
+		hint_ = at;
 		return *value;
 	}
 
@@ -246,12 +246,12 @@ struct BaseContainer::Store
 	{
 		if (ids.empty())
 			return;
-		Key* keys = Keys();
+		Key* keys = keys_;
 		const size_t old = size_;
 		// Values first, each counted once it exists.
 		for (size_t i = 0; i < ids.size(); ++i)
 		{
-			new (Values() + size_) GeData(*values[i]);
+			new (Place(size_)) GeData(*values[i]);
 			++size_;
 		}
 		// Keys from the back, so that every key moves once and none is
@@ -268,23 +268,22 @@ struct BaseContainer::Store
 			}
 			--theirs;
 			keys[out].id = ids[theirs];
-			keys[out].at = (int32_t)(old + theirs);
+			keys[out].at = (LONG)(old + theirs);
 		}
 		hint_ = 0;
 		RebuildIndex();
 	}
 
-	void Erase(size_t index)
+	void Erase(size_t at)
 	{
 		// The last place moves into the freed one, so that places stay dense.
-		Key* keys = Keys();
-		const int32_t freed = keys[index].at;
-		const int32_t last = (int32_t)size_ - 1;
-		std::copy(keys + index + 1, keys + size_, keys + index);
-		GeData* values = Values();
+		Key* keys = keys_;
+		const LONG freed = keys[at].at;
+		const LONG last = (LONG)size_ - 1;
+		std::copy(keys + at + 1, keys + size_, keys + at);
 		if (freed != last)
 		{
-			values[freed] = std::move(values[last]);
+			*Place((size_t)freed) = std::move(*Place((size_t)last));
 			for (size_t i = 0; i + 1 < size_; ++i)
 				if (keys[i].at == last)
 				{
@@ -292,26 +291,33 @@ struct BaseContainer::Store
 					break;
 				}
 		}
-		values[last].~GeData();
+		Place((size_t)last)->~GeData();
 		--size_;
 		hint_ = 0;
 		RebuildIndex();
 	}
 
 private:
-	// An id and the place of its value.
-	struct Key
+	explicit Store(size_t capacity) : refs(1), size_(0), capacity_(capacity), keyCapacity_(capacity)
 	{
-		LONG id;
-		int32_t at;
-	};
-
-	explicit Store(size_t capacity) : capacity_(capacity) {}
+		index.slots = nullptr;
+		index.mask = 0;
+		index.shift = 32;
+		index.base = capacity;
+		index.values = BlockValues();
+		index.chunks = nullptr;
+		keys_ = BlockKeys();
+	}
 	~Store()
 	{
-		GeData* values = Values();
 		for (size_t place = 0; place < size_; ++place)
-			values[place].~GeData();
+			Place(place)->~GeData();
+		for (size_t i = 0; i < chunkCount_; ++i)
+			::operator delete(static_cast<void*>(index.chunks[i]));
+		delete[] index.chunks;
+		if (keys_ != BlockKeys())
+			delete[] keys_;
+		delete[] index.slots;
 	}
 	Store(const Store&) = delete;
 	Store& operator=(const Store&) = delete;
@@ -322,67 +328,136 @@ private:
 		::operator delete(static_cast<void*>(store));
 	}
 
+	GeData* Place(size_t place) { return index.At((LONG)place); }
+	const GeData* Place(size_t place) const { return index.At((LONG)place); }
+
 	// Where the values start, past the header, aligned for them.
 	static size_t ValuesOffset()
 	{
 		return (sizeof(Store) + alignof(GeData) - 1) / alignof(GeData) * alignof(GeData);
 	}
-	GeData* Values() { return reinterpret_cast<GeData*>(reinterpret_cast<unsigned char*>(this) + ValuesOffset()); }
-	const GeData* Values() const
+	GeData* BlockValues() { return reinterpret_cast<GeData*>(reinterpret_cast<unsigned char*>(this) + ValuesOffset()); }
+	Key* BlockKeys() { return reinterpret_cast<Key*>(BlockValues() + index.base); }
+	const Key* BlockKeys() const { return const_cast<Store*>(this)->BlockKeys(); }
+
+	void AddChunk()
 	{
-		return reinterpret_cast<const GeData*>(reinterpret_cast<const unsigned char*>(this) + ValuesOffset());
+		if (chunkCount_ == chunkRoom_)
+		{
+			const size_t room = chunkRoom_ ? 2 * chunkRoom_ : 4;
+			GeData** table = new GeData*[room];
+			std::copy(index.chunks, index.chunks + chunkCount_, table);
+			delete[] index.chunks;
+			index.chunks = table;
+			chunkRoom_ = room;
+		}
+		index.chunks[chunkCount_++] = static_cast<GeData*>(::operator new(kChunk * sizeof(GeData)));
+		capacity_ += kChunk;
 	}
-	Key* Keys() { return reinterpret_cast<Key*>(Values() + capacity_); }
-	const Key* Keys() const { return reinterpret_cast<const Key*>(Values() + capacity_); }
+
+	// Room for count keys, kept apart from the block once they outgrow it.
+	void ReserveKeys(size_t count)
+	{
+		if (count <= keyCapacity_)
+			return;
+		Key* keys = new Key[count];
+		std::copy(keys_, keys_ + size_, keys);
+		if (keys_ != BlockKeys())
+			delete[] keys_;
+		keys_ = keys;
+		keyCapacity_ = count;
+	}
 
 	// Below this many entries a binary search is as quick as the index, and
 	// the engine's result containers (tens of entries, built by appending)
-	// need none.
+	// need none. Stores of this size and more also grow in chunks.
 	static constexpr size_t kIndexThreshold = 64;
 
-	size_t Slot(LONG id) const { return (size_t)(((uint32_t)id * 2654435769u) >> shift_); }
+	size_t SlotCount() const { return index.slots ? index.mask + 1 : 0; }
 
 	void IndexAdd(const Key& key)
 	{
-		const size_t mask = slots_.size() - 1;
-		size_t h = Slot(key.id);
-		while (slots_[h].at >= 0)
-			h = (h + 1) & mask;
-		slots_[h] = key;
+		size_t h = Slot(index, key.id);
+		while (index.slots[h].at >= 0)
+			h = (h + 1) & index.mask;
+		index.slots[h] = key;
+	}
+
+	void DropIndex()
+	{
+		delete[] index.slots;
+		index.slots = nullptr;
+		index.mask = 0;
+		index.shift = 32;
 	}
 
 	void RebuildIndex()
 	{
 		if (size_ < kIndexThreshold)
 		{
-			slots_.clear();
-			shift_ = 32;
+			DropIndex();
 			return;
 		}
 		unsigned bits = 5;
 		while (((size_t)1 << bits) * 3 < size_ * 4)
 			++bits;
-		shift_ = 32 - bits;
+		const size_t count = (size_t)1 << bits;
+		if (count != SlotCount())
+		{
+			Key* slots = new Key[count];
+			DropIndex();
+			index.slots = slots;
+			index.mask = count - 1;
+			index.shift = 32 - bits;
+		}
 		const Key empty = { 0, -1 };
-		slots_.assign((size_t)1 << bits, empty);
-		const Key* keys = Keys();
+		std::fill(index.slots, index.slots + count, empty);
 		for (size_t i = 0; i < size_; ++i)
-			IndexAdd(keys[i]);
+			IndexAdd(keys_[i]);
 	}
 
-	size_t size_ = 0;
+	void CopyIndexOf(const Store& other)
+	{
+		if (!other.index.slots)
+			return;
+		const size_t count = other.SlotCount();
+		index.slots = new Key[count];
+		std::copy(other.index.slots, other.index.slots + count, index.slots);
+		index.mask = other.index.mask;
+		index.shift = other.index.shift;
+	}
+
+	void TakeIndexOf(Store* other)
+	{
+		index.slots = other->index.slots;
+		index.mask = other->index.mask;
+		index.shift = other->index.shift;
+		other->index.slots = nullptr;
+	}
+
+	// Public like index and refs: a layout with one access is a standard one,
+	// and the inline lookup relies on that.
+public:
+	size_t size_;
+	// Places for values: the block's, then the chunks'.
 	size_t capacity_;
+	size_t keyCapacity_;
 	// The index last written or found in order, where the next write in id
 	// order most likely lands.
 	size_t hint_ = 0;
-	// Open addressing: the key, or a place of -1 where the slot is empty;
-	// empty while the container is small. At most three quarters of the
-	// slots are taken: probes stay short, and the index of a tag's container
-	// (a few hundred entries, thousands of tags in a scene) is half the size
-	// it would be at half full.
-	std::vector<Key> slots_;
-	unsigned shift_ = 32;
+	size_t chunkCount_ = 0;
+	size_t chunkRoom_ = 0;
+	// The block's own keys, or an array of their own once they outgrow it.
+	Key* keys_;
 };
+
+static_assert(std::is_standard_layout<BaseContainer::Store>::value && offsetof(BaseContainer::Store, index) == 0,
+	"the inline lookup reads a store's index from its start");
+
+const GeData* BaseContainer::FindUnindexed(LONG id) const
+{
+	return store_->Find(id);
+}
 
 BaseContainer::BaseContainer() : id_(0), store_(nullptr) {}
 
@@ -437,13 +512,6 @@ void BaseContainer::Detach()
 	Store* own = store_->Copy();
 	store_->Release();
 	store_ = own;
-}
-
-const GeData* BaseContainer::GetDataPointer(LONG id) const
-{
-	if (!store_)
-		return nullptr;
-	return store_->Find(id);
 }
 
 const GeData& BaseContainer::GetData(LONG id) const

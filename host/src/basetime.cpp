@@ -8,11 +8,13 @@ namespace {
 const Real kTwoPow32 = 4294967296.0;
 const Real kTwoPow31 = 2147483648.0;
 
-// The low 32 bits of an integral double, read as two's complement. Inside the
-// 64-bit range this equals truncating to 64 bits and then to 32; beyond it the
-// same wrap continues (the double is a multiple of 2^11 there, and of 2^32
-// from 2^84 on, which wraps to 0), so no value needs an out-of-range cast.
-LONG WrapToLong(Real integral)
+} // namespace
+
+// Inside the 64-bit range this equals truncating to 64 bits and then to 32;
+// beyond it the same wrap continues (the double is a multiple of 2^11 there,
+// and of 2^32 from 2^84 on, which wraps to 0), so no value needs an
+// out-of-range cast.
+LONG BaseTime::WrapToLong(Real integral)
 {
 	Real low = std::fmod(integral, kTwoPow32); // exact, in (-2^32, 2^32)
 	if (low < 0.0)
@@ -20,20 +22,6 @@ LONG WrapToLong(Real integral)
 	if (low >= kTwoPow31)
 		low -= kTwoPow32;
 	return static_cast<LONG>(low);
-}
-
-} // namespace
-
-LONG BaseTime::GetFrame(Real fps) const
-{
-	const Real frames = std::floor(num_ * fps) / std::floor(den_);
-	if (!std::isfinite(frames))
-		return 0;
-	const Real whole = std::trunc(frames);
-	// Every frame of a real scene fits; only the far range needs the wrap.
-	if (whole > -kTwoPow31 - 1.0 && whole < kTwoPow31)
-		return static_cast<LONG>(whole);
-	return WrapToLong(whole);
 }
 
 void BaseTime::Quantize(Real fps)

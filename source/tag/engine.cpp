@@ -98,10 +98,12 @@ const SplineData* TagCurve(const BaseContainer& data, LONG id)
 
 void RefreshOutputRange(BaseContainer* data, BaseDocument& doc, Real fps)
 {
-	RefreshOutputRange(data, doc, fps, TabList(data->GetContainer(PULSOR_TAB_LIST)));
+	LinkState link;
+	ReadLinkState(*data, &link);
+	RefreshOutputRange(data, doc, fps, TabList(data->GetContainer(PULSOR_TAB_LIST)), link);
 }
 
-void RefreshOutputRange(BaseContainer* data, BaseDocument& doc, Real fps, const TabList& tabs)
+void RefreshOutputRange(BaseContainer* data, BaseDocument& doc, Real fps, const TabList& tabs, const LinkState& link)
 {
 	const SplineData* timeCurve = TagCurve(*data, PULSOR_TIME_CURVE);
 	if (!timeCurve)
@@ -121,8 +123,6 @@ void RefreshOutputRange(BaseContainer* data, BaseDocument& doc, Real fps, const 
 		climb = (Real)n * CurveValueAtOne(timeCurve) + Pulsor::RangeMapper((Real)m, 0.0, (Real)(e - s), 0.0, 1.0, timeCurve, 1, 0, 0);
 	}
 
-	LinkState link;
-	ReadLinkState(*data, &link);
 	Real lo = 0.0;
 	Real hi = 0.0;
 	if (link.TypeUsable())
@@ -355,6 +355,11 @@ BaseContainer Pulsor::CalculateOutput(const BaseContainer* data, BaseDocument* d
 		return BaseContainer();
 	LinkState link;
 	ReadLinkState(*data, &link);
+	return CalculateOutput(data, doc, t, feedback, link);
+}
+
+BaseContainer Pulsor::CalculateOutput(const BaseContainer* data, BaseDocument* doc, Real t, LONG feedback, const LinkState& link)
+{
 	if (!link.Computable())
 		return BaseContainer();
 	// Every entry is written below, so a kept result of the same layout is
@@ -480,7 +485,7 @@ BaseContainer Pulsor::CalculateOutput(const BaseContainer* data, BaseDocument* d
 	{
 		// Entries of an earlier layout are left over: start afresh.
 		out.FlushAll();
-		return CalculateOutput(data, doc, t, feedback);
+		return CalculateOutput(data, doc, t, feedback, link);
 	}
 	return out;
 }

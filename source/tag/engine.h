@@ -3,6 +3,7 @@
 #ifndef PULSOR_ENGINE_H__
 #define PULSOR_ENGINE_H__
 
+#include "link_state.h"
 #include "link_types.h"
 #include "tab_list.h"
 
@@ -31,7 +32,7 @@ const SplineData* TagCurve(const BaseContainer& data, LONG id);
 // Recomputes PULSOR_RANGE_MIN and PULSOR_RANGE_MAX: the smallest and largest
 // value the base and every tab can reach.
 void RefreshOutputRange(BaseContainer* data, BaseDocument& doc, Real fps);
-// The same with the data's tab list already decoded.
-void RefreshOutputRange(BaseContainer* data, BaseDocument& doc, Real fps, const TabList& tabs);
+// The same with the data's tab list and link already read.
+void RefreshOutputRange(BaseContainer* data, BaseDocument& doc, Real fps, const TabList& tabs, const LinkState& link);
 
 #endif

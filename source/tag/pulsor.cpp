@@ -66,13 +66,13 @@ EXECUTIONRESULT Pulsor::Execute(BaseTag* tag, BaseDocument* doc, BaseObject* op,
 	if (data->GetBool(PULSOR_FEEDBACK, FALSE))
 	{
 		const BaseContainer* list = static_cast<const BaseContainer*>(data)->GetContainerInstance(PULSOR_TAB_LIST);
-		RefreshOutputRange(data, *doc, fps, tabs_.Of(list ? *list : BaseContainer()));
+		RefreshOutputRange(data, *doc, fps, tabs_.Of(list ? *list : BaseContainer()), link);
 	}
 	if (data->GetBool(PULSOR_HAS_KEYS, FALSE))
 		return EXECUTIONRESULT_OK;
 
 	const Real t = FramePosition(doc->GetTime(), (Real)doc->GetData(DOCUMENTSETTINGS_GENERAL).GetLong(DOCUMENT_FPS));
-	const BaseContainer out = CalculateOutput(data, doc, t, data->GetBool(PULSOR_FEEDBACK, TRUE) ? 1 : 0);
+	const BaseContainer out = CalculateOutput(data, doc, t, data->GetBool(PULSOR_FEEDBACK, TRUE) ? 1 : 0, link);
 	if (!out.GetIndexData(0))
 		return EXECUTIONRESULT_OK;
 

@@ -6,6 +6,8 @@
 #include "pulsor_ids.h"
 #include "tab_list.h"
 
+struct LinkState;
+
 class Pulsor : public TagData
 {
 public:
@@ -50,6 +52,9 @@ public:
 	// written), and one that is let go before the next call lets that call
 	// overwrite its entries in place instead of allocating.
 	BaseContainer CalculateOutput(const BaseContainer* data, BaseDocument* doc, Real t, LONG feedback);
+	// The same with the link already read from data (its identifier is not
+	// read: it may have moved since).
+	BaseContainer CalculateOutput(const BaseContainer* data, BaseDocument* doc, Real t, LONG feedback, const LinkState& link);
 	// The base tab's value: from startValue to endValue over startFrame ..
 	// endFrame along timeCurve, as the base playback mode says.
 	Real CalculateBaseTab(const BaseContainer* data, Real t, Real startValue, Real endValue, LONG startFrame, LONG endFrame,

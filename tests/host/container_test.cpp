@@ -428,6 +428,66 @@ TEST(BaseContainer, RandomEditsAndMergesMatchASortedModel)
 	}
 }
 
+// Values that own memory (texts) through a large container's growth,
+// erasures that move the last value into the freed place, copies and merges:
+// each id keeps its own text, and nothing is freed twice or leaked (the
+// sanitizer build runs this too).
+TEST(BaseContainer, LargeContainersKeepOwnedValuesThroughGrowthErasureAndCopies)
+{
+	std::mt19937 random(20261209);
+	const auto pick = [&](LONG lo, LONG hi) { return std::uniform_int_distribution<LONG>(lo, hi)(random); };
+	const auto text = [](LONG id, LONG step) { return String((std::to_string(id) + "/" + std::to_string(step)).c_str()); };
+	for (int round = 0; round < 200; ++round)
+	{
+		std::map<LONG, String> model;
+		BaseContainer bc;
+		BaseContainer kept;
+		std::map<LONG, String> keptModel;
+		for (LONG step = 0; step < 900; ++step)
+		{
+			const LONG what = pick(0, 19);
+			const LONG id = pick(0, 700);
+			if (what < 14)
+			{
+				bc.SetString(id, text(id, step));
+				model[id] = text(id, step);
+			}
+			else if (what < 18)
+			{
+				ASSERT_EQ(bc.RemoveData(id) != 0, model.erase(id) == 1);
+			}
+			else if (what == 18)
+			{
+				BaseContainer more;
+				for (LONG n = pick(0, 80); n > 0; --n)
+				{
+					const LONG other = pick(0, 1400);
+					more.SetString(other, text(other, -step));
+					model[other] = text(other, -step);
+				}
+				bc.MergeContainer(more);
+			}
+			else
+			{
+				kept = bc;
+				keptModel = model;
+			}
+		}
+		for (const auto* side : { &model, &keptModel })
+		{
+			const BaseContainer& c = side == &model ? bc : kept;
+			LONG index = 0;
+			for (const auto& entry : *side)
+			{
+				ASSERT_EQ(c.GetIndexId(index), entry.first) << "round " << round;
+				ASSERT_EQ(c.GetString(entry.first), entry.second) << "round " << round;
+				++index;
+			}
+			ASSERT_EQ(c.GetIndexData(index), nullptr) << "round " << round;
+		}
+	}
+}
+
 } // namespace
 
 namespace
