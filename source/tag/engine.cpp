@@ -105,14 +105,13 @@ void RefreshOutputRange(BaseContainer* data, BaseDocument& doc, Real fps)
 
 void RefreshOutputRange(BaseContainer* data, BaseDocument& doc, Real fps, const TabList& tabs, const LinkState& link)
 {
-	const SplineData* timeCurve = TagCurve(*data, PULSOR_TIME_CURVE);
-	if (!timeCurve)
-		timeCurve = LibraryCurve(Library(*data), PULSOR_CURVE_LINEAR);
-
 	// How far an additive base has climbed by the end of the document.
 	Real climb = 1.0;
 	if (data->GetLong(PULSOR_PLAYBACK, 0) == PULSOR_PLAYBACK_ADDITIVE)
 	{
+		const SplineData* timeCurve = TagCurve(*data, PULSOR_TIME_CURVE);
+		if (!timeCurve)
+			timeCurve = LibraryCurve(Library(*data), PULSOR_CURVE_LINEAR);
 		const LLONG end = doc.GetData(DOCUMENTSETTINGS_GENERAL).GetTime(DOCUMENT_MAXTIME).GetFrame(fps);
 		const LLONG offset = FramesOf(*data, PULSOR_TIME_OFFSET, fps);
 		const LLONG s = FramesOf(*data, PULSOR_START_TIME, fps) + offset;
@@ -399,16 +398,19 @@ BaseContainer Pulsor::CalculateOutput(const BaseContainer* data, BaseDocument* d
 
 	// The global entries come before every tab's in id order. Holding their
 	// places now lets every later write append or overwrite, instead of
-	// inserting in front of the tabs' displays.
+	// inserting in front of the tabs' displays. A kept result has them.
 	const LONG finalId = PULSOR_FINAL_OUTPUT + link.slot;
 	const bool isBool = link.row->linkType == DTYPE_BOOL;
-	for (LONG k = 0; feedback && k < count; ++k)
-		out.SetReal(PULSOR_MASTER_DISPLAY + link.mode + k, 0.0);
-	for (LONG k = 0; feedback && k < count; ++k)
-		out.SetReal(PULSOR_BASE_DISPLAY + link.mode + k, 0.0);
-	out.SetReal(finalId, 0.0);
-	if (isBool)
-		out.SetReal(PULSOR_THRESHOLD_DISTANCE, 0.0);
+	if (!kept)
+	{
+		for (LONG k = 0; feedback && k < count; ++k)
+			out.SetReal(PULSOR_MASTER_DISPLAY + link.mode + k, 0.0);
+		for (LONG k = 0; feedback && k < count; ++k)
+			out.SetReal(PULSOR_BASE_DISPLAY + link.mode + k, 0.0);
+		out.SetReal(finalId, 0.0);
+		if (isBool)
+			out.SetReal(PULSOR_THRESHOLD_DISTANCE, 0.0);
+	}
 
 	const BaseContainer* listContainer = data->GetContainerInstance(PULSOR_TAB_LIST);
 	const TabList& tabs = tabs_.Of(listContainer ? *listContainer : EmptyContainer());
