@@ -3,6 +3,7 @@
 #ifndef C4D_BASECONTAINER_H__
 #define C4D_BASECONTAINER_H__
 
+#include <atomic>
 #include <cstddef>
 
 #include "c4d_gedata.h"
@@ -130,11 +131,20 @@ private:
 		LONG id;
 		LONG at;
 	};
-	// The part of a store that a lookup reads, at its start. Inline, the
-	// lookup saves a call on each of the hundreds of reads of an evaluation.
+	// The part of a store that lookups and overwrites read, at its start.
+	// Inline, they save a call on each of the hundreds of reads and writes of
+	// an evaluation.
 	struct Index
 	{
 		enum { kChunkBits = 6 };
+		// Copies of a container share its store until one of them writes.
+		std::atomic<int> refs;
+		size_t size;
+		// The ids in ascending order, each with the place of its value.
+		Key* keys;
+		// The index last written or found in order, where the next write in
+		// id order most likely lands.
+		size_t hint;
 		// Open addressing over a power of two of slots: the key, or a place
 		// of -1 where the slot is empty; null while the store is small.
 		Key* slots;
@@ -174,7 +184,25 @@ private:
 	void Detach();
 	// SetData for a value of the caller's own that it lets go of: moved in
 	// rather than copied, so a text or a sub-container is not copied twice.
-	GeData* SetDataTaken(LONG id, GeData* value);
+	// Overwriting the entry after the last one written, as a result written
+	// in id order every frame does, needs no call.
+	GeData* SetDataTaken(LONG id, GeData* value)
+	{
+		if (store_)
+		{
+			Index& index = *reinterpret_cast<Index*>(store_);
+			const size_t next = index.hint + 1;
+			if (next < index.size && index.keys[next].id == id && index.refs.load(std::memory_order_acquire) == 1)
+			{
+				index.hint = next;
+				GeData* stored = index.At(index.keys[next].at);
+				stored->Swap(*value);
+				return stored;
+			}
+		}
+		return SetDataSearched(id, value);
+	}
+	GeData* SetDataSearched(LONG id, GeData* value);
 
 	LONG id_;
 	Store* store_;

@@ -47,9 +47,8 @@ const GeData& NilData()
 // then takes a copy of its own (Detach).
 struct BaseContainer::Store
 {
-	// First, where the interface header's inline lookup finds it.
+	// First, where the interface header's inline reads and writes find it.
 	Index index;
-	std::atomic<int> refs;
 
 	// Most containers grow to a handful of entries; a new one starts with room.
 	static constexpr size_t kFirstCapacity = 8;
@@ -63,7 +62,7 @@ struct BaseContainer::Store
 
 	void Release()
 	{
-		if (refs.fetch_sub(1, std::memory_order_acq_rel) == 1)
+		if (index.refs.fetch_sub(1, std::memory_order_acq_rel) == 1)
 			Destroy(this);
 	}
 
@@ -71,17 +70,17 @@ struct BaseContainer::Store
 	// has.
 	Store* Copy() const
 	{
-		Store* copy = Create(size_ < kFirstCapacity ? kFirstCapacity : size_);
+		Store* copy = Create(index.size < kFirstCapacity ? kFirstCapacity : index.size);
 		// Each value is constructed before the size counts it, so that a
 		// failed copy destroys only what exists.
-		for (size_t place = 0; place < size_; ++place)
+		for (size_t place = 0; place < index.size; ++place)
 		{
 			new (copy->Place(place)) GeData(*Place(place));
-			++copy->size_;
+			++copy->index.size;
 		}
-		std::copy(keys_, keys_ + size_, copy->keys_);
+		std::copy(index.keys, index.keys + index.size, copy->index.keys);
 		copy->CopyIndexOf(*this);
-		copy->hint_ = hint_;
+		copy->index.hint = index.hint;
 		return copy;
 	}
 
@@ -92,7 +91,7 @@ struct BaseContainer::Store
 	{
 		if (capacity <= capacity_)
 			return this;
-		if (size_ >= kIndexThreshold)
+		if (index.size >= kIndexThreshold)
 		{
 			while (capacity_ < capacity)
 				AddChunk();
@@ -100,12 +99,12 @@ struct BaseContainer::Store
 			return this;
 		}
 		Store* grown = Create(capacity);
-		for (size_t place = 0; place < size_; ++place)
+		for (size_t place = 0; place < index.size; ++place)
 			new (grown->Place(place)) GeData(std::move(*Place(place)));
-		std::copy(keys_, keys_ + size_, grown->keys_);
-		grown->size_ = size_;
+		std::copy(index.keys, index.keys + index.size, grown->index.keys);
+		grown->index.size = index.size;
 		grown->TakeIndexOf(this);
-		grown->hint_ = hint_;
+		grown->index.hint = index.hint;
 		Destroy(this);
 		return grown;
 	}
@@ -115,22 +114,22 @@ struct BaseContainer::Store
 	// thousands of tags.
 	Store* WithRoomForOne()
 	{
-		if (size_ < capacity_)
+		if (index.size < capacity_)
 			return this;
-		return WithRoom(size_ >= kIndexThreshold ? capacity_ + 1 : capacity_ + capacity_ / 2);
+		return WithRoom(index.size >= kIndexThreshold ? capacity_ + 1 : capacity_ + capacity_ / 2);
 	}
 
-	size_t Size() const { return size_; }
-	LONG IdAt(size_t index) const { return keys_[index].id; }
-	const GeData& ValueAt(size_t index) const { return *Place((size_t)keys_[index].at); }
-	GeData& ValueAt(size_t index) { return *Place((size_t)keys_[index].at); }
+	size_t Size() const { return index.size; }
+	LONG IdAt(size_t at) const { return index.keys[at].id; }
+	const GeData& ValueAt(size_t at) const { return *Place((size_t)index.keys[at].at); }
+	GeData& ValueAt(size_t at) { return *Place((size_t)index.keys[at].at); }
 
 	// Index of the first id not below id.
 	size_t LowerBound(LONG id) const
 	{
-		const Key* first = keys_;
+		const Key* first = index.keys;
 		const Key* base = first;
-		size_t n = size_;
+		size_t n = index.size;
 		if (n == 0)
 			return 0;
 		while (n > 1)
@@ -146,7 +145,7 @@ struct BaseContainer::Store
 	std::ptrdiff_t IndexOf(LONG id) const
 	{
 		const size_t i = LowerBound(id);
-		return (i < size_ && keys_[i].id == id) ? (std::ptrdiff_t)i : -1;
+		return (i < index.size && index.keys[i].id == id) ? (std::ptrdiff_t)i : -1;
 	}
 
 	const GeData* Find(LONG id) const
@@ -163,10 +162,10 @@ struct BaseContainer::Store
 	// entries one after another.
 	GeData* FindNear(LONG id)
 	{
-		const size_t next = hint_ + 1;
-		if (next < size_ && keys_[next].id == id)
+		const size_t next = index.hint + 1;
+		if (next < index.size && index.keys[next].id == id)
 		{
-			hint_ = next;
+			index.hint = next;
 			return &ValueAt(next);
 		}
 		if (index.slots)
@@ -174,7 +173,7 @@ struct BaseContainer::Store
 		const std::ptrdiff_t at = IndexOf(id);
 		if (at < 0)
 			return nullptr;
-		hint_ = (size_t)at;
+		index.hint = (size_t)at;
 		return &ValueAt((size_t)at);
 	}
 
@@ -184,23 +183,23 @@ struct BaseContainer::Store
 	GeData* FindForWrite(LONG id, size_t* insertAt)
 	{
 		// Containers are mostly built in id order: a new last id needs no search.
-		if (size_ == 0 || keys_[size_ - 1].id < id)
+		if (index.size == 0 || index.keys[index.size - 1].id < id)
 		{
-			*insertAt = size_;
+			*insertAt = index.size;
 			return nullptr;
 		}
-		const size_t next = hint_ + 1;
-		if (next < size_ && keys_[next].id == id)
+		const size_t next = index.hint + 1;
+		if (next < index.size && index.keys[next].id == id)
 		{
-			hint_ = next;
+			index.hint = next;
 			return &ValueAt(next);
 		}
-		if (hint_ < size_ && keys_[hint_].id == id)
-			return &ValueAt(hint_);
+		if (index.hint < index.size && index.keys[index.hint].id == id)
+			return &ValueAt(index.hint);
 		// Between the last entry written and the next: absent, and its place
 		// is known. A tab's fields are added this way, in front of the
 		// container's last entry.
-		if (next < size_ && keys_[hint_].id < id && id < keys_[next].id)
+		if (next < index.size && index.keys[index.hint].id < id && id < index.keys[next].id)
 		{
 			*insertAt = next;
 			return nullptr;
@@ -212,9 +211,9 @@ struct BaseContainer::Store
 				return found;
 		}
 		const size_t at = LowerBound(id);
-		if (at < size_ && keys_[at].id == id)
+		if (at < index.size && index.keys[at].id == id)
 		{
-			hint_ = at;
+			index.hint = at;
 			return &ValueAt(at);
 		}
 		*insertAt = at;
@@ -225,16 +224,16 @@ struct BaseContainer::Store
 	// The store must have room (WithRoomForOne).
 	GeData& Insert(size_t at, LONG id)
 	{
-		const Key key = { id, (LONG)size_ };
-		GeData* value = new (Place(size_)) GeData;
-		std::copy_backward(keys_ + at, keys_ + size_, keys_ + size_ + 1);
-		keys_[at] = key;
-		++size_;
-		if (!index.slots || size_ * 4 > SlotCount() * 3)
+		const Key key = { id, (LONG)index.size };
+		GeData* value = new (Place(index.size)) GeData;
+		std::copy_backward(index.keys + at, index.keys + index.size, index.keys + index.size + 1);
+		index.keys[at] = key;
+		++index.size;
+		if (!index.slots || index.size * 4 > SlotCount() * 3)
 			RebuildIndex();
 		else
 			IndexAdd(key);
-		hint_ = at;
+		index.hint = at;
 		return *value;
 	}
 
@@ -246,19 +245,19 @@ struct BaseContainer::Store
 	{
 		if (ids.empty())
 			return;
-		Key* keys = keys_;
-		const size_t old = size_;
+		Key* keys = index.keys;
+		const size_t old = index.size;
 		// Values first, each counted once it exists.
 		for (size_t i = 0; i < ids.size(); ++i)
 		{
-			new (Place(size_)) GeData(*values[i]);
-			++size_;
+			new (Place(index.size)) GeData(*values[i]);
+			++index.size;
 		}
 		// Keys from the back, so that every key moves once and none is
 		// overwritten before it has moved.
 		size_t mine = old;
 		size_t theirs = ids.size();
-		for (size_t out = size_; theirs > 0;)
+		for (size_t out = index.size; theirs > 0;)
 		{
 			--out;
 			if (mine > 0 && keys[mine - 1].id > ids[theirs - 1])
@@ -270,21 +269,21 @@ struct BaseContainer::Store
 			keys[out].id = ids[theirs];
 			keys[out].at = (LONG)(old + theirs);
 		}
-		hint_ = 0;
+		index.hint = 0;
 		RebuildIndex();
 	}
 
 	void Erase(size_t at)
 	{
 		// The last place moves into the freed one, so that places stay dense.
-		Key* keys = keys_;
+		Key* keys = index.keys;
 		const LONG freed = keys[at].at;
-		const LONG last = (LONG)size_ - 1;
-		std::copy(keys + at + 1, keys + size_, keys + at);
+		const LONG last = (LONG)index.size - 1;
+		std::copy(keys + at + 1, keys + index.size, keys + at);
 		if (freed != last)
 		{
 			*Place((size_t)freed) = std::move(*Place((size_t)last));
-			for (size_t i = 0; i + 1 < size_; ++i)
+			for (size_t i = 0; i + 1 < index.size; ++i)
 				if (keys[i].at == last)
 				{
 					keys[i].at = freed;
@@ -292,31 +291,34 @@ struct BaseContainer::Store
 				}
 		}
 		Place((size_t)last)->~GeData();
-		--size_;
-		hint_ = 0;
+		--index.size;
+		index.hint = 0;
 		RebuildIndex();
 	}
 
 private:
-	explicit Store(size_t capacity) : refs(1), size_(0), capacity_(capacity), keyCapacity_(capacity)
+	explicit Store(size_t capacity) : capacity_(capacity), keyCapacity_(capacity)
 	{
+		index.refs.store(1, std::memory_order_relaxed);
+		index.size = 0;
+		index.hint = 0;
 		index.slots = nullptr;
 		index.mask = 0;
 		index.shift = 32;
 		index.base = capacity;
 		index.values = BlockValues();
 		index.chunks = nullptr;
-		keys_ = BlockKeys();
+		index.keys = BlockKeys();
 	}
 	~Store()
 	{
-		for (size_t place = 0; place < size_; ++place)
+		for (size_t place = 0; place < index.size; ++place)
 			Place(place)->~GeData();
 		for (size_t i = 0; i < chunkCount_; ++i)
 			::operator delete(static_cast<void*>(index.chunks[i]));
 		delete[] index.chunks;
-		if (keys_ != BlockKeys())
-			delete[] keys_;
+		if (index.keys != BlockKeys())
+			delete[] index.keys;
 		delete[] index.slots;
 	}
 	Store(const Store&) = delete;
@@ -361,10 +363,10 @@ private:
 		if (count <= keyCapacity_)
 			return;
 		Key* keys = new Key[count];
-		std::copy(keys_, keys_ + size_, keys);
-		if (keys_ != BlockKeys())
-			delete[] keys_;
-		keys_ = keys;
+		std::copy(index.keys, index.keys + index.size, keys);
+		if (index.keys != BlockKeys())
+			delete[] index.keys;
+		index.keys = keys;
 		keyCapacity_ = count;
 	}
 
@@ -393,13 +395,13 @@ private:
 
 	void RebuildIndex()
 	{
-		if (size_ < kIndexThreshold)
+		if (index.size < kIndexThreshold)
 		{
 			DropIndex();
 			return;
 		}
 		unsigned bits = 5;
-		while (((size_t)1 << bits) * 3 < size_ * 4)
+		while (((size_t)1 << bits) * 3 < index.size * 4)
 			++bits;
 		const size_t count = (size_t)1 << bits;
 		if (count != SlotCount())
@@ -412,8 +414,8 @@ private:
 		}
 		const Key empty = { 0, -1 };
 		std::fill(index.slots, index.slots + count, empty);
-		for (size_t i = 0; i < size_; ++i)
-			IndexAdd(keys_[i]);
+		for (size_t i = 0; i < index.size; ++i)
+			IndexAdd(index.keys[i]);
 	}
 
 	void CopyIndexOf(const Store& other)
@@ -435,20 +437,14 @@ private:
 		other->index.slots = nullptr;
 	}
 
-	// Public like index and refs: a layout with one access is a standard one,
-	// and the inline lookup relies on that.
+	// Public like index: a layout with one access is a standard one, and the
+	// inline reads rely on that.
 public:
-	size_t size_;
 	// Places for values: the block's, then the chunks'.
 	size_t capacity_;
 	size_t keyCapacity_;
-	// The index last written or found in order, where the next write in id
-	// order most likely lands.
-	size_t hint_ = 0;
 	size_t chunkCount_ = 0;
 	size_t chunkRoom_ = 0;
-	// The block's own keys, or an array of their own once they outgrow it.
-	Key* keys_;
 };
 
 static_assert(std::is_standard_layout<BaseContainer::Store>::value && offsetof(BaseContainer::Store, index) == 0,
@@ -466,7 +462,7 @@ BaseContainer::BaseContainer(LONG id) : id_(id), store_(nullptr) {}
 BaseContainer::BaseContainer(const BaseContainer& other) : id_(other.id_), store_(other.store_)
 {
 	if (store_)
-		store_->refs.fetch_add(1, std::memory_order_relaxed);
+		store_->index.refs.fetch_add(1, std::memory_order_relaxed);
 }
 
 BaseContainer& BaseContainer::operator=(const BaseContainer& other)
@@ -474,7 +470,7 @@ BaseContainer& BaseContainer::operator=(const BaseContainer& other)
 	if (store_ != other.store_)
 	{
 		if (other.store_)
-			other.store_->refs.fetch_add(1, std::memory_order_relaxed);
+			other.store_->index.refs.fetch_add(1, std::memory_order_relaxed);
 		if (store_)
 			store_->Release();
 		store_ = other.store_;
@@ -507,7 +503,7 @@ void BaseContainer::Detach()
 		store_ = Store::Create(Store::kFirstCapacity);
 		return;
 	}
-	if (store_->refs.load(std::memory_order_acquire) == 1)
+	if (store_->index.refs.load(std::memory_order_acquire) == 1)
 		return;
 	Store* own = store_->Copy();
 	store_->Release();
@@ -581,10 +577,10 @@ GeData* BaseContainer::SetData(LONG id, const GeData& data)
 	return SetDataTaken(id, &value);
 }
 
-GeData* BaseContainer::SetDataTaken(LONG id, GeData* taken)
+GeData* BaseContainer::SetDataSearched(LONG id, GeData* taken)
 {
 	// The common case, a store of its own, without a call.
-	if (!store_ || store_->refs.load(std::memory_order_acquire) != 1)
+	if (!store_ || store_->index.refs.load(std::memory_order_acquire) != 1)
 		Detach();
 	size_t at = 0;
 	GeData* stored = store_->FindForWrite(id, &at);
