@@ -316,7 +316,8 @@ private:
 			Place(place)->~GeData();
 		for (size_t i = 0; i < chunkCount_; ++i)
 			::operator delete(static_cast<void*>(index.chunks[i]));
-		delete[] index.chunks;
+		if (index.chunks != chunkTable_)
+			delete[] index.chunks;
 		if (index.keys != BlockKeys())
 			delete[] index.keys;
 		delete[] index.slots;
@@ -344,12 +345,18 @@ private:
 
 	void AddChunk()
 	{
+		if (!index.chunks)
+		{
+			index.chunks = chunkTable_;
+			chunkRoom_ = kTableChunks;
+		}
 		if (chunkCount_ == chunkRoom_)
 		{
-			const size_t room = chunkRoom_ ? 2 * chunkRoom_ : 4;
+			const size_t room = 2 * chunkRoom_;
 			GeData** table = new GeData*[room];
 			std::copy(index.chunks, index.chunks + chunkCount_, table);
-			delete[] index.chunks;
+			if (index.chunks != chunkTable_)
+				delete[] index.chunks;
 			index.chunks = table;
 			chunkRoom_ = room;
 		}
@@ -445,6 +452,10 @@ public:
 	size_t keyCapacity_;
 	size_t chunkCount_ = 0;
 	size_t chunkRoom_ = 0;
+	// The first chunks' places, in the header that every lookup reads
+	// anyway: a tag's container has a handful of chunks.
+	static constexpr size_t kTableChunks = 6;
+	GeData* chunkTable_[kTableChunks];
 };
 
 static_assert(std::is_standard_layout<BaseContainer::Store>::value && offsetof(BaseContainer::Store, index) == 0,
