@@ -136,7 +136,7 @@ private:
 	// an evaluation.
 	struct Index
 	{
-		enum { kChunkBits = 6 };
+		enum { kChunkBits = 5 };
 		// Copies of a container share its store until one of them writes.
 		std::atomic<int> refs;
 		size_t size;

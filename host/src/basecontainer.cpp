@@ -93,6 +93,8 @@ struct BaseContainer::Store
 			return this;
 		if (index.size >= kIndexThreshold)
 		{
+			if (keysInBlock_)
+				MoveKeysOut(capacity);
 			while (capacity_ < capacity)
 				AddChunk();
 			ReserveKeys(capacity_);
@@ -318,7 +320,7 @@ private:
 			::operator delete(static_cast<void*>(index.chunks[i]));
 		if (index.chunks != chunkTable_)
 			delete[] index.chunks;
-		if (index.keys != BlockKeys())
+		if (!keysInBlock_)
 			delete[] index.keys;
 		delete[] index.slots;
 	}
@@ -341,7 +343,6 @@ private:
 	}
 	GeData* BlockValues() { return reinterpret_cast<GeData*>(reinterpret_cast<unsigned char*>(this) + ValuesOffset()); }
 	Key* BlockKeys() { return reinterpret_cast<Key*>(BlockValues() + index.base); }
-	const Key* BlockKeys() const { return const_cast<Store*>(this)->BlockKeys(); }
 
 	void AddChunk()
 	{
@@ -364,15 +365,32 @@ private:
 		capacity_ += kChunk;
 	}
 
-	// Room for count keys, kept apart from the block once they outgrow it.
+	// The keys leave the block for an array with room for what capacity
+	// needs, and their room in the block takes values. The store has no
+	// chunks yet: they come only after the keys have left.
+	void MoveKeysOut(size_t capacity)
+	{
+		const size_t base = index.base + index.base * sizeof(Key) / sizeof(GeData);
+		size_t room = base;
+		while (room < capacity)
+			room += kChunk;
+		Key* keys = new Key[room];
+		std::copy(index.keys, index.keys + index.size, keys);
+		index.keys = keys;
+		keysInBlock_ = false;
+		keyCapacity_ = room;
+		index.base = base;
+		capacity_ = base;
+	}
+
+	// Room for count keys once they have left the block.
 	void ReserveKeys(size_t count)
 	{
 		if (count <= keyCapacity_)
 			return;
 		Key* keys = new Key[count];
 		std::copy(index.keys, index.keys + index.size, keys);
-		if (index.keys != BlockKeys())
-			delete[] index.keys;
+		delete[] index.keys;
 		index.keys = keys;
 		keyCapacity_ = count;
 	}
@@ -452,6 +470,7 @@ public:
 	size_t keyCapacity_;
 	size_t chunkCount_ = 0;
 	size_t chunkRoom_ = 0;
+	bool keysInBlock_ = true;
 	// The first chunks' places, in the header that every lookup reads
 	// anyway: a tag's container has a handful of chunks.
 	static constexpr size_t kTableChunks = 6;
