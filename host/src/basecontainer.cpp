@@ -383,11 +383,15 @@ private:
 		capacity_ = base;
 	}
 
-	// Room for count keys once they have left the block.
+	// Room for count keys once they have left the block; growing by half, so
+	// that a container read entry by entry copies its keys a few times, not
+	// once per chunk.
 	void ReserveKeys(size_t count)
 	{
 		if (count <= keyCapacity_)
 			return;
+		if (count < keyCapacity_ + keyCapacity_ / 2)
+			count = keyCapacity_ + keyCapacity_ / 2;
 		Key* keys = new Key[count];
 		std::copy(index.keys, index.keys + index.size, keys);
 		delete[] index.keys;
