@@ -1,7 +1,6 @@
 #include "c4d_file.h"
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <mutex>
 #include <string>
@@ -10,6 +9,7 @@
 
 #include "host_services.h"
 #include "host_string.h"
+#include "platform.h"
 
 namespace
 {
@@ -97,12 +97,13 @@ namespace
 {
 
 // A scene of thousands of tags lists the same folder once for each tag it
-// makes, and a scan costs several system calls; reading the folder's
-// modification time is one. Any change to a folder's entries moves that time
-// on, so a listing is reused while it stands still. A change within the same
-// tick of the file system's clock as the scan could leave it unmoved, so a
-// folder changed shortly before its scan is not kept: its next listing scans
-// again.
+// makes, and a scan costs several system calls; looking at the folder's
+// times is one. Any change to a folder's entries moves them on, so a listing
+// is reused while they stand still. A change within the same tick of the
+// file system's clock as the scan could leave them where they were, so a
+// folder changed shortly before its scan is not kept (FolderStamp::settled):
+// its next listing scans again. Only absolute paths are kept, so that a
+// change of the working folder cannot make one path name another folder.
 class ListingCache
 {
 public:
@@ -112,11 +113,10 @@ public:
 		return cache;
 	}
 
-	bool Find(const std::filesystem::path& folder, FolderListing* entries)
+	bool Find(const std::string& folder, FolderListing* entries)
 	{
-		std::error_code ec;
-		const std::filesystem::file_time_type stamp = std::filesystem::last_write_time(folder, ec);
-		if (ec)
+		platform::FolderStamp stamp;
+		if (!platform::ReadFolderStamp(folder, &stamp))
 			return false;
 		const std::lock_guard<std::mutex> lock(mutex_);
 		for (const Kept& kept : kept_)
@@ -128,11 +128,11 @@ public:
 		return false;
 	}
 
-	// stamp is the folder's time read before the scan, so that a change
+	// stamp is the folder's as read before the scan, so that a change
 	// during the scan shows at the next look.
-	void Keep(const std::filesystem::path& folder, std::filesystem::file_time_type stamp, const FolderListing& entries)
+	void Keep(const std::string& folder, const platform::FolderStamp& stamp, const FolderListing& entries)
 	{
-		if (std::filesystem::file_time_type::clock::now() - stamp < kSettled)
+		if (!stamp.settled)
 			return;
 		const std::lock_guard<std::mutex> lock(mutex_);
 		for (Kept& kept : kept_)
@@ -148,15 +148,13 @@ public:
 	}
 
 private:
-	// Far longer than any file system's clock tick.
-	static constexpr std::chrono::milliseconds kSettled{ 200 };
 	// A few preset folders at a time; more only cost a scan each.
 	static constexpr size_t kMaxFolders = 8;
 
 	struct Kept
 	{
-		std::filesystem::path folder;
-		std::filesystem::file_time_type stamp;
+		std::string folder;
+		platform::FolderStamp stamp;
 		FolderListing entries;
 	};
 	std::mutex mutex_;
@@ -200,12 +198,13 @@ void BrowseFiles::Init(const Filename& directory, LONG flags)
 	if (dir.empty())
 		return;
 	const std::filesystem::path folder = std::filesystem::u8path(dir);
+	const bool keepable = folder.is_absolute();
 	ListingCache& cache = ListingCache::Instance();
-	if (cache.Find(folder, &impl_->entries))
+	if (keepable && cache.Find(dir, &impl_->entries))
 		return;
+	platform::FolderStamp stamp;
+	const bool stamped = keepable && platform::ReadFolderStamp(dir, &stamp);
 	std::error_code ec;
-	const std::filesystem::file_time_type stamp = std::filesystem::last_write_time(folder, ec);
-	const bool stamped = !ec;
 	std::filesystem::directory_iterator it(folder, ec), end;
 	if (ec)
 		return;
@@ -220,7 +219,7 @@ void BrowseFiles::Init(const Filename& directory, LONG flags)
 	std::sort(impl_->entries.begin(), impl_->entries.end());
 	// A scan that broke off is not kept.
 	if (stamped && !ec)
-		cache.Keep(folder, stamp, impl_->entries);
+		cache.Keep(dir, stamp, impl_->entries);
 }
 
 Bool BrowseFiles::GetNext()

@@ -1,6 +1,7 @@
 #include "platform.h"
 
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -26,6 +27,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <time.h>
 #include <unistd.h>
 #endif
 
@@ -350,6 +352,48 @@ std::string ProgramFile()
 #endif
 
 namespace fs = std::filesystem;
+
+bool ReadFolderStamp(const std::string& path, FolderStamp* stamp)
+{
+#if defined(_WIN32)
+	std::error_code ec;
+	const fs::path folder = fs::u8path(path);
+	if (!fs::is_directory(folder, ec) || ec)
+		return false;
+	const fs::file_time_type written = fs::last_write_time(folder, ec);
+	if (ec)
+		return false;
+	*stamp = FolderStamp();
+	stamp->parts[0] = (unsigned long long)written.time_since_epoch().count();
+	stamp->settled = fs::file_time_type::clock::now() - written > std::chrono::milliseconds(200);
+	return true;
+#else
+	struct stat st;
+	if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+		return false;
+#if defined(__APPLE__)
+	const struct timespec modified = st.st_mtimespec;
+	const struct timespec changed = st.st_ctimespec;
+#else
+	const struct timespec modified = st.st_mtim;
+	const struct timespec changed = st.st_ctim;
+#endif
+	*stamp = FolderStamp();
+	stamp->parts[0] = (unsigned long long)st.st_dev;
+	stamp->parts[1] = (unsigned long long)st.st_ino;
+	stamp->parts[2] = (unsigned long long)modified.tv_sec;
+	stamp->parts[3] = (unsigned long long)modified.tv_nsec;
+	stamp->parts[4] = (unsigned long long)changed.tv_sec;
+	stamp->parts[5] = (unsigned long long)changed.tv_nsec;
+	struct timespec now;
+	if (::clock_gettime(CLOCK_REALTIME, &now) != 0)
+		return true;
+	const auto nanoseconds = [](const struct timespec& t) { return (long double)t.tv_sec * 1e9L + (long double)t.tv_nsec; };
+	const long double latest = nanoseconds(modified) > nanoseconds(changed) ? nanoseconds(modified) : nanoseconds(changed);
+	stamp->settled = nanoseconds(now) - latest > 200e6L;
+	return true;
+#endif
+}
 
 const char* const kTemporaryMark = ".pulsor-tmp-";
 

@@ -92,6 +92,28 @@ const size_t kMaxInputFileSize = size_t(64) << 20;
 // false with *problem set ("cannot open the file: ...", "larger than ...").
 bool ReadFileBounded(const std::string& path, size_t limit, std::string* bytes, std::string* problem);
 
+// What changes whenever the entries of a folder change, for comparing two
+// looks at it: on POSIX its device and inode and its modification and
+// status-change times to the nanosecond (no program can set the latter
+// back), on Windows its last write time. settled: its last change lies
+// further back than any file system's clock tick, so that any later change
+// shows in different times.
+struct FolderStamp
+{
+	unsigned long long parts[6];
+	bool settled;
+
+	bool operator==(const FolderStamp& other) const
+	{
+		for (size_t i = 0; i < 6; ++i)
+			if (parts[i] != other.parts[i])
+				return false;
+		return true;
+	}
+};
+// false when path names no folder that can be looked at.
+bool ReadFolderStamp(const std::string& path, FolderStamp* stamp);
+
 // Whether a and b name the same existing file (device and inode, or the
 // system's equivalent).
 bool SameFile(const std::string& a, const std::string& b);
