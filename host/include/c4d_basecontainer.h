@@ -98,7 +98,7 @@ public:
 		if (!store_)
 			return nullptr;
 		const Index& index = *reinterpret_cast<const Index*>(store_);
-		return index.slots ? Probe(index, id) : FindUnindexed(id);
+		return index.slots ? Probe(index, id) : Search(index, id);
 	}
 	// Stores a copy and returns the stored value.
 	GeData* SetData(LONG id, const GeData& data);
@@ -177,7 +177,22 @@ private:
 				return index.At(k.at);
 		}
 	}
-	const GeData* FindUnindexed(LONG id) const;
+	// The sorted keys' binary search, for a store too small for the hash
+	// index.
+	static const GeData* Search(const Index& index, LONG id)
+	{
+		size_t n = index.size;
+		if (n == 0)
+			return nullptr;
+		const Key* base = index.keys;
+		while (n > 1)
+		{
+			const size_t half = n / 2;
+			base = base[half - 1].id < id ? base + half : base;
+			n -= half;
+		}
+		return base->id == id ? index.At(base->at) : nullptr;
+	}
 
 	static bool IsNumeric(LONG type) { return type == DA_LONG || type == DA_REAL || type == DA_LLONG; }
 	// Makes this container the sole owner of its storage before a write.

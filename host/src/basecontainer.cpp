@@ -150,13 +150,7 @@ struct BaseContainer::Store
 		return (i < index.size && index.keys[i].id == id) ? (std::ptrdiff_t)i : -1;
 	}
 
-	const GeData* Find(LONG id) const
-	{
-		if (index.slots)
-			return Probe(index, id);
-		const std::ptrdiff_t i = IndexOf(id);
-		return i >= 0 ? &ValueAt((size_t)i) : nullptr;
-	}
+	const GeData* Find(LONG id) const { return index.slots ? Probe(index, id) : Search(index, id); }
 	GeData* Find(LONG id) { return const_cast<GeData*>(static_cast<const Store*>(this)->Find(id)); }
 
 	// The value of id, or null; looked for first just after the last entry
@@ -483,11 +477,6 @@ public:
 
 static_assert(std::is_standard_layout<BaseContainer::Store>::value && offsetof(BaseContainer::Store, index) == 0,
 	"the inline lookup reads a store's index from its start");
-
-const GeData* BaseContainer::FindUnindexed(LONG id) const
-{
-	return store_->Find(id);
-}
 
 BaseContainer::BaseContainer() : id_(0), store_(nullptr) {}
 
