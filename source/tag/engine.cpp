@@ -2,7 +2,9 @@
 // position. Nothing here touches the scene.
 #include "engine.h"
 
+#include <atomic>
 #include <cmath>
+#include <vector>
 
 #include "clamp.h"
 #include "link_state.h"
@@ -348,6 +350,84 @@ void Pulsor::CalculateModTab(const BaseContainer* data, Real t, LONG tabBase, LO
 
 // ---- Output combination -----------------------------------------------------
 
+namespace
+{
+
+// One result that every tag whose result has the same entries writes in
+// turn. A scene of thousands of tags then overwrites one result that stays in
+// the cache, where each tag's own would come from memory on every frame.
+// One evaluation holds it at a time; an evaluation that finds it held, or a
+// tag of another layout, uses the tag's own.
+struct SharedResult
+{
+	std::atomic<bool> held{ false };
+	// Which entries the result has: they follow from these alone.
+	bool adopted = false;
+	LONG mode = 0;
+	LONG count = 0;
+	LONG finalId = 0;
+	bool feedback = false;
+	bool isBool = false;
+	std::vector<LONG> tabs;
+	BaseContainer result;
+
+	bool Fits(LONG m, LONG c, LONG f, bool fb, bool b, const TabList& list) const
+	{
+		if (mode != m || count != c || finalId != f || feedback != fb || isBool != b || tabs.size() != (size_t)list.GetCount())
+			return false;
+		for (LONG i = 0; i < list.GetCount(); ++i)
+			if (tabs[(size_t)i] != list[i])
+				return false;
+		return true;
+	}
+
+	void Adopt(LONG m, LONG c, LONG f, bool fb, bool b, const TabList& list)
+	{
+		result.FlushAll();
+		mode = m;
+		count = c;
+		finalId = f;
+		feedback = fb;
+		isBool = b;
+		tabs.clear();
+		tabs.reserve((size_t)list.GetCount());
+		for (LONG i = 0; i < list.GetCount(); ++i)
+			tabs.push_back(list[i]);
+		adopted = true;
+	}
+};
+
+SharedResult& Shared()
+{
+	static SharedResult shared;
+	return shared;
+}
+
+// The shared result, taken, when it is free and has (or may take) the
+// entries of this layout; null otherwise.
+BaseContainer* TakeSharedResult(LONG mode, LONG count, LONG finalId, bool feedback, bool isBool, const TabList& tabs)
+{
+	SharedResult& shared = Shared();
+	if (shared.held.exchange(true, std::memory_order_acquire))
+		return nullptr;
+	if (!shared.adopted)
+		shared.Adopt(mode, count, finalId, feedback, isBool, tabs);
+	if (shared.Fits(mode, count, finalId, feedback, isBool, tabs))
+		return &shared.result;
+	shared.held.store(false, std::memory_order_release);
+	return nullptr;
+}
+
+void ReleaseSharedResult(bool forget)
+{
+	SharedResult& shared = Shared();
+	if (forget)
+		shared.adopted = false;
+	shared.held.store(false, std::memory_order_release);
+}
+
+} // namespace
+
 BaseContainer Pulsor::CalculateOutput(const BaseContainer* data, BaseDocument* doc, Real t, LONG feedback)
 {
 	if (!data || !doc)
@@ -361,10 +441,6 @@ BaseContainer Pulsor::CalculateOutput(const BaseContainer* data, BaseDocument* d
 {
 	if (!link.Computable())
 		return BaseContainer();
-	// Every entry is written below, so a kept result of the same layout is
-	// overwritten in place; one of another layout is found out at the end.
-	BaseContainer& out = result_;
-	const bool kept = out.GetIndexData(0) != nullptr;
 
 	const PulsorValueKind kind = link.row->kind;
 	const bool isVector = kind == PULSOR_VALUE_VECTOR;
@@ -396,11 +472,19 @@ BaseContainer Pulsor::CalculateOutput(const BaseContainer* data, BaseDocument* d
 			base[k] = std::trunc(base[k]);
 	}
 
+	const LONG finalId = PULSOR_FINAL_OUTPUT + link.slot;
+	const bool isBool = link.row->linkType == DTYPE_BOOL;
+	const BaseContainer* listContainer = data->GetContainerInstance(PULSOR_TAB_LIST);
+	const TabList& tabs = tabs_.Of(listContainer ? *listContainer : EmptyContainer());
+	// Every entry is written below, so a kept result of the same layout is
+	// overwritten in place; one of another layout is found out at the end.
+	BaseContainer* shared = TakeSharedResult(link.mode, count, finalId, feedback != 0, isBool, tabs);
+	BaseContainer& out = shared ? *shared : result_;
+	const bool kept = out.GetIndexData(0) != nullptr;
+
 	// The global entries come before every tab's in id order. Holding their
 	// places now lets every later write append or overwrite, instead of
 	// inserting in front of the tabs' displays. A kept result has them.
-	const LONG finalId = PULSOR_FINAL_OUTPUT + link.slot;
-	const bool isBool = link.row->linkType == DTYPE_BOOL;
 	if (!kept)
 	{
 		for (LONG k = 0; feedback && k < count; ++k)
@@ -412,8 +496,6 @@ BaseContainer Pulsor::CalculateOutput(const BaseContainer* data, BaseDocument* d
 			out.SetReal(PULSOR_THRESHOLD_DISTANCE, 0.0);
 	}
 
-	const BaseContainer* listContainer = data->GetContainerInstance(PULSOR_TAB_LIST);
-	const TabList& tabs = tabs_.Of(listContainer ? *listContainer : EmptyContainer());
 	for (LONG i = 0; i < tabs.GetCount(); ++i)
 	{
 		const LONG b = TabBase(tabs[i]);
@@ -487,7 +569,14 @@ BaseContainer Pulsor::CalculateOutput(const BaseContainer* data, BaseDocument* d
 	{
 		// Entries of an earlier layout are left over: start afresh.
 		out.FlushAll();
+		if (shared)
+			ReleaseSharedResult(true);
 		return CalculateOutput(data, doc, t, feedback, link);
 	}
-	return out;
+	// The caller's copy shares the entries; a later write into the shared
+	// result while the caller still holds it takes a store of its own.
+	const BaseContainer result = out;
+	if (shared)
+		ReleaseSharedResult(false);
+	return result;
 }

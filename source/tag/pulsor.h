@@ -94,9 +94,10 @@ public:
 	BaseContainer RefreshList(Filename folder);
 
 private:
-	// CalculateOutput's result, kept between calls so that a frame of the
-	// same layout allocates nothing. Not tag state: nothing reads it but
-	// CalculateOutput, and a copied tag starts without one.
+	// CalculateOutput's result when the shared one does not serve, kept
+	// between calls so that a frame of the same layout allocates nothing. Not
+	// tag state: nothing reads it but CalculateOutput, and a copied tag
+	// starts without one.
 	BaseContainer result_;
 	// The tag's tab list as CalculateOutput and the output range last read
 	// it.
