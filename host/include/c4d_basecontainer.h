@@ -199,15 +199,15 @@ private:
 	void Detach();
 	// SetData for a value of the caller's own that it lets go of: moved in
 	// rather than copied, so a text or a sub-container is not copied twice.
-	// Overwriting the entry after the last one written, as a result written
-	// in id order every frame does, needs no call.
+	// Overwriting the entry after the last one written in a small container,
+	// as a result written in id order every frame does, needs no call.
 	GeData* SetDataTaken(LONG id, GeData* value)
 	{
 		if (store_)
 		{
 			Index& index = *reinterpret_cast<Index*>(store_);
 			const size_t next = index.hint + 1;
-			if (next < index.size && index.keys[next].id == id && index.refs.load(std::memory_order_acquire) == 1)
+			if (!index.slots && next < index.size && index.keys[next].id == id && index.refs.load(std::memory_order_acquire) == 1)
 			{
 				index.hint = next;
 				GeData* stored = index.At(index.keys[next].at);

@@ -178,6 +178,15 @@ struct BaseContainer::Store
 	// order every frame: the entry after the last one written is tried first.
 	GeData* FindForWrite(LONG id, size_t* insertAt)
 	{
+		// A large container's entries are mostly overwritten where they are,
+		// as an evaluation writes a tag's few results: the index finds them
+		// without touching the keys.
+		if (index.slots)
+		{
+			GeData* found = const_cast<GeData*>(Probe(index, id));
+			if (found)
+				return found;
+		}
 		// Containers are mostly built in id order: a new last id needs no search.
 		if (index.size == 0 || index.keys[index.size - 1].id < id)
 		{
@@ -199,12 +208,6 @@ struct BaseContainer::Store
 		{
 			*insertAt = next;
 			return nullptr;
-		}
-		if (index.slots)
-		{
-			GeData* found = Find(id);
-			if (found)
-				return found;
 		}
 		const size_t at = LowerBound(id);
 		if (at < index.size && index.keys[at].id == id)
