@@ -357,10 +357,15 @@ namespace
 // turn. A scene of thousands of tags then overwrites one result that stays in
 // the cache, where each tag's own would come from memory on every frame.
 // One evaluation holds it at a time; an evaluation that finds it held, or a
-// tag of another layout, uses the tag's own.
+// tag of another layout, uses the tag's own. A layout that has not fitted
+// for many evaluations in a row (its tags are gone, or few) gives way to the
+// one that did not fit.
 struct SharedResult
 {
+	static const LONG kMisfitsBeforeChange = 1000;
+
 	std::atomic<bool> held{ false };
+	LONG misfits = 0;
 	// Which entries the result has: they follow from these alone.
 	bool adopted = false;
 	LONG mode = 0;
@@ -410,10 +415,17 @@ BaseContainer* TakeSharedResult(LONG mode, LONG count, LONG finalId, bool feedba
 	SharedResult& shared = Shared();
 	if (shared.held.exchange(true, std::memory_order_acquire))
 		return nullptr;
-	if (!shared.adopted)
-		shared.Adopt(mode, count, finalId, feedback, isBool, tabs);
-	if (shared.Fits(mode, count, finalId, feedback, isBool, tabs))
+	if (shared.adopted && shared.Fits(mode, count, finalId, feedback, isBool, tabs))
+	{
+		shared.misfits = 0;
 		return &shared.result;
+	}
+	if (!shared.adopted || ++shared.misfits > SharedResult::kMisfitsBeforeChange)
+	{
+		shared.Adopt(mode, count, finalId, feedback, isBool, tabs);
+		shared.misfits = 0;
+		return &shared.result;
+	}
 	shared.held.store(false, std::memory_order_release);
 	return nullptr;
 }
