@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "allocation_hook.h"
-#include "bench_scene.h"
+#include "tagged_scene.h"
 
 namespace
 {
@@ -17,9 +17,9 @@ namespace
 void BM_ExecuteTabs(benchmark::State& state)
 {
 	const LONG tabs = (LONG)state.range(0);
-	BaseDocument* doc = bench_scene::NewDocument();
-	BaseTag* tag = bench_scene::AddTaggedCube(doc, tabs, true);
-	if (bench_scene::TabCount(tag) != tabs)
+	BaseDocument* doc = tagged_scene::NewDocument();
+	BaseTag* tag = tagged_scene::AddTaggedCube(doc, tabs, true);
+	if (tagged_scene::TabCount(tag) != tabs)
 		state.SkipWithError("the tabs were not added");
 	Pulsor* pulsor = static_cast<Pulsor*>(tag->GetNodeData());
 	BaseObject* cube = tag->GetObject();
@@ -34,7 +34,7 @@ void BM_ExecuteTabs(benchmark::State& state)
 		}
 	}
 	state.SetComplexityN(tabs);
-	bench_scene::Free(doc);
+	tagged_scene::Free(doc);
 }
 BENCHMARK(BM_ExecuteTabs)->Arg(1)->Arg(8)->Arg(64)->Arg(512)->Unit(benchmark::kMicrosecond)->Complexity();
 
@@ -43,9 +43,9 @@ BENCHMARK(BM_ExecuteTabs)->Arg(1)->Arg(8)->Arg(64)->Arg(512)->Unit(benchmark::kM
 void BM_ExecutePasses(benchmark::State& state)
 {
 	const LONG count = (LONG)state.range(0);
-	BaseDocument* doc = bench_scene::NewDocument();
+	BaseDocument* doc = tagged_scene::NewDocument();
 	for (LONG i = 0; i < count; ++i)
-		bench_scene::AddTaggedCube(doc, 8, true);
+		tagged_scene::AddTaggedCube(doc, 8, true);
 	LONG frame = 0;
 	doc->SetTime(BaseTime(0.0, 30.0));
 	doc->ExecutePasses(nullptr, TRUE, TRUE, TRUE, BUILDFLAGS_0);
@@ -61,7 +61,7 @@ void BM_ExecutePasses(benchmark::State& state)
 	state.counters["per_tag_us"] = benchmark::Counter((double)count * 1e-6,
 		benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 	state.SetComplexityN(count);
-	bench_scene::Free(doc);
+	tagged_scene::Free(doc);
 }
 BENCHMARK(BM_ExecutePasses)->Arg(1)->Arg(100)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
 
@@ -69,7 +69,7 @@ BENCHMARK(BM_ExecutePasses)->Arg(1)->Arg(100)->Arg(10000)->Unit(benchmark::kMill
 // pulsorhost builds a JSON scene and runs frame 0, the cubes placed as asked;
 // peak_MB is the most heap
 // the scene held on the way, kB_per_object its share per cube.
-void RunCubeSceneLoad(benchmark::State& state, bench_scene::Place place)
+void RunCubeSceneLoad(benchmark::State& state, tagged_scene::Place place)
 {
 	const LONG count = (LONG)state.range(0);
 	double peak = 0.0;
@@ -78,15 +78,15 @@ void RunCubeSceneLoad(benchmark::State& state, bench_scene::Place place)
 	{
 		const size_t before = allocation_hook::LiveBytes();
 		allocation_hook::ResetPeak();
-		BaseDocument* doc = bench_scene::NewDocument();
+		BaseDocument* doc = tagged_scene::NewDocument();
 		for (LONG i = 0; i < count; ++i)
-			bench_scene::AddTaggedCube(doc, 8, true, place);
+			tagged_scene::AddTaggedCube(doc, 8, true, place);
 		doc->SetTime(BaseTime(0.0, 30.0));
 		doc->ExecutePasses(nullptr, TRUE, TRUE, TRUE, BUILDFLAGS_0);
 		held = (double)(allocation_hook::LiveBytes() - before);
 		peak = (double)(allocation_hook::PeakBytes() - before);
 		state.PauseTiming();
-		bench_scene::Free(doc);
+		tagged_scene::Free(doc);
 		state.ResumeTiming();
 	}
 	state.counters["peak_MB"] = peak / 1e6;
@@ -97,7 +97,7 @@ void RunCubeSceneLoad(benchmark::State& state, bench_scene::Place place)
 // Each cube inserted first, moving the whole object list each time.
 void BM_CubeSceneLoad(benchmark::State& state)
 {
-	RunCubeSceneLoad(state, bench_scene::Place::First);
+	RunCubeSceneLoad(state, tagged_scene::Place::First);
 }
 BENCHMARK(BM_CubeSceneLoad)->Arg(1000)->Arg(10000)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond)
 	->ReportAggregatesOnly(false);
@@ -105,7 +105,7 @@ BENCHMARK(BM_CubeSceneLoad)->Arg(1000)->Arg(10000)->Iterations(1)->Repetitions(3
 // Each cube appended after the last object, the order pulsorhost loads in.
 void BM_CubeSceneLoadAppended(benchmark::State& state)
 {
-	RunCubeSceneLoad(state, bench_scene::Place::Last);
+	RunCubeSceneLoad(state, tagged_scene::Place::Last);
 }
 BENCHMARK(BM_CubeSceneLoadAppended)->Arg(1000)->Arg(10000)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond)
 	->ReportAggregatesOnly(false);
@@ -114,8 +114,8 @@ BENCHMARK(BM_CubeSceneLoadAppended)->Arg(1000)->Arg(10000)->Iterations(1)->Repet
 void BM_PageTabs(benchmark::State& state)
 {
 	const LONG tabs = (LONG)state.range(0);
-	BaseDocument* doc = bench_scene::NewDocument();
-	BaseTag* tag = bench_scene::AddTaggedCube(doc, tabs, true);
+	BaseDocument* doc = tagged_scene::NewDocument();
+	BaseTag* tag = tagged_scene::AddTaggedCube(doc, tabs, true);
 	Pulsor* pulsor = static_cast<Pulsor*>(tag->GetNodeData());
 	{
 		allocation_hook::PerCall allocations(state);
@@ -129,7 +129,7 @@ void BM_PageTabs(benchmark::State& state)
 		}
 	}
 	state.SetComplexityN(tabs);
-	bench_scene::Free(doc);
+	tagged_scene::Free(doc);
 }
 BENCHMARK(BM_PageTabs)->Arg(1)->Arg(16)->Arg(128)->Unit(benchmark::kMicrosecond)->Complexity();
 
@@ -140,9 +140,9 @@ void RunPresetLoad(benchmark::State& state, LONG tabs, LONG into)
 	const std::string folder = (std::filesystem::temp_directory_path() /
 		("pulsor-bench-growth-" + std::to_string(::getpid()) + "-" + std::to_string(tabs))).string();
 	std::filesystem::create_directories(folder);
-	BaseDocument* doc = bench_scene::NewDocument();
-	BaseTag* source = bench_scene::AddTaggedCube(doc, tabs, true);
-	BaseTag* target = bench_scene::AddTaggedCube(doc, into, true);
+	BaseDocument* doc = tagged_scene::NewDocument();
+	BaseTag* source = tagged_scene::AddTaggedCube(doc, tabs, true);
+	BaseTag* target = tagged_scene::AddTaggedCube(doc, into, true);
 	const auto press = [](BaseTag* tag, LONG id) {
 		DescriptionCommand command = { DescID(id) };
 		tag->Message(MSG_DESCRIPTION_COMMAND, &command);
@@ -158,13 +158,13 @@ void RunPresetLoad(benchmark::State& state, LONG tabs, LONG into)
 	{
 		press(target, PULSOR_PRESET_LOAD);
 		state.PauseTiming();
-		if (bench_scene::TabCount(target) != tabs)
+		if (tagged_scene::TabCount(target) != tabs)
 			state.SkipWithError("the preset did not bring its tabs");
 		*target->GetDataInstance() = before;
 		state.ResumeTiming();
 	}
 	state.SetComplexityN(tabs);
-	bench_scene::Free(doc);
+	tagged_scene::Free(doc);
 	std::filesystem::remove_all(folder);
 }
 

@@ -7,12 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "linked_pulsor.h"
-
-#include "c4d.h"
-#include "customgui_descproperty.h"
-#include "host_services.h"
-#include "pulsor.h"
+#include "tagged_scene.h"
 
 namespace
 {
@@ -27,34 +22,15 @@ struct TagSetup
 class Scene
 {
 public:
-	Scene()
-	{
-		RegisterLinkedPulsor(PULSOR_SOURCE_DIR);
-		doc_ = BaseDocument::Alloc();
-		HostSetUndoLimit(doc_, 0);
-		HostSetActiveDocument(doc_);
-		HostSetMouseButton(false);
-	}
-	~Scene()
-	{
-		HostSetActiveDocument(nullptr);
-		BaseDocument::Free(doc_);
-	}
+	Scene() : doc_(tagged_scene::NewDocument()) {}
+	~Scene() { tagged_scene::Free(doc_); }
 	Scene(const Scene&) = delete;
 	Scene& operator=(const Scene&) = delete;
 
 	// A cube whose position the new tag animates, as a user sets it up.
 	BaseTag* Add(const TagSetup& setup)
 	{
-		BaseObject* cube = BaseObject::Alloc(Ocube);
-		doc_->InsertObject(cube, doc_->GetObjectByIndex(doc_->GetObjectCount() - 1));
-		BaseTag* tag = BaseTag::Alloc(PULSOR_TAG_ID);
-		cube->InsertTag(tag);
-		AutoAlloc<AtomArray> elements;
-		elements->Append(cube);
-		DescPropertyDragData payload = { elements, DescID(DescLevel(ID_BASEOBJECT_REL_POSITION, DTYPE_VECTOR, 0)) };
-		DragAndDrop drop = { doc_, 0, DRAGTYPE_DESCID, &payload, 0 };
-		tag->Message(MSG_DRAGANDDROP, &drop);
+		BaseTag* tag = tagged_scene::AddLinkedCube(doc_, tagged_scene::Place::Last);
 		BaseContainer* data = tag->GetDataInstance();
 		data->SetBool(PULSOR_FEEDBACK, setup.feedback);
 		data->SetVector(PULSOR_END_VALUE + PULSOR_SLOT_VECTOR, Vector(100.0, 50.0, 25.0));

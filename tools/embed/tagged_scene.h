@@ -1,8 +1,8 @@
-// Scenes for the benchmarks, built the way pulsorhost builds a JSON scene:
-// without undo, the document active, each tag linked by a drop of its
+// Scenes for the benchmarks and tests, built the way pulsorhost builds a JSON
+// scene: without undo, the document active, each tag linked by a drop of its
 // object's position and its tabs added by the tag itself.
-#ifndef PULSOR_BENCH_SCENE_H__
-#define PULSOR_BENCH_SCENE_H__
+#ifndef PULSOR_TAGGED_SCENE_H__
+#define PULSOR_TAGGED_SCENE_H__
 
 #include <vector>
 
@@ -13,7 +13,7 @@
 #include "host_services.h"
 #include "pulsor.h"
 
-namespace bench_scene
+namespace tagged_scene
 {
 
 // The tabs of the Execute benchmarks: 2 Noise, Sin, Cos, Sawtooth, Square,
@@ -35,8 +35,8 @@ inline BaseDocument* NewDocument()
 // places each object of a JSON scene.
 enum class Place { First, Last };
 
-// A cube with a Pulsor tag on its position and tabs modifier tabs.
-inline BaseTag* AddTaggedCube(BaseDocument* doc, LONG tabs, bool feedback, Place place = Place::First)
+// A cube with a Pulsor tag linked to its position, without tabs.
+inline BaseTag* AddLinkedCube(BaseDocument* doc, Place place = Place::First)
 {
 	BaseObject* cube = BaseObject::Alloc(Ocube);
 	doc->InsertObject(cube, place == Place::Last ? doc->GetObjectByIndex(doc->GetObjectCount() - 1) : nullptr);
@@ -47,6 +47,13 @@ inline BaseTag* AddTaggedCube(BaseDocument* doc, LONG tabs, bool feedback, Place
 	DescPropertyDragData payload = { elements, DescID(DescLevel(ID_BASEOBJECT_REL_POSITION, DTYPE_VECTOR, 0)) };
 	DragAndDrop drop = { doc, 0, DRAGTYPE_DESCID, &payload, 0 };
 	tag->Message(MSG_DRAGANDDROP, &drop);
+	return tag;
+}
+
+// A cube with a Pulsor tag on its position and tabs modifier tabs.
+inline BaseTag* AddTaggedCube(BaseDocument* doc, LONG tabs, bool feedback, Place place = Place::First)
+{
+	BaseTag* tag = AddLinkedCube(doc, place);
 	BaseContainer* data = tag->GetDataInstance();
 	data->SetBool(PULSOR_FEEDBACK, feedback);
 	Pulsor* pulsor = static_cast<Pulsor*>(tag->GetNodeData());
@@ -66,6 +73,6 @@ inline void Free(BaseDocument* doc)
 	BaseDocument::Free(doc);
 }
 
-} // namespace bench_scene
+} // namespace tagged_scene
 
 #endif
