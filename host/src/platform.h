@@ -95,9 +95,8 @@ bool ReadFileBounded(const std::string& path, size_t limit, std::string* bytes, 
 // What changes whenever the entries of a folder change, for comparing two
 // looks at it: on POSIX its device and inode and its modification and
 // status-change times to the nanosecond (no program can set the latter
-// back), on Windows its last write time. settled: its last change lies
-// further back than any file system's clock tick, so that any later change
-// shows in different times.
+// back). settled: its last change lies further back than any file system's
+// clock tick, so that any later change shows in different times.
 struct FolderStamp
 {
 	unsigned long long parts[6];
@@ -111,7 +110,8 @@ struct FolderStamp
 		return true;
 	}
 };
-// false when path names no folder that can be looked at.
+// false when path names no folder that can be looked at, and always on
+// Windows, where a folder's times need not follow its entries.
 bool ReadFolderStamp(const std::string& path, FolderStamp* stamp);
 
 // Whether a and b name the same existing file (device and inode, or the
