@@ -383,7 +383,8 @@ bool ReadFolderStamp(const std::string& path, FolderStamp* stamp)
 		return true;
 	const auto nanoseconds = [](const struct timespec& t) { return (long double)t.tv_sec * 1e9L + (long double)t.tv_nsec; };
 	const long double latest = nanoseconds(modified) > nanoseconds(changed) ? nanoseconds(modified) : nanoseconds(changed);
-	stamp->settled = nanoseconds(now) - latest > 200e6L;
+	// Longer than the coarsest file system's time step (FAT's two seconds).
+	stamp->settled = nanoseconds(now) - latest > 3e9L;
 	return true;
 #endif
 }
