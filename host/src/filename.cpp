@@ -113,11 +113,9 @@ public:
 		return cache;
 	}
 
-	bool Find(const std::string& folder, FolderListing* entries)
+	// stamp is what the folder shows now, to keep a scan made after it by.
+	bool Find(const std::string& folder, const platform::FolderStamp& stamp, FolderListing* entries)
 	{
-		platform::FolderStamp stamp;
-		if (!platform::ReadFolderStamp(folder, &stamp))
-			return false;
 		const std::lock_guard<std::mutex> lock(mutex_);
 		for (const Kept& kept : kept_)
 			if (kept.folder == folder && kept.stamp == stamp)
@@ -198,12 +196,11 @@ void BrowseFiles::Init(const Filename& directory, LONG flags)
 	if (dir.empty())
 		return;
 	const std::filesystem::path folder = std::filesystem::u8path(dir);
-	const bool keepable = folder.is_absolute();
-	ListingCache& cache = ListingCache::Instance();
-	if (keepable && cache.Find(dir, &impl_->entries))
-		return;
 	platform::FolderStamp stamp;
-	const bool stamped = keepable && platform::ReadFolderStamp(dir, &stamp);
+	const bool stamped = folder.is_absolute() && platform::ReadFolderStamp(dir, &stamp);
+	ListingCache& cache = ListingCache::Instance();
+	if (stamped && cache.Find(dir, stamp, &impl_->entries))
+		return;
 	std::error_code ec;
 	std::filesystem::directory_iterator it(folder, ec), end;
 	if (ec)
