@@ -125,6 +125,9 @@ public:
 	struct Store;
 
 private:
+	// The host's evaluation asks for a container's memory ahead of its use.
+	friend struct ContainerPrefetch;
+
 	// An id and the place of its value.
 	struct Key
 	{

@@ -165,6 +165,9 @@ public:
 	}
 
 private:
+	// The host's evaluation asks for what owned values point at ahead of use.
+	friend struct ContainerPrefetch;
+
 	// Types below DA_BYTEARRAY live inline; every later type owns a heap
 	// payload. Strings and filenames both hold a Filename, so that a path
 	// stored as text reads as that path.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "c4d_baselist.h"
+#include "prefetch.h"
 
 namespace
 {
@@ -705,4 +706,55 @@ bool operator==(const BaseContainer& a, const BaseContainer& b)
 		if (a.store_->IdAt(i) != b.store_->IdAt(i) || !(a.store_->ValueAt(i) == b.store_->ValueAt(i)))
 			return false;
 	return true;
+}
+
+// ---- Prefetching --------------------------------------------------------------
+
+namespace
+{
+
+// A container larger than this is read a part at a time; asking for all of
+// it would push out what the running evaluation reads.
+const size_t kPrefetchBytes = 64 * 1024;
+
+} // namespace
+
+void ContainerPrefetch::Header(const BaseContainer& bc)
+{
+	if (!bc.store_)
+		return;
+	prefetch::Bytes(bc.store_, sizeof(BaseContainer::Store));
+}
+
+void ContainerPrefetch::Entries(const BaseContainer& bc)
+{
+	if (!bc.store_)
+		return;
+	const BaseContainer::Index& index = bc.store_->index;
+	const size_t count = std::min(index.size, kPrefetchBytes / sizeof(GeData));
+	prefetch::Bytes(index.values, std::min(count, index.base) * sizeof(GeData));
+	const size_t chunk = BaseContainer::Store::kChunk;
+	for (size_t place = index.base; place < count; place += chunk)
+	{
+		const size_t inChunk = std::min(chunk, count - place);
+		prefetch::Bytes(index.chunks[(place - index.base) >> BaseContainer::Index::kChunkBits], inChunk * sizeof(GeData));
+	}
+	// Lookups by id go through the index alone; the sorted keys are for
+	// iteration.
+	if (index.slots)
+		prefetch::Bytes(index.slots, std::min(index.mask + 1, kPrefetchBytes / sizeof(BaseContainer::Key)) * sizeof(BaseContainer::Key));
+}
+
+void ContainerPrefetch::Pointees(const BaseContainer& bc)
+{
+	if (!bc.store_)
+		return;
+	const BaseContainer::Index& index = bc.store_->index;
+	const size_t count = std::min(index.size, kPrefetchBytes / sizeof(GeData));
+	for (size_t place = 0; place < count; ++place)
+	{
+		const GeData& value = *index.At((LONG)place);
+		if (value.type_ >= DA_BYTEARRAY)
+			prefetch::Line(value.u_.p);
+	}
 }

@@ -11,6 +11,7 @@
 #include "element_list.h"
 #include "host_services.h"
 #include "plugin_registry.h"
+#include "prefetch.h"
 
 namespace
 {
@@ -43,6 +44,41 @@ LONG ExpressionPriority(BaseTag* tag)
 	if (!pd)
 		return EXECUTIONPRIORITY_EXPRESSION;
 	return pd->GetPriorityValue(PRIORITYVALUE_MODE).GetLong() + pd->GetPriorityValue(PRIORITYVALUE_PRIORITY).GetLong();
+}
+
+// Expressions run one after another, each asking for the memory of those a
+// few places later so that it arrives while the ones in between run. A
+// scheduled expression's memory comes in stages, each reading only what an
+// earlier step asked for (reading a line still on its way would wait for
+// it): the tag and its object; their containers' headers and the tag's
+// plug-in instance; the tag container's entries; what those point at.
+void PrefetchAhead(const std::vector<Scheduled>& schedule, size_t running)
+{
+	enum
+	{
+		kPointees = 2,
+		kEntries,
+		kHeaders,
+		kNodes
+	};
+	const size_t count = schedule.size();
+	if (running + kNodes < count)
+	{
+		const Scheduled& s = schedule[running + kNodes];
+		prefetch::Bytes(s.tag, sizeof(BaseList2D));
+		prefetch::Bytes(s.op, sizeof(BaseList2D));
+	}
+	if (running + kHeaders < count)
+	{
+		const Scheduled& s = schedule[running + kHeaders];
+		ContainerPrefetch::Header(*s.tag->GetDataInstance());
+		ContainerPrefetch::Header(*s.op->GetDataInstance());
+		prefetch::Line(s.tag->GetNodeData());
+	}
+	if (running + kEntries < count)
+		ContainerPrefetch::Entries(*schedule[running + kEntries].tag->GetDataInstance());
+	if (running + kPointees < count)
+		ContainerPrefetch::Pointees(*schedule[running + kPointees].tag->GetDataInstance());
 }
 
 } // namespace
@@ -426,8 +462,10 @@ Bool BaseDocument::ExecutePasses(BaseThread* bt, Bool animation, Bool expression
 	}
 	std::stable_sort(schedule.begin(), schedule.end(),
 		[](const Scheduled& a, const Scheduled& b) { return a.priority < b.priority; });
-	for (const Scheduled& s : schedule)
+	for (size_t i = 0; i < schedule.size(); ++i)
 	{
+		PrefetchAhead(schedule, i);
+		const Scheduled& s = schedule[i];
 		TagData* plugin = static_cast<TagData*>(s.tag->GetNodeData());
 		plugin->Execute(s.tag, this, s.op, bt, s.priority, EXECUTIONFLAGS_EXPRESSION);
 	}

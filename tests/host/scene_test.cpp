@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "c4d.h"
@@ -38,6 +40,45 @@ public:
 	}
 };
 
+// Replaces the containers of the tags that run after it with texts of its
+// own, of a size that differs from tag to tag, and checks that its own
+// container holds what the tag before it wrote.
+const LONG kReshapeTag = 1999103;
+const LONG kWriterId = 1000;
+const LONG kFirstText = 2000;
+std::vector<BaseTag*>* g_reshaped = nullptr;
+std::vector<LONG>* g_readWriters = nullptr;
+
+LONG TextsWrittenBy(LONG writer) { return 1 + writer * 37 % 200; }
+String TextOf(LONG writer, LONG k) { return String((std::to_string(writer) + "/" + std::to_string(k)).c_str()); }
+
+class ReshapeTag : public TagData
+{
+public:
+	static NodeData* Alloc() { return new ReshapeTag; }
+	EXECUTIONRESULT Execute(BaseTag* tag, BaseDocument*, BaseObject*, BaseThread*, LONG, EXECUTIONFLAGS) override
+	{
+		const BaseContainer& own = *tag->GetDataInstance();
+		const LONG writer = own.GetLong(kWriterId, -1);
+		bool whole = writer >= 0;
+		for (LONG k = 0; whole && k < TextsWrittenBy(writer); ++k)
+			whole = own.GetString(kFirstText + k) == TextOf(writer, k);
+		g_readWriters->push_back(whole ? writer : -1);
+
+		const std::vector<BaseTag*>& tags = *g_reshaped;
+		const size_t self = (size_t)(std::find(tags.begin(), tags.end(), tag) - tags.begin());
+		for (size_t later = self + 1; later < tags.size() && later <= self + 6; ++later)
+		{
+			BaseContainer* data = tags[later]->GetDataInstance();
+			data->FlushAll();
+			for (LONG k = 0; k < TextsWrittenBy((LONG)self); ++k)
+				data->SetString(kFirstText + k, TextOf((LONG)self, k));
+			data->SetLong(kWriterId, (LONG)self);
+		}
+		return EXECUTIONRESULT_OK;
+	}
+};
+
 class Scene : public ::testing::Test
 {
 protected:
@@ -45,6 +86,7 @@ protected:
 	{
 		RegisterTagPlugin(kOrderTag, "Order", TAG_VISIBLE | TAG_MULTIPLE | TAG_EXPRESSION, OrderTag::Alloc, "Texpression", nullptr, 0);
 		RegisterTagPlugin(kSelfScheduledTag, "Self", TAG_VISIBLE | TAG_EXPRESSION, SelfScheduledTag::Alloc, "Texpression", nullptr, 0);
+		RegisterTagPlugin(kReshapeTag, "Reshape", TAG_VISIBLE | TAG_MULTIPLE | TAG_EXPRESSION, ReshapeTag::Alloc, "Texpression", nullptr, 0);
 	}
 	void SetUp() override { doc = BaseDocument::Alloc(); }
 	void TearDown() override { BaseDocument::Free(doc); }
@@ -249,6 +291,35 @@ TEST_F(Scene, ExpressionsRunByPriorityThenDocumentOrder)
 	doc->ExecutePasses(nullptr, TRUE, FALSE, TRUE, BUILDFLAGS_0);
 	EXPECT_TRUE(log.empty());
 	g_log = nullptr;
+}
+
+// The evaluation asks for the memory of expressions a few places ahead of
+// the one running; an expression that replaces the containers of those after
+// it (as one linked to another tag's parameter writes that tag) must leave
+// each of them reading exactly what was written last. The sanitizer build
+// runs this too.
+TEST_F(Scene, ExpressionsReadWhatEarlierExpressionsWroteIntoTheirContainers)
+{
+	std::vector<BaseTag*> tags;
+	std::vector<LONG> readWriters;
+	g_reshaped = &tags;
+	g_readWriters = &readWriters;
+	BaseObject* op = BaseObject::Alloc(Onull);
+	doc->InsertObject(op);
+	for (int i = 0; i < 40; ++i)
+		tags.push_back(AddOrderTag(op, "reshape", 0, kReshapeTag));
+
+	std::vector<LONG> expected(1, -1);
+	for (LONG writer = 0; writer + 1 < (LONG)tags.size(); ++writer)
+		expected.push_back(writer);
+	for (int pass = 0; pass < 2; ++pass)
+	{
+		readWriters.clear();
+		doc->ExecutePasses(nullptr, TRUE, TRUE, TRUE, BUILDFLAGS_0);
+		EXPECT_EQ(readWriters, expected) << "pass " << pass;
+	}
+	g_reshaped = nullptr;
+	g_readWriters = nullptr;
 }
 
 TEST_F(Scene, TheObserverSeesMessagesUpdatesAndRedraws)
