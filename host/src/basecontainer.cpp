@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <new>
 #include <type_traits>
 #include <utility>
@@ -749,12 +750,49 @@ void ContainerPrefetch::Pointees(const BaseContainer& bc)
 {
 	if (!bc.store_)
 		return;
+	// Without a branch: which values own memory follows no pattern that
+	// branch prediction could learn, and mispredictions cost more than the
+	// prefetches themselves. A value that owns nothing asks for its own
+	// line, which the stage before brought in.
+	const auto each = [](const GeData* values, size_t count) {
+		for (size_t i = 0; i < count; ++i)
+		{
+			const GeData& value = values[i];
+			const void* payload;
+			std::memcpy(&payload, &value.u_, sizeof payload);
+			prefetch::Line(value.type_ >= DA_BYTEARRAY ? payload : static_cast<const void*>(&value));
+		}
+	};
 	const BaseContainer::Index& index = bc.store_->index;
 	const size_t count = std::min(index.size, kPrefetchBytes / sizeof(GeData));
-	for (size_t place = 0; place < count; ++place)
+	each(index.values, std::min(count, index.base));
+	const size_t chunk = BaseContainer::Store::kChunk;
+	for (size_t place = index.base; place < count; place += chunk)
+		each(index.chunks[(place - index.base) >> BaseContainer::Index::kChunkBits], std::min(chunk, count - place));
+}
+
+void ContainerPrefetch::Slot(const BaseContainer& bc, LONG id)
+{
+	if (!bc.store_)
+		return;
+	const BaseContainer::Index& index = bc.store_->index;
+	// A small store is searched through its keys, a few lines at most.
+	if (!index.slots)
 	{
-		const GeData& value = *index.At((LONG)place);
-		if (value.type_ >= DA_BYTEARRAY)
-			prefetch::Line(value.u_.p);
+		prefetch::Bytes(index.keys, index.size * sizeof(BaseContainer::Key));
+		return;
 	}
+	prefetch::Line(&index.slots[BaseContainer::Slot(index, id)]);
+}
+
+void ContainerPrefetch::Value(const BaseContainer& bc, LONG id)
+{
+	prefetch::Line(bc.GetDataPointer(id));
+}
+
+void ContainerPrefetch::Pointee(const BaseContainer& bc, LONG id)
+{
+	const GeData* value = bc.GetDataPointer(id);
+	if (value && value->type_ >= DA_BYTEARRAY)
+		prefetch::Line(value->u_.p);
 }

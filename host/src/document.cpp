@@ -46,6 +46,35 @@ LONG ExpressionPriority(BaseTag* tag)
 	return pd->GetPriorityValue(PRIORITYVALUE_MODE).GetLong() + pd->GetPriorityValue(PRIORITYVALUE_PRIORITY).GetLong();
 }
 
+// The priority of each tag, read in document order, waits for the tag, its
+// container, the priority's slot and value and the priority data in turn;
+// each is asked for a step before it is read, a few tags ahead.
+void PrefetchPriorityAhead(const std::vector<Scheduled>& tags, size_t reading)
+{
+	enum
+	{
+		kPointee = 1,
+		kValue,
+		kSlot,
+		kHeader,
+		kNode
+	};
+	const size_t count = tags.size();
+	if (reading + kNode < count)
+		prefetch::Bytes(tags[reading + kNode].tag, sizeof(BaseList2D));
+	if (reading + kHeader < count)
+	{
+		ContainerPrefetch::Header(*tags[reading + kHeader].tag->GetDataInstance());
+		prefetch::Line(tags[reading + kHeader].tag->GetNodeData());
+	}
+	if (reading + kSlot < count)
+		ContainerPrefetch::Slot(*tags[reading + kSlot].tag->GetDataInstance(), EXPRESSION_PRIORITY);
+	if (reading + kValue < count)
+		ContainerPrefetch::Value(*tags[reading + kValue].tag->GetDataInstance(), EXPRESSION_PRIORITY);
+	if (reading + kPointee < count)
+		ContainerPrefetch::Pointee(*tags[reading + kPointee].tag->GetDataInstance(), EXPRESSION_PRIORITY);
+}
+
 // Expressions run one after another, each asking for the memory of those a
 // few places later so that it arrives while the ones in between run. A
 // scheduled expression's memory comes in stages, each reading only what an
@@ -439,21 +468,28 @@ Bool BaseDocument::ExecutePasses(BaseThread* bt, Bool animation, Bool expression
 		return TRUE;
 
 	// Collected first: an expression may change the document's lists.
-	std::vector<Scheduled> schedule;
-	PriorityList own;
+	size_t tagCount = 0;
 	for (BaseObject* op : objects_)
-	{
+		tagCount += (size_t)op->GetTagCount();
+	std::vector<Scheduled> tags;
+	tags.reserve(tagCount);
+	for (BaseObject* op : objects_)
 		for (LONG i = 0; i < op->GetTagCount(); ++i)
-		{
-			BaseTag* tag = op->GetTagByIndex(i);
-			TagData* plugin = static_cast<TagData*>(tag->GetNodeData());
-			TagPluginInfo info;
-			if (!plugin || !FindTagPlugin(tag->GetType(), &info) || !(info.info & TAG_EXPRESSION))
-				continue;
-			if (plugin->AddToExecution(tag, &own))
-				continue;
-			schedule.push_back(Scheduled{ tag, op, ExpressionPriority(tag), schedule.size() });
-		}
+			tags.push_back(Scheduled{ op->GetTagByIndex(i), op, 0, 0 });
+	std::vector<Scheduled> schedule;
+	schedule.reserve(tags.size());
+	PriorityList own;
+	for (size_t k = 0; k < tags.size(); ++k)
+	{
+		PrefetchPriorityAhead(tags, k);
+		BaseTag* tag = tags[k].tag;
+		TagData* plugin = static_cast<TagData*>(tag->GetNodeData());
+		TagPluginInfo info;
+		if (!plugin || !FindTagPlugin(tag->GetType(), &info) || !(info.info & TAG_EXPRESSION))
+			continue;
+		if (plugin->AddToExecution(tag, &own))
+			continue;
+		schedule.push_back(Scheduled{ tag, tags[k].op, ExpressionPriority(tag), schedule.size() });
 	}
 	for (const PriorityList::Item& item : own.items_)
 	{

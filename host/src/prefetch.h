@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "ge_math.h"
+
 class BaseContainer;
 
 namespace prefetch
@@ -47,11 +49,17 @@ inline void Bytes(const void* p, size_t bytes)
 // container itself), then its values and hash index (from the header), then
 // what owned values point at (from the values). Called on a container that
 // another evaluation is about to read, one stage per evaluation in between.
+// For a reader of one entry, the stages after the header are the entry's
+// hash slot, then its value, then what the value points at.
 struct ContainerPrefetch
 {
 	static void Header(const BaseContainer& bc);
 	static void Entries(const BaseContainer& bc);
 	static void Pointees(const BaseContainer& bc);
+
+	static void Slot(const BaseContainer& bc, LONG id);
+	static void Value(const BaseContainer& bc, LONG id);
+	static void Pointee(const BaseContainer& bc, LONG id);
 };
 
 #endif

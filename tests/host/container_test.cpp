@@ -365,6 +365,12 @@ void Prefetch(const BaseContainer& bc)
 	ContainerPrefetch::Header(bc);
 	ContainerPrefetch::Entries(bc);
 	ContainerPrefetch::Pointees(bc);
+	for (LONG id : { -3, 0, 1, 7, 64, 599, 1400 })
+	{
+		ContainerPrefetch::Slot(bc, id);
+		ContainerPrefetch::Value(bc, id);
+		ContainerPrefetch::Pointee(bc, id);
+	}
 }
 
 // Thousands of random containers built by inserts in front of their last
