@@ -101,7 +101,9 @@ void PrefetchAhead(const std::vector<Scheduled>& schedule, size_t running)
 	{
 		const Scheduled& s = schedule[running + kHeaders];
 		ContainerPrefetch::Header(*s.tag->GetDataInstance());
-		ContainerPrefetch::Header(*s.op->GetDataInstance());
+		// A tag that a plug-in scheduled need not be on an object.
+		if (s.op)
+			ContainerPrefetch::Header(*s.op->GetDataInstance());
 		prefetch::Line(s.tag->GetNodeData());
 	}
 	if (running + kEntries < count)

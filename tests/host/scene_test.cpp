@@ -79,6 +79,21 @@ public:
 	}
 };
 
+// Schedules a tag that is on no object, late in the pass.
+const LONG kDetachedSchedulerTag = 1999104;
+BaseTag* g_detached = nullptr;
+
+class DetachedSchedulerTag : public OrderTag
+{
+public:
+	static NodeData* Alloc() { return new DetachedSchedulerTag; }
+	Bool AddToExecution(BaseTag*, PriorityList* list) override
+	{
+		list->Add(g_detached, EXECUTIONPRIORITY_EXPRESSION + 100, EXECUTIONFLAGS_0);
+		return TRUE;
+	}
+};
+
 class Scene : public ::testing::Test
 {
 protected:
@@ -86,6 +101,7 @@ protected:
 	{
 		RegisterTagPlugin(kOrderTag, "Order", TAG_VISIBLE | TAG_MULTIPLE | TAG_EXPRESSION, OrderTag::Alloc, "Texpression", nullptr, 0);
 		RegisterTagPlugin(kSelfScheduledTag, "Self", TAG_VISIBLE | TAG_EXPRESSION, SelfScheduledTag::Alloc, "Texpression", nullptr, 0);
+		RegisterTagPlugin(kDetachedSchedulerTag, "Detached scheduler", TAG_VISIBLE | TAG_EXPRESSION, DetachedSchedulerTag::Alloc, "Texpression", nullptr, 0);
 		RegisterTagPlugin(kReshapeTag, "Reshape", TAG_VISIBLE | TAG_MULTIPLE | TAG_EXPRESSION, ReshapeTag::Alloc, "Texpression", nullptr, 0);
 	}
 	void SetUp() override { doc = BaseDocument::Alloc(); }
@@ -320,6 +336,29 @@ TEST_F(Scene, ExpressionsReadWhatEarlierExpressionsWroteIntoTheirContainers)
 	}
 	g_reshaped = nullptr;
 	g_readWriters = nullptr;
+}
+
+// A plug-in may schedule a tag that is on no object: it runs, with no
+// object, also where the pass looks ahead of it.
+TEST_F(Scene, AScheduledTagOnNoObjectRunsWithoutOne)
+{
+	std::vector<std::string> log;
+	g_log = &log;
+	BaseTag* detached = BaseTag::Alloc(kOrderTag);
+	detached->SetName("detached");
+	g_detached = detached;
+	BaseObject* op = BaseObject::Alloc(Onull);
+	doc->InsertObject(op);
+	for (int i = 0; i < 8; ++i)
+		AddOrderTag(op, "on the object", 0);
+	AddOrderTag(op, "scheduler", 0, kDetachedSchedulerTag);
+
+	doc->ExecutePasses(nullptr, TRUE, TRUE, TRUE, BUILDFLAGS_0);
+	ASSERT_EQ(log.size(), 9u);
+	EXPECT_EQ(log.back(), "detached");
+	g_log = nullptr;
+	g_detached = nullptr;
+	BaseTag::Free(detached);
 }
 
 TEST_F(Scene, TheObserverSeesMessagesUpdatesAndRedraws)
