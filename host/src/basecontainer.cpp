@@ -727,21 +727,24 @@ void ContainerPrefetch::Header(const BaseContainer& bc)
 	prefetch::Bytes(bc.store_, sizeof(BaseContainer::Store));
 }
 
+void ContainerPrefetch::EachRun(const BaseContainer& bc, void (*run)(const GeData* values, size_t count))
+{
+	const BaseContainer::Index& index = bc.store_->index;
+	const size_t count = std::min(index.size, kPrefetchBytes / sizeof(GeData));
+	run(index.values, std::min(count, index.base));
+	const size_t chunk = BaseContainer::Store::kChunk;
+	for (size_t place = index.base; place < count; place += chunk)
+		run(index.chunks[(place - index.base) >> BaseContainer::Index::kChunkBits], std::min(chunk, count - place));
+}
+
 void ContainerPrefetch::Entries(const BaseContainer& bc)
 {
 	if (!bc.store_)
 		return;
-	const BaseContainer::Index& index = bc.store_->index;
-	const size_t count = std::min(index.size, kPrefetchBytes / sizeof(GeData));
-	prefetch::Bytes(index.values, std::min(count, index.base) * sizeof(GeData));
-	const size_t chunk = BaseContainer::Store::kChunk;
-	for (size_t place = index.base; place < count; place += chunk)
-	{
-		const size_t inChunk = std::min(chunk, count - place);
-		prefetch::Bytes(index.chunks[(place - index.base) >> BaseContainer::Index::kChunkBits], inChunk * sizeof(GeData));
-	}
+	EachRun(bc, [](const GeData* values, size_t count) { prefetch::Bytes(values, count * sizeof(GeData)); });
 	// Lookups by id go through the index alone; the sorted keys are for
 	// iteration.
+	const BaseContainer::Index& index = bc.store_->index;
 	if (index.slots)
 		prefetch::Bytes(index.slots, std::min(index.mask + 1, kPrefetchBytes / sizeof(BaseContainer::Key)) * sizeof(BaseContainer::Key));
 }
@@ -754,7 +757,7 @@ void ContainerPrefetch::Pointees(const BaseContainer& bc)
 	// branch prediction could learn, and mispredictions cost more than the
 	// prefetches themselves. A value that owns nothing asks for its own
 	// line, which the stage before brought in.
-	const auto each = [](const GeData* values, size_t count) {
+	EachRun(bc, [](const GeData* values, size_t count) {
 		for (size_t i = 0; i < count; ++i)
 		{
 			const GeData& value = values[i];
@@ -762,13 +765,7 @@ void ContainerPrefetch::Pointees(const BaseContainer& bc)
 			std::memcpy(&payload, &value.u_, sizeof payload);
 			prefetch::Line(value.type_ >= DA_BYTEARRAY ? payload : static_cast<const void*>(&value));
 		}
-	};
-	const BaseContainer::Index& index = bc.store_->index;
-	const size_t count = std::min(index.size, kPrefetchBytes / sizeof(GeData));
-	each(index.values, std::min(count, index.base));
-	const size_t chunk = BaseContainer::Store::kChunk;
-	for (size_t place = index.base; place < count; place += chunk)
-		each(index.chunks[(place - index.base) >> BaseContainer::Index::kChunkBits], std::min(chunk, count - place));
+	});
 }
 
 void ContainerPrefetch::Slot(const BaseContainer& bc, LONG id)

@@ -13,6 +13,7 @@
 #include "ge_math.h"
 
 class BaseContainer;
+class GeData;
 
 namespace prefetch
 {
@@ -63,6 +64,11 @@ struct ContainerPrefetch
 	static void Slot(const BaseContainer& bc, LONG id);
 	static void Value(const BaseContainer& bc, LONG id);
 	static void Pointee(const BaseContainer& bc, LONG id);
+
+private:
+	// The values that the stages ask for, as runs of adjacent ones: those in
+	// the store's block, then those of each chunk.
+	static void EachRun(const BaseContainer& bc, void (*run)(const GeData* values, size_t count));
 };
 
 #endif
